@@ -1,0 +1,38 @@
+// Disc files: plain UTF-8 text describing audio CDs by their track lengths.
+//
+//   # comment            (lines starting with '#', and blank lines, are ignored)
+//   disc Morning Songs   (starts a disc; the title is the text after "disc ")
+//   4:05 3:58 5:30:12    (track lengths M:SS or M:SS:FF, blank-separated)
+//   empty                (an empty drive)
+//
+// Minutes 0-255, seconds 0-59, frames 0-74; at most 255 tracks a disc, whose
+// total must stay within 255:59:74.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "errors.h"
+
+namespace ztp {
+
+struct Disc {
+    bool empty = false;                  // an empty drive
+    std::string title;
+    std::vector<std::uint32_t> tracks;   // packed CD times (minutes, seconds, frames)
+    std::uint32_t length() const;        // the tracks' total, packed
+};
+
+constexpr int kMaxDiscTracks = 255;
+
+// A malformed disc file: "FILE:LINE: what (text)".
+class DiscFileError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+std::vector<Disc> parseDiscText(const std::string& text, const std::string& fileName);
+// Reads and parses a file (UTF-8 path); a file that cannot be read is a DiscFileError too.
+std::vector<Disc> readDiscFile(const std::string& path);
+
+}  // namespace ztp
