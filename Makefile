@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native asan test test-native test-asan demo clean
+.PHONY: all deps native asan windows test test-native test-asan test-e2e demo clean
 
 all: native
 
@@ -18,16 +18,29 @@ asan: deps
 	cmake -S . -B $(BUILD)/asan -DCMAKE_BUILD_TYPE=Debug -DZTP_SANITIZE=ON >/dev/null
 	cmake --build $(BUILD)/asan -j $(JOBS)
 
+# The Windows programs, cross-compiled with MinGW-w64.
+windows:
+	@tools/ensure-deps.sh windows
+	cmake -S . -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD)/windows -j $(JOBS)
+
 test-native: native
 	cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS)
 
 test-asan: asan
 	cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
 
-test: test-native test-asan
+# ztp.exe under Wine on a private Xvfb display and Wine prefix.
+test-e2e: windows
+	tests/e2e/run.sh $(BUILD)/windows
+
+test: test-native test-asan test-e2e
 
 demo: native
 	@tools/demo.sh $(BUILD)/native/cli/ztp-plan
+	@if [ -n "$${DISPLAY:-}" ]; then \
+	  $(MAKE) --no-print-directory windows && tools/wine-demo.sh $(BUILD)/windows samples/albums.disc; \
+	else echo "(no DISPLAY: ztp.exe is not opened)"; fi
 
 clean:
 	rm -rf $(BUILD)

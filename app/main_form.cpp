@@ -1,0 +1,228 @@
+#include "main_form.h"
+
+#include "application.h"
+#include "dialogs.h"
+#include "search_wait.h"
+#include "locale_info.h"
+#include "utf.h"
+
+namespace ztp {
+namespace {
+
+using fw::Bounds;
+using fw::widen;
+
+const fw::FontSpec kListFont{L"ＭＳ ゴシック", 12, false};
+const fw::FontSpec kMinchoFont{L"ＭＳ Ｐ明朝", 12, false};
+
+fw::PanelStyle finStyle() {
+    return {GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 0), {L"Times New Roman", 16, true}, 1, true};
+}
+
+// A red arrow; grey when disabled.
+void drawArrow(HDC dc, const RECT& r, bool right, bool enabled) {
+    int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    int d = right ? 1 : -1;
+    POINT pts[7] = {{cx - 5 * d, cy - 2}, {cx, cy - 2},     {cx, cy - 5},    {cx + 5 * d, cy},
+                    {cx, cy + 5},         {cx, cy + 2},     {cx - 5 * d, cy + 2}};
+    auto fill = [&](int dx, COLORREF c) {
+        POINT p[7];
+        for (int i = 0; i < 7; ++i) p[i] = {pts[i].x + dx, pts[i].y + dx};
+        HBRUSH br = CreateSolidBrush(c);
+        HPEN pen = CreatePen(PS_SOLID, 1, c);
+        HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+        Polygon(dc, p, 7);
+        SelectObject(dc, ob);
+        SelectObject(dc, op);
+        DeleteObject(br);
+        DeleteObject(pen);
+    };
+    if (enabled) {
+        fill(0, RGB(255, 0, 0));
+    } else {
+        fill(1, GetSysColor(COLOR_BTNHIGHLIGHT));
+        fill(0, GetSysColor(COLOR_BTNSHADOW));
+    }
+}
+
+const wchar_t* const kDesign = L"Disk.Track -    Time";
+
+}  // namespace
+
+TfrmMain::TfrmMain(MciApi& device)
+    : fw::Form({L"TfrmMain", L"ZTP for win32", 516, 346,
+                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                {L"ＭＳ Ｐゴシック", 12, false}}),
+      pctWizard(*this, {{8, 8, 497, 289}}),
+      tabWiz1(pctWizard.addPage(L"設定")),
+      tabWiz2(pctWizard.addPage(L"編集")),
+      grpCDHouhou(tabWiz1, {{8, 8, 217, 113}, L"最適テープ検索方法"}),
+      radRyoumen(grpCDHouhou, {{8, 16, 81, 17}, L"両面均等", true, true}),
+      radAMen(grpCDHouhou, {{8, 40, 65, 17}, L"A面優先"}),
+      radBMen(grpCDHouhou, {{8, 60, 65, 17}, L"B面優先"}),
+      edtTapeTime(grpCDHouhou, {{120, 52, 33, 20}, L"", 4}),
+      bvlAB0(grpCDHouhou, {{76, 46, 28, 4}}),
+      bvlAB1(grpCDHouhou, {{76, 66, 28, 4}}),
+      bvlAB2(grpCDHouhou, {{100, 46, 4, 23}}),
+      bvlAB3(grpCDHouhou, {{100, 56, 13, 4}}),
+      lblAB0(grpCDHouhou, {{160, 56, 12, 12}, L"分"}),
+      lblAB1(grpCDHouhou, {{120, 76, 89, 25}, L"テープの時間を入力して下さい。", true}),
+      grpCDInfo(tabWiz1, {{8, 128, 217, 121}, L"CD情報"}),
+      mplCD(grpCDInfo, {8, 20, 197, 20}, device),
+      Label2(grpCDInfo, {{8, 48, 67, 12}, L"総トラック数 :"}),
+      lblTotalTracks(grpCDInfo, {{88, 48, 41, 12}, L"", false, kMinchoFont}),
+      Label3(grpCDInfo, {{8, 64, 42, 12}, L"総時間 :"}),
+      lblTotalTime(grpCDInfo, {{80, 64, 49, 12}, L"", false, kMinchoFont}),
+      btnCDInfo(grpCDInfo, {{128, 88, 81, 21}, L"表示"}),
+      grpTrackSelect(tabWiz1, {{232, 8, 249, 241}, L"対象トラック選択"}),
+      Label1(grpTrackSelect, {{8, 16, 233, 17}, L"対象とするトラックを選択して下さい。", true}),
+      btnTrackAdd(grpTrackSelect, {{160, 40, 81, 21}, L"追加"}),
+      btnTrackDel(grpTrackSelect, {{160, 64, 81, 21}, L"削除"}),
+      pnlHead0(grpTrackSelect, {{8, 40, 145, 20}, kDesign, fw::headerPanelStyle()}),
+      lstTrackSelect(grpTrackSelect, {{8, 60, 145, 149}, kListFont}),
+      pnlSelectKei(grpTrackSelect, {{8, 208, 145, 20}, kDesign, fw::headerPanelStyle()}),
+      grpHenshuu(tabWiz2, {{8, 8, 473, 241}, L"結果編集"}),
+      Label4(grpHenshuu, {{8, 16, 457, 25},
+                          L"設定で指定された方法より最適なテープ時間を検索したところ、"
+                          L"以下のような結果になりました。",
+                          true}),
+      Label5(grpHenshuu, {{8, 48, 26, 12}, L"A面 :"}),
+      Label6(grpHenshuu, {{216, 48, 26, 12}, L"B面 :"}),
+      pnlHead1(grpHenshuu, {{8, 64, 145, 20}, kDesign, fw::headerPanelStyle()}),
+      pnlHead2(grpHenshuu, {{216, 64, 145, 20}, kDesign, fw::headerPanelStyle()}),
+      lstA(grpHenshuu, {{8, 84, 145, 125}, kListFont}),
+      lstB(grpHenshuu, {{216, 84, 145, 125}, kListFont}),
+      sbtTrackR(grpHenshuu, {{174, 120, 21, 21}, L"sbtTrackR",
+                             [](HDC dc, const RECT& r, bool on) { drawArrow(dc, r, true, on); }}),
+      sbtTrackL(grpHenshuu, {{174, 144, 21, 21}, L"sbtTrackL",
+                             [](HDC dc, const RECT& r, bool on) { drawArrow(dc, r, false, on); }}),
+      pnlAKei(grpHenshuu, {{8, 208, 145, 20}, kDesign, fw::headerPanelStyle()}),
+      pnlBKei(grpHenshuu, {{216, 208, 145, 20}, kDesign, fw::headerPanelStyle()}),
+      btnSave(grpHenshuu, {{376, 64, 85, 21}, L"保存"}),
+      Label7(grpHenshuu, {{392, 192, 40, 12}, L"テープ :"}),
+      pnlFin(grpHenshuu, {{392, 208, 65, 20}, L"", finStyle()}),
+      Bevel1(*this, {{8, 304, 497, 1}}),
+      btnVersion(*this, {{317, 316, 85, 21}, L"ﾊﾞｰｼﾞｮﾝ情報"}),
+      btnExit(*this, {{420, 316, 85, 21}, L"終了"}),
+      logic_(mplCD.player(), *this) {
+    setTabOrder({&pctWizard, &btnTrackAdd, &lstTrackSelect, &btnTrackDel, &radRyoumen, &radAMen,
+                 &radBMen, &edtTapeTime, &mplCD, &btnCDInfo, &lstA, &lstB, &btnSave, &btnVersion,
+                 &btnExit});
+    TrackTable& table = logic_.table();
+    lstTrackSelect.bind(&table.lstTrackSelect);
+    lstA.bind(&table.lstA);
+    lstB.bind(&table.lstB);
+    table.decimalSeparator = fw::narrow(fw::decimalSeparator());
+
+    pctWizard.onChange = [this] { pctWizardChange(); };
+    radRyoumen.onClick = [this] { radRyoumenClick(); };
+    radAMen.onClick = [this] { radAMenClick(); };
+    radBMen.onClick = [this] { radBMenClick(); };
+    btnTrackAdd.onClick = [this] { btnTrackAddClick(); };
+    btnTrackDel.onClick = [this] { btnTrackDelClick(); };
+    btnCDInfo.onClick = [this] { btnCDInfoClick(); };
+    sbtTrackR.onClick = [this] { sbtTrackRClick(); };
+    sbtTrackL.onClick = [this] { sbtTrackLClick(); };
+    btnSave.onClick = [this] { btnSaveClick(); };
+    btnVersion.onClick = [this] { btnVersionClick(); };
+    btnExit.onClick = [this] { btnExitClick(); };
+
+    mplCD.openDevice();
+    FormCreate();
+}
+
+void TfrmMain::showMessage(const std::string& text) {
+    fw::programMessage(handle(), widen(text));
+}
+
+std::string TfrmMain::askTitle(const std::string& prompt, const std::string& defaultText) {
+    return fw::narrow(
+        fw::inputBox(fw::app().ownerWindow(), L"ZTP", widen(prompt), widen(defaultText)));
+}
+
+void TfrmMain::setTotalTracks(const std::string& caption) { lblTotalTracks.setText(widen(caption)); }
+void TfrmMain::setTotalTime(const std::string& caption) { lblTotalTime.setText(widen(caption)); }
+
+void TfrmMain::setCursor(ViewCursor c) {
+    fw::app().cursor().set(c == ViewCursor::HourGlass ? fw::Cursor::HourGlass : fw::Cursor::Default);
+}
+
+void TfrmMain::setTapeTimeEnabled(bool on) {
+    for (fw::Window* w : std::initializer_list<fw::Window*>{&bvlAB0, &bvlAB1, &bvlAB2, &bvlAB3,
+                                                            &edtTapeTime, &lblAB0, &lblAB1})
+        w->setEnabled(on);
+}
+
+SearchMode TfrmMain::selectedMode() {
+    if (radAMen.checked()) return SearchMode::AMen;
+    if (radBMen.checked()) return SearchMode::BMen;
+    return SearchMode::Ryoumen;
+}
+
+std::string TfrmMain::tapeTimeText() { return fw::narrow(edtTapeTime.text()); }
+
+void TfrmMain::selectionChanged() {
+    lstTrackSelect.showModel();
+    pnlSelectKei.setText(widen(logic_.table().pnlSelectKei));
+}
+
+void TfrmMain::sidesChanged() {
+    const TrackTable& t = logic_.table();
+    lstA.showModel();
+    lstB.showModel();
+    pnlAKei.setText(widen(t.pnlAKei));
+    pnlBKei.setText(widen(t.pnlBKei));
+    pnlFin.setText(widen(t.pnlFin));
+}
+
+SearchWait TfrmMain::waitForSearch(AsyncSearch& search) {
+    searching_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{searching_};
+    return runSearchWait(*this, search);
+}
+
+LRESULT TfrmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    // The window stays open while a search runs.
+    if (msg == WM_CLOSE && searching_) return 0;
+    return fw::Form::handleMessage(msg, wp, lp);
+}
+
+// --- event handlers
+
+void TfrmMain::FormCreate() { logic_.FormCreate(); }
+
+void TfrmMain::pctWizardChange() { logic_.pctWizardChange(pctWizard.activeIndex() == 1); }
+
+void TfrmMain::radRyoumenClick() { logic_.radRyoumenClick(); }
+void TfrmMain::radAMenClick() { logic_.radAMenClick(); }
+void TfrmMain::radBMenClick() { logic_.radBMenClick(); }
+
+void TfrmMain::btnTrackAddClick() { logic_.btnTrackAddClick(); }
+
+void TfrmMain::btnTrackDelClick() {
+    lstTrackSelect.readSelection();
+    logic_.btnTrackDelClick();
+}
+
+void TfrmMain::btnCDInfoClick() { logic_.btnCDInfoClick(); }
+
+void TfrmMain::sbtTrackRClick() {
+    lstA.readSelection();
+    logic_.sbtTrackRClick();
+}
+
+void TfrmMain::sbtTrackLClick() {
+    lstB.readSelection();
+    logic_.sbtTrackLClick();
+}
+
+// Saving and the about box come with the result file and the about box.
+void TfrmMain::btnSaveClick() {}
+void TfrmMain::btnVersionClick() {}
+
+void TfrmMain::btnExitClick() { close(); }
+
+}  // namespace ztp

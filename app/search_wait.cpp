@@ -1,0 +1,106 @@
+#include "search_wait.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "application.h"
+#include "controls.h"
+
+namespace ztp {
+namespace {
+
+constexpr UINT kWake = WM_APP + 1;
+constexpr auto kProgressDelay = std::chrono::milliseconds(300);
+
+class TfrmSearch : public fw::Form {
+public:
+    explicit TfrmSearch(HWND owner)
+        : fw::Form({L"TfrmSearch", L"ZTP", 260, 96, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                    {L"ＭＳ Ｐゴシック", 12, false}, owner}),
+          lblRunning(*this, {{16, 14, 228, 14}, L"最適なテープ時間を検索しています…"}),
+          lblElapsed(*this, {{16, 34, 228, 14}, L"経過時間 : 0.0 秒"}),
+          btnCancel(*this, {{88, 60, 85, 21}, L"キャンセル"}) {
+        btnCancel.onClick = [this] { cancelled = true; };
+        setTabOrder({&btnCancel});
+    }
+
+    void showElapsed(std::chrono::milliseconds ms) {
+        wchar_t buf[64];
+        std::swprintf(buf, 64, L"経過時間 : %lld.%lld 秒", static_cast<long long>(ms.count() / 1000),
+                      static_cast<long long>(ms.count() / 100 % 10));
+        if (lblElapsed.text() != buf) lblElapsed.setText(buf);
+    }
+
+    bool cancelled = false;
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_CLOSE) {
+            cancelled = true;
+            return 0;
+        }
+        if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
+            cancelled = true;
+            return 0;
+        }
+        return fw::Form::handleMessage(msg, wp, lp);
+    }
+
+private:
+    fw::Label lblRunning, lblElapsed;
+    fw::Button btnCancel;
+};
+
+}  // namespace
+
+SearchWait runSearchWait(fw::Form& owner, AsyncSearch& search) {
+    HWND main = owner.handle();
+    DWORD thread = GetCurrentThreadId();
+    search.whenDone([thread] { PostThreadMessageW(thread, kWake, 0, 0); });
+    HWND focus = GetFocus();
+    EnableWindow(main, FALSE);
+    std::unique_ptr<TfrmSearch> progress;
+    bool quit = false;
+    int quitCode = 0;
+    bool cancelled = false;
+    while (!search.done() && !cancelled && !quit) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = int(msg.wParam);
+                break;
+            }
+            if (msg.message == kWake && !msg.hwnd) continue;
+            if (progress && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
+                (msg.hwnd == progress->handle() || IsChild(progress->handle(), msg.hwnd))) {
+                progress->cancelled = true;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (!progress && !search.done() && search.elapsed() >= kProgressDelay) {
+            progress = std::make_unique<TfrmSearch>(main);
+            progress->show();
+        }
+        if (progress) {
+            progress->showElapsed(search.elapsed());
+            cancelled = progress->cancelled;
+        }
+    }
+    EnableWindow(main, TRUE);
+    if (progress) {
+        SetActiveWindow(main);
+        progress.reset();
+    }
+    if (focus && IsWindow(focus)) SetFocus(focus);
+    if (quit) {
+        PostQuitMessage(quitCode);
+        return SearchWait::Cancelled;
+    }
+    return cancelled ? SearchWait::Cancelled : SearchWait::Completed;
+}
+
+}  // namespace ztp

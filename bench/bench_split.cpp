@@ -1,0 +1,244 @@
+// Side split search benchmark: the fast engine on named input families, and
+// where the literal search finishes within a step budget (about 10 s), the
+// ratio literal time / fast time as the counter "literal_x" (and the
+// literal time as "literal_s").
+//
+// Run: bench_split [--benchmark_filter=REGEX]
+// A family on which the fast engine passes kFastNodeCap nodes is reported as
+// an error with the time to the cap.
+// Set ZTP_BENCH_LITERAL_STEPS to change the literal budget (0 = skip literal).
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "split_search.h"
+
+namespace {
+
+using Times = std::vector<std::int32_t>;
+
+struct Input {
+    Times times;
+    std::int64_t target;
+};
+
+std::int64_t total(const Times& t) {
+    std::int64_t s = 0;
+    for (auto x : t) s += x;
+    return s;
+}
+
+Times randomTimes(int n, int lo, int hi, std::uint64_t seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_int_distribution<int> d(lo, hi);
+    Times t;
+    for (int i = 0; i < n; ++i) t.push_back(d(rng));
+    return t;
+}
+
+Times alphabetTimes(int n, std::uint64_t seed) {
+    static const std::int32_t kAlphabet[] = {100, 101, 200, 300, 301, 997};
+    std::mt19937_64 rng(seed);
+    std::uniform_int_distribution<int> d(0, 5);
+    Times t;
+    for (int i = 0; i < n; ++i) t.push_back(kAlphabet[d(rng)]);
+    return t;
+}
+
+std::int64_t half(const Times& t) { return total(t) / 2; }
+std::int64_t tape(int minutes) { return static_cast<std::int64_t>(minutes) * 30; }
+
+std::uint64_t literalBudget() {
+    if (const char* env = std::getenv("ZTP_BENCH_LITERAL_STEPS")) return std::strtoull(env, nullptr, 10);
+    return 100'000'000;  // about 10 s of the literal walk on this machine
+}
+
+// Seconds the literal search takes, or a negative value if it does not
+// finish within the budget.
+double literalSeconds(const Input& in) {
+    const std::uint64_t budget = literalBudget();
+    if (budget == 0) return -1;
+    // Deep paths make literal steps slow, so a watchdog also stops it at 10 s.
+    std::atomic<bool> cancel{false};
+    std::mutex m;
+    std::condition_variable cv;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> lock(m);
+        if (!cv.wait_for(lock, std::chrono::seconds(10), [&] { return finished; })) cancel = true;
+    });
+    ztp::SearchControl control;
+    control.stepLimit = budget;
+    control.cancel = &cancel;
+    const auto start = std::chrono::steady_clock::now();
+    bool done = true;
+    try {
+        ztp::literalSearch(in.times, in.target, &control);
+    } catch (const ztp::SearchAborted&) {
+        done = false;
+    }
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    {
+        std::lock_guard<std::mutex> lock(m);
+        finished = true;
+    }
+    cv.notify_one();
+    watchdog.join();
+    return done ? secs : -1;
+}
+
+// Node cap for the fast engine, so that a family it cannot do in time is
+// reported (with the time to the cap) instead of running for hours.
+constexpr std::uint64_t kFastNodeCap = 5'000'000;
+
+void runFamily(benchmark::State& state, const Input& in) {
+    {
+        ztp::SearchControl cap;
+        cap.stepLimit = kFastNodeCap;
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            ztp::fastSearch(in.times, in.target, &cap);
+        } catch (const ztp::SearchAborted&) {
+            const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            state.SkipWithError(("fast engine passed its node cap after " + std::to_string(secs) + " s").c_str());
+            for (auto _ : state) {
+            }
+            return;
+        }
+    }
+    const double literal = literalSeconds(in);
+    const auto start = std::chrono::steady_clock::now();
+    std::int64_t iterations = 0;
+    ztp::SearchResult last;
+    for (auto _ : state) {
+        last = ztp::fastSearch(in.times, in.target);
+        benchmark::DoNotOptimize(last);
+        ++iterations;
+    }
+    const double fast =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / double(iterations);
+    state.counters["tracks"] = static_cast<double>(in.times.size());
+    state.counters["T"] = static_cast<double>(in.target);
+    state.counters["diff"] = static_cast<double>(last.bestDiff);
+    state.counters["nodes"] = static_cast<double>(last.steps);
+    if (literal >= 0) {
+        state.counters["literal_s"] = literal;
+        state.counters["literal_x"] = literal / fast;
+    }
+}
+
+void registerFamily(const std::string& name, std::function<Input()> make) {
+    benchmark::RegisterBenchmark(name.c_str(), [make](benchmark::State& state) { runFamily(state, make()); })
+        ->Unit(benchmark::kMillisecond);
+}
+
+void registerAll() {
+    // One album on a long tape: every track fits on one side.
+    registerFamily("Album12_LongTape_A", [] {
+        Times t = randomTimes(12, 150, 300, 12);
+        return Input{t, tape(120)};
+    });
+    // A tape just under the total.
+    for (std::uint64_t seed : {1, 2, 3})
+        registerFamily("Tracks14_TapeJustUnderTotal/seed:" + std::to_string(seed), [seed] {
+            Times t = randomTimes(14, 150, 420, 100 + seed);
+            return Input{t, (total(t) - 1) / 30 * 30};
+        });
+    // 40 album tracks in every mode (side B first searches like side A first).
+    for (std::uint64_t seed : {1, 2, 3}) {
+        const std::string s = "/seed:" + std::to_string(seed);
+        registerFamily("Album40_Both" + s, [seed] {
+            Times t = randomTimes(40, 120, 480, 200 + seed);
+            return Input{t, half(t)};
+        });
+        registerFamily("Album40_Tape46" + s, [seed] { return Input{randomTimes(40, 120, 480, 200 + seed), tape(46)}; });
+        registerFamily("Album40_Tape90" + s, [seed] { return Input{randomTimes(40, 120, 480, 200 + seed), tape(90)}; });
+        registerFamily("Album40_TapeNearHalf" + s, [seed] {
+            Times t = randomTimes(40, 120, 480, 200 + seed);
+            return Input{t, (total(t) / 60 + 1) * 30};
+        });
+        registerFamily("Album40_TapeLong" + s, [seed] {
+            Times t = randomTimes(40, 120, 480, 200 + seed);
+            return Input{t, (total(t) / 30 + 2) * 30};
+        });
+    }
+    // Many tracks.
+    for (std::uint64_t seed : {1, 2}) {
+        const std::string s = "/seed:" + std::to_string(seed);
+        registerFamily("Random2048_Both" + s, [seed] {
+            Times t = randomTimes(2048, 0, 15359, 300 + seed);
+            return Input{t, half(t)};
+        });
+        registerFamily("Random2048_Album_Both" + s, [seed] {
+            Times t = randomTimes(2048, 60, 600, 400 + seed);
+            return Input{t, half(t)};
+        });
+        registerFamily("Random2048_Tape120" + s, [seed] { return Input{randomTimes(2048, 60, 600, 400 + seed), tape(120)}; });
+    }
+    registerFamily("OneLength2048_Tape46", [] { return Input{Times(2048, 247), tape(46)}; });
+    registerFamily("OneLength2048_Both", [] {
+        Times t(2048, 247);
+        return Input{t, half(t)};
+    });
+    // Small alphabets of lengths.
+    for (int n : {20, 40, 60, 2048}) {
+        registerFamily("Alphabet_Both/n:" + std::to_string(n), [n] {
+            Times t = alphabetTimes(n, 500 + static_cast<std::uint64_t>(n));
+            return Input{t, half(t)};
+        });
+        registerFamily("Alphabet_Tape46/n:" + std::to_string(n),
+                       [n] { return Input{alphabetTimes(n, 500 + static_cast<std::uint64_t>(n)), tape(46)}; });
+    }
+    // Even lengths with an odd target: no exact hit exists.
+    for (int n : {20, 40, 300}) {
+        registerFamily("EvenOddTarget/n:" + std::to_string(n), [n] {
+            Times t = randomTimes(n, 60, 240, 600 + static_cast<std::uint64_t>(n));
+            for (auto& x : t) x *= 2;
+            return Input{t, half(t) | 1};
+        });
+    }
+    // A few hundred tracks, a hundred of them 0 seconds long.
+    registerFamily("Zeros100of300_Both", [] {
+        Times t = randomTimes(300, 60, 480, 700);
+        std::mt19937_64 rng(701);
+        for (int k = 0; k < 100; ++k) t[std::uniform_int_distribution<std::size_t>(0, 299)(rng)] = 0;
+        return Input{t, half(t)};
+    });
+    registerFamily("Zeros100of300_Tape46", [] {
+        Times t = randomTimes(300, 60, 480, 700);
+        for (int k = 0; k < 100; ++k) t[static_cast<std::size_t>(k * 3)] = 0;
+        return Input{t, tape(46)};
+    });
+    // A long first track followed by many short ones.
+    registerFamily("LongFirst_ManyShort_Both", [] {
+        Times t = randomTimes(400, 5, 60, 800);
+        t.insert(t.begin(), 15359);
+        return Input{t, half(t)};
+    });
+    registerFamily("LongFirst_ManyShort_Tape90", [] {
+        Times t = randomTimes(400, 5, 60, 801);
+        t.insert(t.begin(), 2600);
+        return Input{t, tape(90)};
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

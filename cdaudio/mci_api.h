@@ -1,0 +1,42 @@
+// One CD audio device as the player talks to it: the two MCI calls.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "errors.h"
+#include "mci_defs.h"
+
+namespace ztp {
+
+// A failed device open, or a device operation while the device is not open.
+class EMCIDeviceError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class MciApi {
+public:
+    virtual ~MciApi() = default;
+    // mciSendCommand: params points at the parameter block the command takes.
+    virtual MCIERROR sendCommand(MCIDEVICEID device, UINT msg, DWORD_PTR flags, void* params) = 0;
+    // mciGetErrorString as UTF-8; false when the code has no text.
+    virtual bool errorText(MCIERROR code, std::string& text) = 0;
+    // Lets a device that keeps time itself deliver its due notifications;
+    // the window calls it from a timer. A real device needs nothing.
+    virtual void poll() {}
+};
+
+// A Unix path as Wine shows it to Windows programs: "/x/y" -> "Z:\x\y".
+// Any other path is returned unchanged.
+std::string wineDosPath(const std::string& path);
+
+#ifdef _WIN32
+// The winmm device.
+std::unique_ptr<MciApi> makeWinMci();
+// The device the program uses: the virtual changer when ZTP_DISCS names a
+// disc file (a Windows or Unix path), otherwise winmm. The changer's
+// notifications are posted as MM_MCINOTIFY to the open or play callback.
+std::unique_ptr<MciApi> makeCdDevice();
+#endif
+
+}  // namespace ztp

@@ -1,0 +1,95 @@
+#include "application.h"
+
+#include "exceptions.h"
+#include "utf.h"
+#include "window.h"
+
+namespace fw {
+namespace {
+
+class Win32ScreenCursor : public ScreenCursor {
+public:
+    void set(Cursor c) override {
+        current_ = c;
+        SetCursor(LoadCursorW(nullptr, c == Cursor::HourGlass ? IDC_WAIT : IDC_ARROW));
+        if (c == Cursor::Default) {
+            // Let the window under the mouse choose its own cursor again.
+            POINT p;
+            if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);
+        }
+    }
+    Cursor current() const override { return current_; }
+
+private:
+    Cursor current_ = Cursor::Default;
+};
+
+}  // namespace
+
+Application& Application::instance() {
+    static Application a;
+    return a;
+}
+
+ScreenCursor& Application::cursor() {
+    static Win32ScreenCursor c;
+    return c;
+}
+
+HWND Application::ownerWindow() const {
+    HWND active = GetActiveWindow();
+    if (active) return active;
+    return mainForm_ ? mainForm_->handle() : nullptr;
+}
+
+int Application::run() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (auto* form = dynamic_cast<Form*>(Window::fromHandle(root))) {
+            bool used = false;
+            try {
+                used = form->navigate(msg);
+            } catch (...) {
+                handleCurrentException();
+                used = true;
+            }
+            if (used) continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void Application::showException(const std::exception& e) noexcept {
+    try {
+        std::wstring text = exceptionMessage(e) + L".";
+        MessageBoxW(ownerWindow(), text.c_str(), title_.c_str(), MB_ICONERROR | MB_OK);
+    } catch (...) {
+    }
+}
+
+void Application::handleCurrentException() noexcept {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        showException(e);
+    } catch (...) {
+        showException(std::runtime_error("原因不明のｴﾗｰ"));
+    }
+}
+
+void Application::showFatal(const std::exception& e) noexcept {
+    try {
+        std::wstring message = exceptionMessage(e);
+        if (message.empty() || (message.back() != L'.' && message.back() != L'。')) message += L".";
+        std::wstring text = L"例外 " + widen(exceptionClassName(e)) +
+                            L" が発生したため、プログラムを終了します。\r\n\r\n" + message;
+        MessageBoxW(nullptr, text.c_str(), L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ",
+                    MB_ICONERROR | MB_OK | MB_SETFOREGROUND | MB_TASKMODAL);
+    } catch (...) {
+    }
+}
+
+}  // namespace fw

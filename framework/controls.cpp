@@ -1,0 +1,376 @@
+#include "controls.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "list_model.h"
+#include "utf.h"
+
+namespace fw {
+namespace {
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+void fillRect(HDC dc, const RECT& r, COLORREF c) {
+    SetBkColor(dc, c);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
+// Lowered frame: shadow on the top and left, highlight on the bottom and right.
+void loweredFrame(HDC dc, RECT& r, int width) {
+    COLORREF dark = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    for (int i = 0; i < width; ++i) {
+        fillRect(dc, {r.left, r.top, r.right - 1, r.top + 1}, dark);
+        fillRect(dc, {r.left, r.top, r.left + 1, r.bottom - 1}, dark);
+        fillRect(dc, {r.left, r.bottom - 1, r.right, r.bottom}, light);
+        fillRect(dc, {r.right - 1, r.top, r.right, r.bottom}, light);
+        InflateRect(&r, -1, -1);
+    }
+}
+
+}  // namespace
+
+// --- Button
+
+Button::Button(Window& parent, const ButtonProps& p) {
+    createSystem(L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, parent.handle(), p.bounds,
+                 p.caption);
+}
+
+bool Button::onCommand(WORD code) {
+    if (code == BN_CLICKED && onClick) onClick();
+    return true;
+}
+
+// --- RadioButton
+
+RadioButton::RadioButton(Window& parent, const RadioButtonProps& p) {
+    createSystem(L"BUTTON", kChild | BS_AUTORADIOBUTTON | (p.firstOfGroup ? WS_GROUP : 0), 0,
+                 parent.handle(), p.bounds, p.caption);
+    setChecked(p.checked);
+}
+
+bool RadioButton::checked() const {
+    return SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void RadioButton::setChecked(bool on) {
+    SendMessageW(handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool RadioButton::canFocus() const {
+    if (!Window::canFocus()) return false;
+    if (checked()) return true;
+    // With none of its group checked, the group's first button is the stop.
+    HWND parent = GetParent(handle());
+    for (HWND h = GetNextDlgGroupItem(parent, handle(), FALSE); h && h != handle();
+         h = GetNextDlgGroupItem(parent, h, FALSE))
+        if (SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED) return false;
+    return (GetWindowLongW(handle(), GWL_STYLE) & WS_GROUP) != 0;
+}
+
+bool RadioButton::onCommand(WORD code) {
+    if (code == BN_CLICKED && onClick) onClick();
+    return true;
+}
+
+// --- Edit
+
+Edit::Edit(Window& parent, const EditProps& p) {
+    createSystem(L"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL | WS_GROUP, WS_EX_CLIENTEDGE,
+                 parent.handle(), p.bounds, p.text);
+    if (p.maxLength > 0) SendMessageW(handle(), EM_LIMITTEXT, WPARAM(p.maxLength), 0);
+}
+
+// --- Label
+
+Label::Label(Window& parent, const LabelProps& p) {
+    createSystem(L"STATIC", kChild | SS_NOPREFIX | (p.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP), 0,
+                 parent.handle(), p.bounds, p.caption);
+    if (p.font) setFont(font(*p.font));
+}
+
+// --- Panel
+
+PanelStyle headerPanelStyle() {
+    return {RGB(255, 255, 0), RGB(0, 0, 128), {L"ＭＳ ゴシック", 12, false}, 2, false};
+}
+
+Panel::Panel(Window& parent, const PanelProps& p) : style_(p.style) {
+    createOwn(L"FwPanel", kChild, 0, parent.handle(), p.bounds, p.caption, CS_HREDRAW | CS_VREDRAW,
+              nullptr);
+    setFont(font(style_.font));
+}
+
+void Panel::paint(HDC dc) {
+    RECT r;
+    GetClientRect(handle(), &r);
+    loweredFrame(dc, r, style_.bevelWidth);
+    fillRect(dc, r, style_.background);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, style_.textColor);
+    std::wstring t = text();
+    DrawTextW(dc, t.c_str(), int(t.size()), &r,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (style_.centred ? DT_CENTER : DT_LEFT));
+    SelectObject(dc, old);
+}
+
+LRESULT Panel::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(handle(), &ps);
+            paint(dc);
+            EndPaint(handle(), &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND: return TRUE;
+        case WM_SETTEXT: {
+            LRESULT r = Window::handleMessage(msg, wp, lp);
+            invalidate();
+            return r;
+        }
+    }
+    return Window::handleMessage(msg, wp, lp);
+}
+
+// --- GroupBox
+
+GroupBox::GroupBox(Window& parent, const GroupBoxProps& p) {
+    createOwn(L"FwGroupBox", kChild | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent.handle(),
+              p.bounds, p.caption, CS_HREDRAW | CS_VREDRAW);
+    setFont(reinterpret_cast<HFONT>(SendMessageW(parent.handle(), WM_GETFONT, 0, 0)));
+}
+
+LRESULT GroupBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(handle(), &ps);
+        RECT r;
+        GetClientRect(handle(), &r);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc, &tm);
+        RECT frame = r;
+        frame.top += tm.tmHeight / 2;
+        DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+        std::wstring t = text();
+        if (!t.empty()) {
+            SIZE sz;
+            GetTextExtentPoint32W(dc, t.c_str(), int(t.size()), &sz);
+            RECT tr{8, 0, 8 + sz.cx + 2, tm.tmHeight};
+            fillRect(dc, tr, GetSysColor(COLOR_BTNFACE));
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            tr.left += 1;
+            DrawTextW(dc, t.c_str(), int(t.size()), &tr, DT_SINGLELINE | DT_NOPREFIX);
+        }
+        SelectObject(dc, old);
+        EndPaint(handle(), &ps);
+        return 0;
+    }
+    return Container::handleMessage(msg, wp, lp);
+}
+
+// --- Bevel
+
+Bevel::Bevel(Window& parent, const BevelProps& p) {
+    createOwn(L"FwBevel", kChild, 0, parent.handle(), p.bounds, L"", CS_HREDRAW | CS_VREDRAW);
+}
+
+LRESULT Bevel::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(handle(), &ps);
+        RECT r;
+        GetClientRect(handle(), &r);
+        if (r.bottom <= 1 || r.right <= 1) fillRect(dc, r, GetSysColor(COLOR_BTNSHADOW));
+        else loweredFrame(dc, r, 1);
+        EndPaint(handle(), &ps);
+        return 0;
+    }
+    return Window::handleMessage(msg, wp, lp);
+}
+
+// --- ListBox
+
+ListBox::ListBox(Window& parent, const ListBoxProps& p) {
+    createSystem(L"LISTBOX",
+                 kChild | WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT |
+                     LBS_NOTIFY,
+                 WS_EX_CLIENTEDGE, parent.handle(), p.bounds, L"");
+    if (p.font) setFont(font(*p.font));
+    SendMessageW(handle(), LB_SETITEMHEIGHT, 0, p.itemHeight);
+}
+
+void ListBox::showModel() {
+    if (!model_) return;
+    SendMessageW(handle(), WM_SETREDRAW, FALSE, 0);
+    SendMessageW(handle(), LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < model_->count(); ++i) {
+        std::wstring t = widen(model_->text(i));
+        SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
+        if (model_->selected(i)) SendMessageW(handle(), LB_SETSEL, TRUE, i);
+    }
+    SendMessageW(handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(handle(), nullptr, TRUE);
+}
+
+void ListBox::readSelection() {
+    if (!model_) return;
+    int n = std::min(count(), model_->count());
+    for (int i = 0; i < n; ++i)
+        model_->setSelected(i, SendMessageW(handle(), LB_GETSEL, WPARAM(i), 0) > 0);
+}
+
+int ListBox::count() const { return int(SendMessageW(handle(), LB_GETCOUNT, 0, 0)); }
+
+std::wstring ListBox::itemText(int i) const {
+    LRESULT n = SendMessageW(handle(), LB_GETTEXTLEN, WPARAM(i), 0);
+    if (n < 0) return {};
+    std::wstring s(size_t(n) + 1, L'\0');
+    n = SendMessageW(handle(), LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(size_t(n < 0 ? 0 : n));
+    return s;
+}
+
+// --- SpeedButton
+
+SpeedButton::SpeedButton(Window& parent, const SpeedButtonProps& p) : glyph_(p.glyph) {
+    createOwn(L"FwSpeedButton", kChild, 0, parent.handle(), p.bounds, p.name,
+              CS_HREDRAW | CS_VREDRAW);
+}
+
+void SpeedButton::setFocusFrame(bool on) {
+    if (focusFrame_ != on) {
+        focusFrame_ = on;
+        invalidate();
+    }
+}
+
+void SpeedButton::click() {
+    if (enabled() && onClick) onClick();
+}
+
+void SpeedButton::paint(HDC dc) {
+    RECT r;
+    GetClientRect(handle(), &r);
+    fillRect(dc, r, GetSysColor(COLOR_BTNFACE));
+    RECT edge = r;
+    DrawEdge(dc, &edge, down_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+    RECT inner = r;
+    if (down_) OffsetRect(&inner, 1, 1);
+    if (glyph_) glyph_(dc, inner, enabled());
+    if (focusFrame_) {
+        RECT f = r;
+        InflateRect(&f, -3, -3);
+        DrawFocusRect(dc, &f);
+    }
+}
+
+LRESULT SpeedButton::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(handle(), &ps);
+            paint(dc);
+            EndPaint(handle(), &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND: return TRUE;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (!enabled()) return 0;
+            tracking_ = down_ = true;
+            SetCapture(handle());
+            invalidate();
+            return 0;
+        case WM_MOUSEMOVE:
+            if (tracking_) {
+                POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+                RECT r;
+                GetClientRect(handle(), &r);
+                bool inside = PtInRect(&r, pt) != FALSE;
+                if (inside != down_) {
+                    down_ = inside;
+                    invalidate();
+                }
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (tracking_) {
+                bool fire = down_;
+                tracking_ = down_ = false;
+                ReleaseCapture();
+                invalidate();
+                if (fire) click();
+            }
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (tracking_) {
+                tracking_ = down_ = false;
+                invalidate();
+            }
+            return 0;
+        case BM_CLICK: click(); return 0;
+        case WM_ENABLE: invalidate(); break;
+    }
+    return Window::handleMessage(msg, wp, lp);
+}
+
+// --- TabSheet, PageControl
+
+TabSheet::TabSheet(HWND tabControl, const Bounds& b) {
+    createOwn(L"FwTabSheet", WS_CHILD | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, tabControl, b, L"");
+    setFont(reinterpret_cast<HFONT>(SendMessageW(tabControl, WM_GETFONT, 0, 0)));
+}
+
+PageControl::PageControl(Window& parent, const PageControlProps& p) {
+    createSystem(WC_TABCONTROLW, kChild | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                 WS_EX_CONTROLPARENT, parent.handle(), p.bounds, L"");
+}
+
+TabSheet& PageControl::addPage(const std::wstring& caption) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    std::wstring t = caption;
+    item.pszText = t.data();
+    int index = int(pages_.size());
+    SendMessageW(handle(), TCM_INSERTITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    RECT r;
+    GetClientRect(handle(), &r);
+    SendMessageW(handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    pages_.push_back(std::make_unique<TabSheet>(
+        handle(), Bounds{r.left, r.top, r.right - r.left, r.bottom - r.top}));
+    showActive();
+    return *pages_.back();
+}
+
+int PageControl::activeIndex() const { return int(SendMessageW(handle(), TCM_GETCURSEL, 0, 0)); }
+
+void PageControl::showActive() {
+    int active = activeIndex();
+    for (size_t i = 0; i < pages_.size(); ++i)
+        if (int(i) == active) pages_[i]->setVisible(true);
+    for (size_t i = 0; i < pages_.size(); ++i)
+        if (int(i) != active) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(pages_[i]->handle(), focus)) SetFocus(handle());
+            pages_[i]->setVisible(false);
+        }
+}
+
+bool PageControl::onNotify(NMHDR* hdr, LRESULT& result) {
+    result = 0;
+    if (hdr->code == TCN_SELCHANGE) {
+        showActive();
+        if (onChange) onChange();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace fw

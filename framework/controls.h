@@ -1,0 +1,201 @@
+// The controls of the program's windows, each a small type with a creation
+// struct and handlers.
+#pragma once
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "window.h"
+
+namespace ztp {
+class ListModel;
+}
+
+namespace fw {
+
+struct ButtonProps {
+    Bounds bounds;
+    std::wstring caption;
+};
+
+class Button : public Window {
+public:
+    Button(Window& parent, const ButtonProps& p);
+    std::function<void()> onClick;
+    bool onCommand(WORD code) override;
+};
+
+struct RadioButtonProps {
+    Bounds bounds;
+    std::wstring caption;
+    bool checked = false;
+    bool firstOfGroup = false;
+};
+
+class RadioButton : public Window {
+public:
+    RadioButton(Window& parent, const RadioButtonProps& p);
+    std::function<void()> onClick;
+    bool checked() const;
+    void setChecked(bool on);
+    bool canFocus() const override;
+    bool onCommand(WORD code) override;
+};
+
+struct EditProps {
+    Bounds bounds;
+    std::wstring text;
+    int maxLength = 0;  // 0: no limit
+};
+
+class Edit : public Window {
+public:
+    Edit(Window& parent, const EditProps& p);
+};
+
+struct LabelProps {
+    Bounds bounds;
+    std::wstring caption;
+    bool wordWrap = false;
+    std::optional<FontSpec> font;  // the parent's font if not given
+};
+
+class Label : public Window {
+public:
+    Label(Window& parent, const LabelProps& p);
+};
+
+// A panel with a lowered bevel and its caption in its own colours and font.
+struct PanelStyle {
+    COLORREF background = 0;
+    COLORREF textColor = 0;
+    FontSpec font;
+    int bevelWidth = 1;
+    bool centred = false;
+};
+
+struct PanelProps {
+    Bounds bounds;
+    std::wstring caption;
+    PanelStyle style;
+};
+
+class Panel : public Window {
+public:
+    Panel(Window& parent, const PanelProps& p);
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void paint(HDC dc);
+    PanelStyle style_;
+};
+
+// The yellow header style of the track lists.
+PanelStyle headerPanelStyle();
+
+struct GroupBoxProps {
+    Bounds bounds;
+    std::wstring caption;
+};
+
+class GroupBox : public Container {
+public:
+    GroupBox(Window& parent, const GroupBoxProps& p);
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+struct BevelProps {
+    Bounds bounds;
+};
+
+// A lowered box line (a single line when one pixel high or wide).
+class Bevel : public Window {
+public:
+    Bevel(Window& parent, const BevelProps& p);
+    bool canFocus() const override { return false; }
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+struct ListBoxProps {
+    Bounds bounds;
+    std::optional<FontSpec> font;
+    int itemHeight = 12;
+};
+
+// A list box with extended multiple selection that mirrors a ListModel.
+class ListBox : public Window {
+public:
+    ListBox(Window& parent, const ListBoxProps& p);
+    void bind(ztp::ListModel* model) { model_ = model; }
+    // Texts and highlights from the model into the window.
+    void showModel();
+    // Highlights from the window into the model.
+    void readSelection();
+    int count() const;
+    std::wstring itemText(int i) const;
+
+private:
+    ztp::ListModel* model_ = nullptr;
+};
+
+// A flat push button that paints itself, takes no focus and answers
+// BM_CLICK.
+struct SpeedButtonProps {
+    Bounds bounds;
+    std::wstring name;  // window text; not shown
+    std::function<void(HDC, const RECT&, bool enabled)> glyph;
+};
+
+class SpeedButton : public Window {
+public:
+    SpeedButton(Window& parent, const SpeedButtonProps& p);
+    std::function<void()> onClick;
+    bool canFocus() const override { return false; }
+    // Draws a focus frame (set by a parent that keeps the focus itself).
+    void setFocusFrame(bool on);
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void paint(HDC dc);
+    void click();
+    std::function<void(HDC, const RECT&, bool)> glyph_;
+    bool tracking_ = false;
+    bool down_ = false;
+    bool focusFrame_ = false;
+};
+
+class TabSheet : public Container {
+public:
+    TabSheet(HWND tabControl, const Bounds& b);
+};
+
+struct PageControlProps {
+    Bounds bounds;
+};
+
+class PageControl : public Window {
+public:
+    PageControl(Window& parent, const PageControlProps& p);
+    TabSheet& addPage(const std::wstring& caption);
+    int activeIndex() const;
+    TabSheet& page(int i) { return *pages_.at(size_t(i)); }
+    // Called after the active page has changed by the user.
+    std::function<void()> onChange;
+    bool onNotify(NMHDR* hdr, LRESULT& result) override;
+
+private:
+    void showActive();
+    std::vector<std::unique_ptr<TabSheet>> pages_;
+};
+
+}  // namespace fw

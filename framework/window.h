@@ -1,0 +1,116 @@
+// Windows owned by C++ objects: one window procedure for all of them, which
+// dispatches to handleMessage and catches every exception there.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fw {
+
+struct Bounds {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+// A font by face name and character height in pixels (negative lfHeight).
+struct FontSpec {
+    std::wstring face;
+    int height = 12;
+    bool bold = false;
+    bool operator==(const FontSpec&) const = default;
+};
+
+// Fonts live as long as the program; equal specs share one HFONT.
+HFONT font(const FontSpec& spec);
+
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND handle() const { return hwnd_; }
+    static Window* fromHandle(HWND h);
+
+    void setText(const std::wstring& text);
+    std::wstring text() const;
+    void setEnabled(bool on);
+    bool enabled() const;
+    void setVisible(bool on);
+    bool visible() const;
+    void setFont(HFONT f);
+    void setFocus();
+    void invalidate();
+
+    // Whether the Tab key may stop here now.
+    virtual bool canFocus() const;
+
+    // Messages that the parent reflects back to the control that sent them.
+    virtual bool onCommand(WORD /*code*/) { return false; }
+    virtual bool onNotify(NMHDR* /*hdr*/, LRESULT& /*result*/) { return false; }
+    virtual bool onDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
+    virtual HBRUSH onCtlColor(HDC /*dc*/) { return nullptr; }
+
+protected:
+    // A window of one of our own classes (registered on first use) or a
+    // subclassed system control; either way messages go to handleMessage.
+    void createOwn(const wchar_t* className, DWORD style, DWORD exStyle, HWND parent,
+                   const Bounds& b, const std::wstring& text, UINT classStyle = 0,
+                   HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    void createSystem(const wchar_t* className, DWORD style, DWORD exStyle, HWND parent,
+                      const Bounds& b, const std::wstring& text);
+
+    virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT defaultProc(UINT msg, WPARAM wp, LPARAM lp);
+    // Hands a reflected message to the control that sent it.
+    bool reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+private:
+    static LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    void attach(HWND h);
+    void detach();
+
+    HWND hwnd_ = nullptr;
+    WNDPROC systemProc_ = nullptr;  // the class procedure of a subclassed control
+};
+
+// A child window that holds controls (pages, group boxes) and passes their
+// notifications on to the form.
+class Container : public Window {
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+struct FormProps {
+    const wchar_t* className;  // the form class's name
+    std::wstring caption;
+    int clientWidth = 0, clientHeight = 0;
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    FontSpec font;
+    HWND owner = nullptr;
+};
+
+// A top-level window whose window class is named after the form class.
+// Created hidden, centred on the screen.
+class Form : public Window {
+public:
+    explicit Form(const FormProps& p);
+    ~Form() override;
+    // Controls in Tab order; a control is a stop while canFocus() is true.
+    void setTabOrder(std::vector<Window*> order) { tabOrder_ = std::move(order); }
+    // Tab, Shift+Tab and the arrow keys between radio buttons; true if used.
+    bool navigate(const MSG& msg);
+    void close();
+    void show();
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    std::vector<Window*> tabOrder_;
+    HWND lastFocus_ = nullptr;
+};
+
+}  // namespace fw

@@ -1,0 +1,70 @@
+// Driving a running ztp.exe from another process: finding its windows,
+// reading what they show, pressing buttons and answering dialogs.
+#pragma once
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+std::wstring windowText(HWND h);
+std::wstring className(HWND h);
+// Every descendant of root, depth first in z-order.
+std::vector<HWND> descendants(HWND root);
+// The descendant of the given class whose text is text (any text if empty).
+HWND findChild(HWND root, const std::wstring& cls, const std::wstring& text = L"", int nth = 0);
+// The sibling right after the one with this class and text (a label's value).
+HWND nextSibling(HWND h);
+
+std::vector<std::wstring> listItems(HWND list);
+void setListSelection(HWND list, const std::vector<int>& items);
+
+// Visible top-level windows of a process (any process if pid is 0) with
+// this class and caption (any if empty).
+std::vector<HWND> topWindows(DWORD pid, const std::wstring& cls, const std::wstring& caption);
+
+// Polls until f() is true or the time is up.
+bool waitFor(const std::function<bool()>& f, std::chrono::milliseconds timeout = 10s);
+
+// A running ztp.exe.
+class Program {
+public:
+    // discs: the ZTP_DISCS value, or nullptr to start without it.
+    Program(const std::wstring& exe, const wchar_t* discs);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    DWORD pid() const { return pi_.dwProcessId; }
+    // Top-level windows of this process with the class and caption given.
+    std::vector<HWND> topWindows(const std::wstring& cls, const std::wstring& caption) const;
+    HWND waitTop(const std::wstring& cls, const std::wstring& caption,
+                 std::chrono::milliseconds timeout = 10s) const;
+    // The main window (class TfrmMain, "ZTP for win32") once it is shown.
+    HWND waitMain(std::chrono::milliseconds timeout = 15s) const;
+    // A dialog "#32770" with this caption; withEdit tells the title prompt
+    // from a message box.
+    HWND waitDialog(const std::wstring& caption, bool withEdit,
+                    std::chrono::milliseconds timeout = 10s) const;
+    // Waits for the process to end; false if it does not in time.
+    bool waitExit(std::chrono::milliseconds timeout = 10s, DWORD* code = nullptr);
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// The text of a message box (its static texts joined).
+std::wstring dialogText(HWND dlg);
+void pressButton(HWND button);
+// Answers the title prompt with text and OK.
+void answerPrompt(HWND dlg, const std::wstring& text);
+// Clicks the tab at index on a tab control as a mouse click would.
+void clickTab(DWORD pid, HWND tab, int index);
+int currentTab(HWND tab);
+
+}  // namespace e2e

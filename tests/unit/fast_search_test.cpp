@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <set>
+#include <string>
+
+#include "split_search.h"
+
+using namespace ztp;
+
+namespace {
+
+using Times = std::vector<std::int32_t>;
+
+std::vector<int> sortedSet(std::vector<int> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+std::string describe(const Times& times, std::int64_t target) {
+    std::string s = "T=";
+    s += std::to_string(target);
+    s += " times:";
+    for (auto x : times) {
+        s += ' ';
+        s += std::to_string(x);
+    }
+    return s;
+}
+
+void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchResult& lit) {
+    const SearchResult fast = fastSearch(times, target);
+    EXPECT_EQ(sortedSet(fast.best), sortedSet(lit.best)) << describe(times, target);
+    EXPECT_EQ(fast.bestDiff, lit.bestDiff) << describe(times, target);
+    EXPECT_EQ(fast.exactHit, lit.exactHit) << describe(times, target);
+}
+
+struct HandCase {
+    const char* name;
+    Times times;
+    std::int64_t target;
+    std::vector<int> best;
+    std::int64_t bestDiff;
+    bool exactHit;
+};
+
+const HandCase kHandCases[] = {
+    {"exact hit on the first level", {300, 200, 100}, 300, {0}, 0, true},
+    {"not the closest subset", {90, 35, 30}, 60, {0}, 30, false},
+    {"first shortfall kept over a later equal overshoot", {200, 250, 180}, 315, {1}, 65, false},
+    {"tie goes to path plus track", {40, 40, 40}, 60, {0, 1}, 20, false},
+    {"level ends at its first reaching track", {100, 40}, 70, {0}, 30, false},
+    {"exact hit one level down", {20, 40, 60}, 60, {0, 1}, 0, true},
+    {"overshoot past one side", {700, 700, 100}, 1380, {0, 1}, 20, false},
+    {"all tracks shorter than the target", {100, 200, 300}, 2700, {}, kInitialBestDiff, false},
+    {"target 0", {100, 200}, 0, {}, 0, false},
+    {"target 0, first track 0 s", {0, 200}, 0, {0}, 0, true},
+    {"negative target", {100, 200}, -1380, {}, -1380, false},
+    {"empty list", {}, 150, {}, kInitialBestDiff, false},
+    {"empty list, target 0", {}, 0, {}, kInitialBestDiff, false},
+    {"zero-length tracks join the set", {0, 0, 120}, 60, {0, 1, 2}, 60, false},
+    {"target far beyond any tape", {100, 200}, 9999 * 30, {}, kInitialBestDiff, false},
+};
+
+TEST(FastSearch, HandCasesMatchTheLiteralSearch) {
+    for (const HandCase& c : kHandCases) {
+        SCOPED_TRACE(c.name);
+        const SearchResult lit = literalSearch(c.times, c.target);
+        EXPECT_EQ(sortedSet(lit.best), c.best);
+        EXPECT_EQ(lit.bestDiff, c.bestDiff);
+        EXPECT_EQ(lit.exactHit, c.exactHit);
+        expectSameAsLiteral(c.times, c.target, lit);
+    }
+}
+
+// Random small inputs from families that stress the level rules.
+TEST(FastSearch, RandomSmallInputsMatchTheLiteralSearch) {
+    std::mt19937_64 rng(20240401);
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+    };
+    int compared = 0;
+    for (int k = 0; k < 3000; ++k) {
+        const int n = static_cast<int>(pick(0, k % 5 == 0 ? 9 : 7));
+        const int family = k % 7;
+        Times alphabet;
+        for (int a = 0; a < 3; ++a) alphabet.push_back(static_cast<std::int32_t>(pick(0, 9)));
+        Times times;
+        for (int i = 0; i < n; ++i) {
+            std::int64_t len = 0;
+            switch (family) {
+                case 0: len = pick(0, 15359); break;                           // any length
+                case 1: len = pick(120, 480); break;                           // album tracks
+                case 2: len = alphabet[static_cast<std::size_t>(pick(0, 2))]; break;  // few lengths
+                case 3: len = pick(0, 2) == 0 ? 0 : pick(1, 20); break;        // many zeros
+                case 4: len = pick(1, 6) * 50; break;                          // equal lengths
+                case 5: len = pick(1, 30) * 2; break;                          // even lengths
+                default: len = pick(0, 40); break;
+            }
+            times.push_back(static_cast<std::int32_t>(len));
+        }
+        std::int64_t total = 0;
+        for (auto x : times) total += x;
+        std::int64_t target = 0;
+        switch (k % 6) {
+            case 0: target = total / 2; break;                  // both sides equal
+            case 1: target = pick(-2, 8) * 30; break;           // tape minutes x 30
+            case 2: target = total + pick(-4, 1); break;        // around the total
+            case 3: target = pick(-1, total + 1); break;
+            case 4: target = (total / 2) | 1; break;            // odd target
+            default: target = pick(-2, 2); break;
+        }
+        SearchControl budget;
+        budget.stepLimit = 10000;  // keeps the reference quick under sanitizers
+        SearchResult lit;
+        try {
+            lit = literalSearch(times, target, &budget);
+        } catch (const SearchAborted&) {
+            continue;
+        }
+        ++compared;
+        expectSameAsLiteral(times, target, lit);
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(compared, 2500);
+}
+
+// Properties that must hold for any result, on inputs too large for the
+// literal search.
+void expectConsistent(const Times& times, std::int64_t target, const SearchResult& r) {
+    std::set<int> seen;
+    std::int64_t sum = 0;
+    for (int i : r.best) {
+        ASSERT_GE(i, 0);
+        ASSERT_LT(i, static_cast<int>(times.size()));
+        ASSERT_TRUE(seen.insert(i).second) << "track " << i << " twice";
+        sum += times[static_cast<std::size_t>(i)];
+    }
+    if (r.bestDiff == kInitialBestDiff) {
+        EXPECT_TRUE(r.best.empty());
+        return;
+    }
+    if (target > 0) {
+        EXPECT_EQ(r.bestDiff, sum >= target ? sum - target : target - sum);
+    }
+    EXPECT_EQ(r.exactHit, target > 0 && sum == target);
+}
+
+TEST(FastSearch, LargeInputsGiveConsistentSplits) {
+    std::mt19937_64 rng(7);
+    Times album, varied, zeros;
+    for (int i = 0; i < kMaxTracks; ++i) {
+        album.push_back(std::uniform_int_distribution<std::int32_t>(60, 600)(rng));
+        varied.push_back(std::uniform_int_distribution<std::int32_t>(0, 15359)(rng));
+        zeros.push_back(i % 3 == 0 ? 0 : std::uniform_int_distribution<std::int32_t>(60, 400)(rng));
+    }
+    const Times oneLength(kMaxTracks, 247);
+    std::int64_t albumTotal = 0;
+    for (auto x : album) albumTotal += x;
+
+    struct Large {
+        const char* name;
+        const Times& times;
+        std::int64_t target;
+    };
+    const Large cases[] = {
+        {"album tracks, both sides equal", album, albumTotal / 2},
+        {"album tracks, 120-minute tape", album, 3600},
+        {"any lengths, 90-minute tape", varied, 2700},
+        {"a third of 0 s, 46-minute tape", zeros, 1380},
+        {"one length, 46-minute tape", oneLength, 1380},
+    };
+    for (const Large& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SearchResult r = fastSearch(c.times, c.target);
+        expectConsistent(c.times, c.target, r);
+    }
+    // One length: five tracks stay below 1380, the sixth overshoots by 102.
+    EXPECT_EQ(sortedSet(fastSearch(oneLength, 1380).best), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    // Rich random inputs reach the target exactly.
+    EXPECT_TRUE(fastSearch(album, albumTotal / 2).exactHit);
+    // Every track shorter together than the target: nothing recorded.
+    EXPECT_TRUE(fastSearch(album, albumTotal + 1).best.empty());
+    // A first track that reaches the target ends the search on the first level.
+    Times first = album;
+    first[0] = 15359;
+    const SearchResult r = fastSearch(first, 15000);
+    EXPECT_EQ(r.best, std::vector<int>{0});
+    EXPECT_EQ(r.bestDiff, 359);
+}
+
+TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
+    // A search with thousands of nodes: small alphabet, no early exact hit.
+    const Times times = {200, 301, 300, 101, 100, 997, 101, 101, 100, 101, 300, 997, 200, 200,
+                         101, 300, 300, 200, 300, 200, 300, 200, 101, 100, 300, 100, 100, 200,
+                         997, 100, 200, 100, 200, 200, 301, 997, 997, 301, 101, 100};
+    std::atomic<bool> cancel{true};
+    SearchControl control;
+    control.cancel = &cancel;
+    try {
+        fastSearch(times, 5747, &control);
+        FAIL() << "not cancelled";
+    } catch (const SearchAborted& e) {
+        EXPECT_TRUE(e.cancelled);
+    }
+    SearchControl budget;
+    budget.stepLimit = 5000;
+    try {
+        fastSearch(times, 5747, &budget);
+        FAIL() << "budget not applied";
+    } catch (const SearchAborted& e) {
+        EXPECT_FALSE(e.cancelled);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// Runs many random inputs through both search engines and reports every input
+// on which the fast engine's split differs from the literal search's.
+// Usage: split_differential [cases [seed [max_tracks]]]
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "split_search.h"
+
+namespace {
+
+using Times = std::vector<std::int32_t>;
+
+struct Case {
+    Times times;
+    std::int64_t target = 0;
+};
+
+// Families chosen to stress the level rules: zero-length tracks, repeated
+// lengths, tiny alphabets, targets at and around the total, T <= 0, and the
+// three ways the target is made.
+Case randomCase(std::mt19937_64& rng, int maxTracks) {
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+    };
+    Case c;
+    const int n = static_cast<int>(pick(0, maxTracks));
+    const int family = static_cast<int>(pick(0, 6));
+    std::vector<std::int32_t> alphabet;
+    const int alphabetSize = static_cast<int>(pick(1, 4));
+    for (int k = 0; k < alphabetSize; ++k) alphabet.push_back(static_cast<std::int32_t>(pick(0, 12)));
+    for (int i = 0; i < n; ++i) {
+        std::int32_t len = 0;
+        switch (family) {
+            case 0: len = static_cast<std::int32_t>(pick(0, 15359)); break;                 // any length
+            case 1: len = static_cast<std::int32_t>(pick(120, 480)); break;                 // album tracks
+            case 2: len = alphabet[static_cast<std::size_t>(pick(0, alphabetSize - 1))]; break;  // tiny alphabet
+            case 3: len = static_cast<std::int32_t>(pick(0, 3) == 0 ? 0 : pick(1, 20)); break;   // zeros
+            case 4: len = static_cast<std::int32_t>(pick(0, 10) * 10); break;               // multiples
+            case 5: len = static_cast<std::int32_t>(pick(1, 30) * 2); break;                // even lengths
+            default: len = static_cast<std::int32_t>(pick(0, 40)); break;
+        }
+        c.times.push_back(len);
+    }
+    std::int64_t total = 0;
+    for (auto x : c.times) total += x;
+    switch (static_cast<int>(pick(0, 5))) {
+        case 0: c.target = total / 2; break;                                 // both sides equal
+        case 1: c.target = pick(-3, 10) * 30; break;                        // tape minutes x 30
+        case 2: c.target = total + pick(-5, 2); break;                      // around the total
+        case 3: c.target = pick(-2, total + 2); break;                      // anywhere
+        case 4: c.target = (total / 60 + pick(-1, 1)) * 30 + (family == 5 ? 1 : 0); break;
+        default: c.target = pick(-3, 3); break;
+    }
+    return c;
+}
+
+std::vector<int> sorted(std::vector<int> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+std::string show(const Case& c) {
+    std::string s = "T=";
+    s += std::to_string(c.target);
+    s += " times={";
+    for (std::size_t i = 0; i < c.times.size(); ++i) {
+        if (i) s += ',';
+        s += std::to_string(c.times[i]);
+    }
+    s += '}';
+    return s;
+}
+
+std::string showSet(const std::vector<int>& v) {
+    std::string s = "{";
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (i) s += ',';
+        s += std::to_string(v[i]);
+    }
+    s += '}';
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const long long cases = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    const unsigned long long seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
+    const int maxTracks = argc > 3 ? std::atoi(argv[3]) : 9;
+    std::mt19937_64 rng(seed);
+    long long mismatches = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (long long k = 0; k < cases; ++k) {
+        const Case c = randomCase(rng, maxTracks);
+        const ztp::SearchResult lit = ztp::literalSearch(c.times, c.target);
+        const ztp::SearchResult fast = ztp::fastSearch(c.times, c.target);
+        const bool same = sorted(lit.best) == sorted(fast.best) && lit.bestDiff == fast.bestDiff &&
+                          lit.exactHit == fast.exactHit;
+        if (!same) {
+            ++mismatches;
+            if (mismatches <= 20)
+                std::printf("MISMATCH case %lld: %s literal=%s diff=%lld hit=%d fast=%s diff=%lld hit=%d\n", k,
+                            show(c).c_str(), showSet(sorted(lit.best)).c_str(), static_cast<long long>(lit.bestDiff),
+                            lit.exactHit, showSet(sorted(fast.best)).c_str(), static_cast<long long>(fast.bestDiff),
+                            fast.exactHit);
+        }
+    }
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%lld cases, seed %llu, up to %d tracks: %lld mismatches (%.1f s)\n", cases, seed, maxTracks,
+                mismatches, secs);
+    return mismatches == 0 ? 0 : 1;
+}

@@ -1,0 +1,97 @@
+# Wine environment of the project: a private prefix and HOME under the build
+# folder, Japanese locale and fonts, and an Xvfb display of its own.
+#
+#   source tools/wine-env.sh BUILD_DIR   # exports the environment, makes the prefix
+#   wine_xvfb_start                      # starts Xvfb on a free display (DISPLAY)
+#   ... wine program.exe ...
+#   wine_stop                            # ends the prefix's Wine processes and Xvfb
+#
+# Every step is idempotent; the prefix is made once and kept.
+
+_wine_env_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+wine_env_setup() {
+    local build=${1:?build folder}
+    mkdir -p "$build/wine/home"
+    WINE_ROOT=$(cd "$build/wine" && pwd)
+    export WINEPREFIX="$WINE_ROOT/prefix"
+    export HOME="$WINE_ROOT/home"
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    export WINEDEBUG=-all
+    export WINEARCH=win64
+    export LANG=ja_JP.UTF-8
+    export LC_ALL=ja_JP.UTF-8
+    unset LANGUAGE
+}
+
+# Creates the prefix and maps the Japanese fonts, once.
+wine_prefix_init() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine: creating prefix $WINEPREFIX" >&2
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+    # The title-bar buttons of the virtual desktop are drawn with Marlett.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    fi
+    if [ ! -f "$WINE_ROOT/fonts.done" ]; then
+        local reg="$WINE_ROOT/fonts.reg"
+        # regedit reads UTF-16LE with a byte-order mark; UTF-8 would garble the names.
+        {
+            printf '\xff\xfe'
+            iconv -f UTF-8 -t UTF-16LE <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"ＭＳ Ｐ明朝"="IPAPMincho"
+"ＭＳ 明朝"="IPAMincho"
+"MS UI Gothic"="IPAPGothic"
+"MS Shell Dlg"="IPAPGothic"
+"MS Shell Dlg 2"="IPAPGothic"
+"Tahoma"="IPAPGothic"
+"Times New Roman"="Liberation Serif"
+
+REG
+        } >"$reg"
+        wine regedit /S "$reg" >/dev/null 2>&1
+        wineserver -w
+        touch "$WINE_ROOT/fonts.done"
+    fi
+}
+
+# Starts Xvfb on a display number that it picks itself.
+wine_xvfb_start() {
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    WINE_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n1 "$fdfile" | tr -dc 0-9)"
+    rm -f "$fdfile"
+    if [ "$DISPLAY" = ":" ]; then
+        echo "wine: Xvfb did not start" >&2
+        return 1
+    fi
+}
+
+# Ends this prefix's Wine processes and the Xvfb that we started.
+wine_stop() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "${WINE_XVFB_PID:-}" ]; then
+        kill "$WINE_XVFB_PID" 2>/dev/null || true
+        wait "$WINE_XVFB_PID" 2>/dev/null || true
+        WINE_XVFB_PID=
+    fi
+}
+
+if [ $# -ge 1 ]; then
+    wine_env_setup "$1"
+fi
