@@ -27,15 +27,15 @@ bool isReflected(UINT msg, LPARAM lp) {
 
 }  // namespace
 
-HFONT font(const FontSpec& spec) {
+HFONT font(const FontSpec& desc) {
     static std::vector<std::pair<FontSpec, HFONT>> cache;
     for (auto& [s, f] : cache)
-        if (s == spec) return f;
-    HFONT f = CreateFontW(-spec.height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+        if (s == desc) return f;
+    HFONT f = CreateFontW(-desc.height, 0, 0, 0, desc.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str());
+                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, desc.face.c_str());
     if (!f) throwLastError("CreateFontW");
-    cache.emplace_back(spec, f);
+    cache.emplace_back(desc, f);
     return f;
 }
 

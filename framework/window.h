@@ -21,8 +21,8 @@ struct FontSpec {
     bool operator==(const FontSpec&) const = default;
 };
 
-// Fonts live as long as the program; equal specs share one HFONT.
-HFONT font(const FontSpec& spec);
+// Fonts live as long as the program; equal descriptions share one HFONT.
+HFONT font(const FontSpec& desc);
 
 class Window {
 public:
