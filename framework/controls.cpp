@@ -11,6 +11,16 @@
 namespace fw {
 namespace {
 
+// Answers WM_PAINT by drawing the whole control with draw(dc).
+template <class Draw>
+LRESULT paintWith(HWND h, Draw draw) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    draw(dc);
+    EndPaint(h, &ps);
+    return 0;
+}
+
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 
 void fillRect(HDC dc, const RECT& r, COLORREF c) {
@@ -120,13 +130,7 @@ void Panel::paint(HDC dc) {
 
 LRESULT Panel::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(handle(), &ps);
-            paint(dc);
-            EndPaint(handle(), &ps);
-            return 0;
-        }
+        case WM_PAINT: return paintWith(handle(), [&](HDC dc) { paint(dc); });
         case WM_ERASEBKGND: return TRUE;
         case WM_SETTEXT: {
             LRESULT r = Window::handleMessage(msg, wp, lp);
@@ -273,13 +277,7 @@ void SpeedButton::paint(HDC dc) {
 
 LRESULT SpeedButton::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(handle(), &ps);
-            paint(dc);
-            EndPaint(handle(), &ps);
-            return 0;
-        }
+        case WM_PAINT: return paintWith(handle(), [&](HDC dc) { paint(dc); });
         case WM_ERASEBKGND: return TRUE;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
