@@ -52,13 +52,46 @@
 //  - Global bound: no value is smaller than the distance from T of the
 //    closest subset sum of all tracks; once BestDiff reaches it, or an exact
 //    hit is recorded, the walk is over.
-// The walk uses an explicit stack (depth up to the number of tracks + 1) and
-// at most a few bit arrays of (T + longest track) bits.
+//
+// Which sets are visited. For a set U with sum s < T, call the tracks not in
+// U its outsiders, R = T - s its room and r(U) its reaching track, the first
+// outsider of at least R seconds. U is the set of some node exactly when its
+// tracks can be taken in an order in which each track x, taken with p seconds
+// already taken, comes before the level's reaching track, i.e. every
+// outsider before x is shorter than T - p (a track of U not yet taken is
+// shorter than the room and never stops a level). Outsiders before r(U) are
+// shorter than R <= T - p, so they never stop anything: only the tracks of U
+// after r(U) are bound, each by the longest outsider between r(U) and it.
+//
+// Bounds by rule. By (F1) the subtree of a node is itself a walk: over the
+// tracks off the path up to its reaching track, with the room as target.
+// smallestValue looks at every possible reaching track r and room rho of a
+// set in such a walk: the tracks before r of at least rho seconds are in the
+// set, the shorter ones are free, and the set's tracks after r are those a
+// rule accepts.
+//  - PossibleRule accepts a superset of the visited ones: for every outsider o
+//    at or after r, the set's tracks after o all start with p < T - t(o), and
+//    the last of them to start does so at their sum less the longest of them
+//    or later. A node whose smallest possible value is not below BestDiff
+//    holds nothing that could be recorded, and is skipped.
+//  - SureRule accepts only visited ones: the tracks after r taken first, from
+//    the last index down, each checked against a level at least the longest
+//    outsider before it. If a node surely holds a set of value v with
+//    v + 1 < BestDiff, BestDiff drops to v + 1: that set lies in the part not
+//    yet walked (everything walked is >= BestDiff) and will be recorded, and a
+//    candidate of value above v can no longer be the final one.
+// These cost bit arrays of the node's room times its number of tracks, so
+// they run only within a work budget per node, and only once a first walk
+// with the cheap rules has taken kRulesAfter steps without finishing. Then the
+// walk starts again from the root, keeping BestDiff and the best set: the part
+// already walked holds no value below BestDiff, so it records nothing again.
+//
+// The walk uses an explicit stack (depth up to the number of tracks + 1).
+// Memory: bit arrays of (T + longest track) bits for the global bound, and
+// for the rules at most kRuleMemoryWords words.
 #include "split_search.h"
 
 #include <algorithm>
-#include <cstring>
-#include <map>
 
 namespace ztp {
 namespace {
@@ -111,6 +144,50 @@ public:
 
     std::int64_t bits() const { return bits_; }
 
+    void clear() { std::fill(words_.begin(), words_.end(), 0); }
+
+    // sums |= other
+    void orWith(const SumBits& other) {
+        for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i) words_[i] |= other.words_[i];
+    }
+
+    // sums |= (other's sums below limit) << len; other is not this array.
+    void orShifted(const SumBits& other, std::int64_t limit, std::int64_t len) {
+        if (len < 0 || len >= bits_) return;
+        limit = std::min(limit, other.bits_);
+        if (limit <= 0) return;
+        const std::size_t q = static_cast<std::size_t>(len / 64);
+        const unsigned b = static_cast<unsigned>(len % 64);
+        const std::size_t nd = words_.size();
+        const std::size_t nsrc = std::min(static_cast<std::size_t>((limit + 63) / 64), nd - q);
+        const unsigned tail = static_cast<unsigned>(limit % 64);
+        const std::uint64_t* src = other.words_.data();
+        std::uint64_t* dst = words_.data() + q;
+        std::uint64_t carry = 0;
+        for (std::size_t k = 0; k < nsrc; ++k) {
+            std::uint64_t w = src[k];
+            if (k + 1 == static_cast<std::size_t>((limit + 63) / 64) && tail) w &= (std::uint64_t{1} << tail) - 1;
+            if (b == 0) {
+                dst[k] |= w;
+            } else {
+                dst[k] |= (w << b) | carry;
+                carry = w >> (64 - b);
+            }
+        }
+        if (b && q + nsrc < nd) dst[nsrc] |= carry;
+        trimTail();
+    }
+
+    // Clears the sums at or above limit.
+    void keepBelow(std::int64_t limit) {
+        if (limit >= bits_) return;
+        if (limit < 0) limit = 0;
+        std::size_t w = static_cast<std::size_t>(limit / 64);
+        const unsigned b = static_cast<unsigned>(limit % 64);
+        if (b) words_[w++] &= (std::uint64_t{1} << b) - 1;
+        for (; w < words_.size(); ++w) words_[w] = 0;
+    }
+
 private:
     void trimTail() {
         const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
@@ -121,20 +198,207 @@ private:
     std::vector<std::uint64_t> words_;
 };
 
-// Adds a multiset of lengths, k equal lengths as O(log k) items.
-template <typename Lengths>
-void addAll(SumBits& bits, const Lengths& lengths) {
-    std::map<std::int64_t, std::int64_t> counts;
-    for (std::int64_t len : lengths)
-        if (len > 0) ++counts[len];
-    for (const auto& [len, count] : counts) {
-        std::int64_t left = count;
-        for (std::int64_t part = 1; left > 0; part *= 2) {
-            const std::int64_t take = std::min(part, left);
-            bits.add(len * take);
-            left -= take;
+// Adds `count` tracks of one length as O(log count) items.
+void addCopies(SumBits& bits, std::int64_t len, std::int64_t count) {
+    if (len <= 0) return;
+    for (std::int64_t part = 1; count > 0; part *= 2) {
+        const std::int64_t take = std::min(part, count);
+        bits.add(len * take);
+        count -= take;
+    }
+}
+
+// Adds a multiset of lengths (sorted in place).
+void addAll(SumBits& bits, std::vector<std::int64_t>& lengths) {
+    std::sort(lengths.begin(), lengths.end());
+    for (std::size_t i = 0; i < lengths.size();) {
+        std::size_t j = i;
+        while (j < lengths.size() && lengths[j] == lengths[i]) ++j;
+        addCopies(bits, lengths[i], static_cast<std::int64_t>(j - i));
+        i = j;
+    }
+}
+
+// Candidate sets by reaching track. A set U the walk visits, with reaching
+// track r and room rho, holds every track before r of at least rho seconds;
+// its tracks after r are the ones a rule below accepts. Scanning r from the
+// right, a rule keeps the sums its accepted sets of tracks after r can make;
+// smallestValue combines them with the tracks before r and returns the
+// smallest value min(rho, t(r) - rho) below `best` (or, for a rule with
+// kAnyBelow, the first one found), else `best`.
+std::vector<std::int64_t> distinctLengths(const std::vector<std::int64_t>& t) {
+    std::vector<std::int64_t> v(t);
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+}
+
+template <typename Rule>
+std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
+                           std::int64_t best, Rule& rule) {
+    const std::int64_t given = best;
+    const int n = static_cast<int>(t.size());
+    // The tracks before r, as counts per distinct length (`lengths`, ascending).
+    auto slot = [&](std::int64_t len) {
+        return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
+    };
+    std::vector<std::int64_t> count(lengths.size(), 0);
+    std::int64_t beforeSum = 0;
+    for (int i = 0; i + 1 < n; ++i) {
+        ++count[slot(t[static_cast<std::size_t>(i)])];
+        beforeSum += t[static_cast<std::size_t>(i)];
+    }
+    SumBits x;
+    for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
+        const std::int64_t tr = t[static_cast<std::size_t>(r)];
+        if (tr > 0) {
+            x = rule.after(tr);
+            std::int64_t forcedSum = beforeSum;
+            std::size_t nf = 0;  // lengths below rho: free
+            const std::int64_t hi = std::min(tr, T);
+            auto scan = [&](std::int64_t lo, std::int64_t top) {
+                for (std::int64_t rho = lo; rho <= top; ++rho) {
+                    for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
+                        forcedSum -= lengths[nf] * count[nf];
+                        addCopies(x, lengths[nf], count[nf]);
+                    }
+                    const std::int64_t q = T - rho - forcedSum;
+                    if (q >= 0 && x.test(q)) best = std::min(best, std::min(rho, tr - rho));
+                }
+            };
+            const std::int64_t top = std::min(hi, best - 1);
+            scan(1, top);
+            scan(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
+        }
+        rule.pass(tr);
+        if (r > 0) {
+            --count[slot(t[static_cast<std::size_t>(r - 1)])];
+            beforeSum -= t[static_cast<std::size_t>(r - 1)];
         }
     }
+    return best;
+}
+
+// Sure to be visited: the tracks after r taken first, from the last index
+// down, each while the room still exceeds every track left out between r
+// and it. Kept per level lambda, a bound on the longest track left out so
+// far that every taken track was checked against.
+class SureRule {
+public:
+    static constexpr bool kAnyBelow = false;  // the smallest value is wanted
+
+    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), levels_(lengths) {
+        const std::size_t L = levels_.size();
+        dp_.resize(L + 1);
+        cum_.resize(L + 1);
+        for (auto& b : dp_) {
+            b.reset(T);
+            b.clear();
+        }
+        for (auto& b : cum_) b.reset(T);
+        dp_[L].reset(T);  // nothing taken yet
+    }
+
+    // Bit arrays touched per track (at least the number held).
+    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
+
+    const SumBits& after(std::int64_t tr) {
+        cumulate();
+        return cum_[level(tr)];
+    }
+
+    void pass(std::int64_t len) {
+        cumulate();
+        for (std::size_t l = 0; l < levels_.size(); ++l) {
+            if (levels_[l] < len) dp_[l].clear();
+            dp_[l].orShifted(cum_[l], T_ - levels_[l], len);
+        }
+    }
+
+private:
+    std::size_t level(std::int64_t len) const {
+        return static_cast<std::size_t>(std::lower_bound(levels_.begin(), levels_.end(), len) - levels_.begin());
+    }
+
+    void cumulate() {
+        for (std::size_t l = dp_.size(); l-- > 0;) {
+            cum_[l] = dp_[l];
+            if (l + 1 < dp_.size()) cum_[l].orWith(cum_[l + 1]);
+        }
+    }
+
+    std::int64_t T_;
+    std::vector<std::int64_t> levels_;
+    std::vector<SumBits> dp_, cum_;
+};
+
+// Necessary for being visited: for every track o left out at or after r,
+// the taken tracks after o all start while the room exceeds t(o), so their
+// sum less the longest of them is below T - t(o). Kept per longest taken
+// track.
+class PossibleRule {
+public:
+    static constexpr bool kAnyBelow = true;  // any value below `best` will do
+
+    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), lengths_(lengths) {
+        dp_.resize(lengths_.size() + 1);
+        for (auto& b : dp_) {
+            b.reset(T);
+            b.clear();
+        }
+        dp_.back().reset(T);  // nothing taken yet
+        out_.reset(T);
+    }
+
+    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
+
+    const SumBits& after(std::int64_t tr) {
+        out_.clear();
+        for (std::size_t k = 0; k < lengths_.size(); ++k) out_.orShifted(dp_[k], T_ - tr + lengths_[k], 0);
+        out_.orWith(dp_.back());
+        return out_;
+    }
+
+    void pass(std::int64_t len) {
+        const std::size_t own = static_cast<std::size_t>(std::lower_bound(lengths_.begin(), lengths_.end(), len) - lengths_.begin());
+        // Taken: into the bucket of max(longest, len).
+        SumBits& into = tmp_;
+        into.reset(T_);
+        into.clear();
+        into.orShifted(dp_.back(), T_, len);
+        for (std::size_t k = 0; k <= own; ++k) into.orShifted(dp_[k], T_, len);
+        for (std::size_t k = own + 1; k < lengths_.size(); ++k) {
+            keep_ = dp_[k];
+            dp_[k].keepBelow(T_ - len + lengths_[k]);
+            dp_[k].orShifted(keep_, T_, len);
+        }
+        for (std::size_t k = 0; k <= own; ++k) dp_[k].keepBelow(T_ - len + lengths_[k]);
+        dp_[own].orWith(into);
+    }
+
+private:
+    std::int64_t T_;
+    std::vector<std::int64_t> lengths_;
+    std::vector<SumBits> dp_;  // per longest taken track; last: none taken
+    SumBits out_, tmp_, keep_;
+};
+
+constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
+
+// smallestValue with a rule, unless its bit work (about the number of 64-bit
+// words touched) would pass `budget` or its bit arrays kRuleMemoryWords;
+// then -1.
+template <typename Rule>
+std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget) {
+    if (T <= 0 || t.empty()) return -1;
+    const std::int64_t words = T / 64 + 1;
+    if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
+    const std::vector<std::int64_t> lengths = distinctLengths(t);
+    const std::size_t distinct = lengths.size();
+    const std::int64_t work = static_cast<std::int64_t>(t.size()) * (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
+    if (work > budget || Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
+    Rule rule(lengths, T);
+    return smallestValue(t, lengths, T, best, rule);
 }
 
 class FastSearch {
@@ -148,13 +412,34 @@ public:
             maxLen_ = std::max(maxLen_, t_[i]);
         }
         in_.assign(static_cast<std::size_t>(n_) + 1, 0);
+        if (control && control->eagerBounds) rules_ = true;
     }
 
     SearchResult run() {
         SearchResult result;
         result.bestDiff = kInitialBestDiff;
         if (n_ == 0 || (T_ > 0 && total_ < T_)) return result;  // (F4)
-        walk();
+        // A first walk with the cheap rules settles most inputs. If it runs
+        // long, the walk starts again from the root with the bounds by rule
+        // at every node; bestDiff_ and the best set so far are kept (every
+        // value in the part already walked is at or above bestDiff_, so that
+        // part records nothing the second time).
+        if (!rules_) walk(kRulesAfter);
+        if (!stop_ && !stack_.empty()) {
+            stack_.clear();
+            path_.clear();
+            std::fill(in_.begin(), in_.end(), 0);
+            rules_ = true;
+        }
+        if (rules_ && !stop_) {
+            computeGlobalBound();
+            // A set sure to be visited has a value below bestDiff_, so it
+            // lies in the part not yet walked, and will be recorded.
+            const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot);
+            if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
+            if (bestDiff_ <= globalBound_) stop_ = true;
+            if (!stop_) walk(0);
+        }
         result.best = best_;
         result.bestDiff = bestDiff_;
         result.exactHit = exact_;
@@ -175,11 +460,18 @@ private:
     };
 
     static constexpr std::int64_t kBoundBudget = 1 << 16;  // words touched per subtree bound
-    static constexpr std::uint64_t kGlobalBoundAfter = 2000;
+    // Most walks that end early end within a few hundred steps, sooner than
+    // bounding would make them.
+    static constexpr std::uint64_t kCheapBoundAfter = 500;
+    // The costlier bounds start once the walk has taken this many steps.
+    static constexpr std::uint64_t kRulesAfter = 2000;
+    static constexpr std::int64_t kRuleWorkPerNode = std::int64_t{1} << 26;  // words
+    static constexpr std::int64_t kRuleWorkRoot = std::int64_t{1} << 28;
 
     void tick() {
         ++steps_;
-        if (!control_ || (steps_ & 255) != 0) return;
+        // Steps with the bounds by rule can take milliseconds: look at every one.
+        if (!control_ || (!rules_ && (steps_ & 255) != 0)) return;
         if (control_->cancel && control_->cancel->load(std::memory_order_relaxed)) throw SearchAborted{true};
         if (control_->stepLimit && steps_ >= control_->stepLimit) throw SearchAborted{false};
     }
@@ -215,7 +507,26 @@ private:
                 found = true;
             }
         }
-        if (bestDiff_ < kInitialBestDiff && cannotImprove(f)) f.done = true;
+        {
+            if (bestDiff_ < kInitialBestDiff && steps_ >= kCheapBoundAfter && cannotImprove(f)) {
+                f.done = true;
+            } else if (rules_) {
+                // The subtree is the walk over the tracks off the path up to
+                // the reaching track, with the room as target (F1).
+                nodeList_.clear();
+                for (int i = 0; i < f.r; ++i)
+                    if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
+                if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
+                const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, kRuleWorkPerNode);
+                if (possible >= bestDiff_) {
+                    f.done = true;
+                } else if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
+                    // A set sure to be visited below lies ahead: it will be recorded.
+                    const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, kRuleWorkPerNode);
+                    if (sure >= 0 && sure < bestDiff_ - 1) bestDiff_ = sure + 1;
+                }
+            }
+        }
         stack_.push_back(f);
     }
 
@@ -250,7 +561,8 @@ private:
             return;
         }
         bits_.reset(T_ + maxLen_ + 1);
-        addAll(bits_, t_);
+        lens_ = t_;
+        addAll(bits_, lens_);
         std::int64_t bestDist = kInitialBestDiff;
         for (std::int64_t d = 0; d <= maxLen_ && d < bestDist; ++d)
             if (bits_.test(T_ - d) || bits_.test(T_ + d)) bestDist = d;
@@ -293,11 +605,14 @@ private:
         return -1;
     }
 
-    void walk() {
+    // Walks from the root; with the cheap rules only, gives up (leaving the
+    // stack) after `stepLimit` steps.
+    void walk(std::uint64_t stepLimit) {
         stack_.reserve(static_cast<std::size_t>(n_) + 2);
         path_.reserve(static_cast<std::size_t>(n_) + 1);
         enter(0, -1, n_);
         while (!stack_.empty() && !stop_) {
+            if (!rules_ && steps_ >= stepLimit) return;
             Frame& f = stack_.back();
             if (!f.done) {
                 const int c = nextChild(f);
@@ -308,10 +623,6 @@ private:
                     continue;
                 }
                 if (f.r < n_) record(f);
-                if (!globalKnown_ && !stop_ && steps_ >= kGlobalBoundAfter) {
-                    computeGlobalBound();
-                    if (bestDiff_ <= globalBound_) stop_ = true;
-                }
             }
             const int a = stack_.back().added;
             stack_.pop_back();
@@ -341,6 +652,8 @@ private:
     std::uint64_t steps_ = 0;
     SumBits bits_;
     std::vector<std::int64_t> lens_;
+    std::vector<std::int64_t> nodeList_;
+    bool rules_ = false;  // the bounds by rule at every node
 };
 
 }  // namespace

@@ -18,6 +18,7 @@ using IndexList = std::array<int, kMaxTracks>;  // -1-terminated table indices
 struct SearchControl {
     const std::atomic<bool>* cancel = nullptr;
     std::uint64_t stepLimit = 0;
+    bool eagerBounds = false;  // fast engine: every bound from the first node (for tests)
 };
 
 struct SearchAborted {

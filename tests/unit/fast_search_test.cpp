@@ -30,11 +30,19 @@ std::string describe(const Times& times, std::int64_t target) {
     return s;
 }
 
+// Compares both ways of running the fast engine: as shipped, and with every
+// bound applied from the first node.
 void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchResult& lit) {
-    const SearchResult fast = fastSearch(times, target);
-    EXPECT_EQ(sortedSet(fast.best), sortedSet(lit.best)) << describe(times, target);
-    EXPECT_EQ(fast.bestDiff, lit.bestDiff) << describe(times, target);
-    EXPECT_EQ(fast.exactHit, lit.exactHit) << describe(times, target);
+    SearchControl eager;
+    eager.eagerBounds = true;
+    const SearchControl* const modes[] = {nullptr, &eager};
+    for (const SearchControl* control : modes) {
+        const SearchResult fast = fastSearch(times, target, control);
+        const char* mode = control ? " (eager bounds)" : "";
+        EXPECT_EQ(sortedSet(fast.best), sortedSet(lit.best)) << describe(times, target) << mode;
+        EXPECT_EQ(fast.bestDiff, lit.bestDiff) << describe(times, target) << mode;
+        EXPECT_EQ(fast.exactHit, lit.exactHit) << describe(times, target) << mode;
+    }
 }
 
 struct HandCase {
@@ -127,6 +135,39 @@ TEST(FastSearch, RandomSmallInputsMatchTheLiteralSearch) {
     EXPECT_GT(compared, 2500);
 }
 
+// Up to 14 tracks from a few lengths far apart: deep walks in which many sets
+// near the target are never visited.
+TEST(FastSearch, FewWideLengthsMatchTheLiteralSearch) {
+    std::mt19937_64 rng(5150);
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+    };
+    int compared = 0;
+    for (int k = 0; k < 300; ++k) {
+        Times alphabet;
+        const int size = static_cast<int>(pick(2, 6));
+        for (int a = 0; a < size; ++a) alphabet.push_back(static_cast<std::int32_t>(pick(1, 1000)));
+        Times times;
+        const int n = static_cast<int>(pick(8, 14));
+        for (int i = 0; i < n; ++i) times.push_back(alphabet[static_cast<std::size_t>(pick(0, size - 1))]);
+        std::int64_t total = 0;
+        for (auto x : times) total += x;
+        const std::int64_t target = k % 2 ? total / 2 : pick(1, total);
+        SearchControl budget;
+        budget.stepLimit = 100000;
+        SearchResult lit;
+        try {
+            lit = literalSearch(times, target, &budget);
+        } catch (const SearchAborted&) {
+            continue;
+        }
+        ++compared;
+        expectSameAsLiteral(times, target, lit);
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(compared, 150);
+}
+
 // Properties that must hold for any result, on inputs too large for the
 // literal search.
 void expectConsistent(const Times& times, std::int64_t target, const SearchResult& r) {
@@ -146,6 +187,59 @@ void expectConsistent(const Times& times, std::int64_t target, const SearchResul
         EXPECT_EQ(r.bestDiff, sum >= target ? sum - target : target - sum);
     }
     EXPECT_EQ(r.exactHit, target > 0 && sum == target);
+}
+
+// Whether the literal walk can record this result: the path set (the result,
+// less the reaching track when it overshoots) can be taken level by level
+// (tracks after the reaching track first, by T - longest left-out track
+// before it + own length, then the rest), and its first reaching track gives
+// the result's distance with the tie rule.
+bool literalWalkCanRecord(const Times& times, std::int64_t T, const SearchResult& r) {
+    const int n = static_cast<int>(times.size());
+    const std::set<int> result(r.best.begin(), r.best.end());
+    std::vector<int> options{-1};  // -1: shortfall, else the overshooting track
+    options.insert(options.end(), result.begin(), result.end());
+    for (int over : options) {
+        std::vector<char> in(static_cast<std::size_t>(n), 0);
+        std::int64_t s = 0;
+        for (int i : result)
+            if (i != over) {
+                in[static_cast<std::size_t>(i)] = 1;
+                s += times[static_cast<std::size_t>(i)];
+            }
+        if (s >= T) continue;
+        int reach = -1;
+        for (int i = 0; i < n && reach < 0; ++i)
+            if (!in[static_cast<std::size_t>(i)] && times[static_cast<std::size_t>(i)] >= T - s) reach = i;
+        if (reach < 0) continue;
+        const std::int64_t shortfall = T - s, overshoot = times[static_cast<std::size_t>(reach)] - shortfall;
+        if (over < 0 ? !(shortfall < overshoot && shortfall == r.bestDiff)
+                     : !(reach == over && overshoot <= shortfall && overshoot == r.bestDiff))
+            continue;
+        std::vector<std::pair<std::int64_t, int>> order;
+        std::int64_t longestOut = -1;
+        for (int i = 0; i < n; ++i) {
+            if (!in[static_cast<std::size_t>(i)]) {
+                if (i >= reach) longestOut = std::max<std::int64_t>(longestOut, times[static_cast<std::size_t>(i)]);
+                continue;
+            }
+            const std::int64_t key = i > reach ? T - longestOut + times[static_cast<std::size_t>(i)] : INT64_MAX;
+            order.emplace_back(key, i);
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<char> path(static_cast<std::size_t>(n), 0);
+        std::int64_t p = 0;
+        bool ok = true;
+        for (const auto& [key, x] : order) {
+            for (int i = 0; i < x && ok; ++i)
+                if (!path[static_cast<std::size_t>(i)] && p + times[static_cast<std::size_t>(i)] >= T) ok = false;
+            path[static_cast<std::size_t>(x)] = 1;
+            p += times[static_cast<std::size_t>(x)];
+        }
+        if (ok) return true;
+    }
+    return false;
 }
 
 TEST(FastSearch, LargeInputsGiveConsistentSplits) {
@@ -176,6 +270,9 @@ TEST(FastSearch, LargeInputsGiveConsistentSplits) {
         SCOPED_TRACE(c.name);
         const SearchResult r = fastSearch(c.times, c.target);
         expectConsistent(c.times, c.target, r);
+        if (r.bestDiff != kInitialBestDiff) {
+            EXPECT_TRUE(literalWalkCanRecord(c.times, c.target, r));
+        }
     }
     // One length: five tracks stay below 1380, the sixth overshoots by 102.
     EXPECT_EQ(sortedSet(fastSearch(oneLength, 1380).best), (std::vector<int>{0, 1, 2, 3, 4, 5}));
@@ -191,11 +288,55 @@ TEST(FastSearch, LargeInputsGiveConsistentSplits) {
     EXPECT_EQ(r.bestDiff, 359);
 }
 
+// 40 tracks of six lengths: no subset sum is closer to 5747 than 37, and the
+// set that reaches 37 is only visited after a large part of the tree.
+const Times kSmallAlphabet40 = {200, 301, 300, 101, 100, 997, 101, 101, 100, 101, 300, 997, 200, 200,
+                                101, 300, 300, 200, 300, 200, 300, 200, 101, 100, 300, 100, 100, 200,
+                                997, 100, 200, 100, 200, 200, 301, 997, 997, 301, 101, 100};
+
+// Inputs the literal search cannot finish: both ways of running the engine
+// agree, and the literal walk can record the result.
+TEST(FastSearch, FewLengthsOnLongListsGiveRecordableSplits) {
+    SearchResult unreachable;  // {40} on its own: the level stops at 100 first
+    unreachable.best = {1};
+    unreachable.bestDiff = 30;
+    EXPECT_FALSE(literalWalkCanRecord({100, 40}, 70, unreachable));
+
+    SearchControl eager;
+    eager.eagerBounds = true;
+    const SearchResult r = fastSearch(kSmallAlphabet40, 5747);
+    EXPECT_EQ(r.bestDiff, 37);
+    EXPECT_TRUE(literalWalkCanRecord(kSmallAlphabet40, 5747, r));
+    EXPECT_EQ(sortedSet(fastSearch(kSmallAlphabet40, 5747, &eager).best), sortedSet(r.best));
+
+    std::mt19937_64 rng(99);
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+    };
+    for (int k = 0; k < 6; ++k) {
+        Times alphabet;
+        for (int a = static_cast<int>(pick(2, 5)); a > 0; --a) alphabet.push_back(static_cast<std::int32_t>(pick(1, 15359)));
+        Times times;
+        std::int64_t total = 0;
+        for (int i = static_cast<int>(pick(30, 60)); i > 0; --i) {
+            times.push_back(alphabet[static_cast<std::size_t>(pick(0, static_cast<std::int64_t>(alphabet.size()) - 1))]);
+            total += times.back();
+        }
+        const std::int64_t target = k % 2 ? total / 2 : pick(1, total);
+        SCOPED_TRACE(describe(times, target));
+        const SearchResult a = fastSearch(times, target);
+        const SearchResult b = fastSearch(times, target, &eager);
+        expectConsistent(times, target, a);
+        EXPECT_EQ(sortedSet(a.best), sortedSet(b.best));
+        EXPECT_EQ(a.bestDiff, b.bestDiff);
+        if (a.bestDiff != kInitialBestDiff) {
+            EXPECT_TRUE(literalWalkCanRecord(times, target, a));
+        }
+    }
+}
+
 TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
-    // A search with thousands of nodes: small alphabet, no early exact hit.
-    const Times times = {200, 301, 300, 101, 100, 997, 101, 101, 100, 101, 300, 997, 200, 200,
-                         101, 300, 300, 200, 300, 200, 300, 200, 101, 100, 300, 100, 100, 200,
-                         997, 100, 200, 100, 200, 200, 301, 997, 997, 301, 101, 100};
+    const Times& times = kSmallAlphabet40;
     std::atomic<bool> cancel{true};
     SearchControl control;
     control.cancel = &cancel;
@@ -206,7 +347,7 @@ TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
         EXPECT_TRUE(e.cancelled);
     }
     SearchControl budget;
-    budget.stepLimit = 5000;
+    budget.stepLimit = 256;
     try {
         fastSearch(times, 5747, &budget);
         FAIL() << "budget not applied";

@@ -1,6 +1,8 @@
 // Runs many random inputs through both search engines and reports every input
 // on which the fast engine's split differs from the literal search's.
-// Usage: split_differential [cases [seed [max_tracks]]]
+// Usage: split_differential [cases [seed [max_tracks [literal_steps]]]]
+// With literal_steps, inputs on which the literal search passes that many
+// steps are skipped (and counted).
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -30,16 +32,18 @@ Case randomCase(std::mt19937_64& rng, int maxTracks) {
     };
     Case c;
     const int n = static_cast<int>(pick(0, maxTracks));
-    const int family = static_cast<int>(pick(0, 6));
+    const int family = static_cast<int>(pick(0, 7));
     std::vector<std::int32_t> alphabet;
-    const int alphabetSize = static_cast<int>(pick(1, 4));
-    for (int k = 0; k < alphabetSize; ++k) alphabet.push_back(static_cast<std::int32_t>(pick(0, 12)));
+    const int alphabetSize = static_cast<int>(pick(1, family == 7 ? 6 : 4));
+    for (int k = 0; k < alphabetSize; ++k)
+        alphabet.push_back(static_cast<std::int32_t>(family == 7 ? pick(1, 1000) : pick(0, 12)));
     for (int i = 0; i < n; ++i) {
         std::int32_t len = 0;
         switch (family) {
             case 0: len = static_cast<std::int32_t>(pick(0, 15359)); break;                 // any length
             case 1: len = static_cast<std::int32_t>(pick(120, 480)); break;                 // album tracks
-            case 2: len = alphabet[static_cast<std::size_t>(pick(0, alphabetSize - 1))]; break;  // tiny alphabet
+            case 2:                                                                      // tiny alphabet
+            case 7: len = alphabet[static_cast<std::size_t>(pick(0, alphabetSize - 1))]; break;  // few wide lengths
             case 3: len = static_cast<std::int32_t>(pick(0, 3) == 0 ? 0 : pick(1, 20)); break;   // zeros
             case 4: len = static_cast<std::int32_t>(pick(0, 10) * 10); break;               // multiples
             case 5: len = static_cast<std::int32_t>(pick(1, 30) * 2); break;                // even lengths
@@ -93,26 +97,40 @@ int main(int argc, char** argv) {
     const long long cases = argc > 1 ? std::atoll(argv[1]) : 1000000;
     const unsigned long long seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
     const int maxTracks = argc > 3 ? std::atoi(argv[3]) : 9;
+    ztp::SearchControl literalBudget;
+    literalBudget.stepLimit = argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 0;
+    long long skipped = 0;
     std::mt19937_64 rng(seed);
     long long mismatches = 0;
     const auto start = std::chrono::steady_clock::now();
     for (long long k = 0; k < cases; ++k) {
         const Case c = randomCase(rng, maxTracks);
-        const ztp::SearchResult lit = ztp::literalSearch(c.times, c.target);
+        ztp::SearchResult lit;
+        try {
+            lit = ztp::literalSearch(c.times, c.target, &literalBudget);
+        } catch (const ztp::SearchAborted&) {
+            ++skipped;
+            continue;
+        }
         const ztp::SearchResult fast = ztp::fastSearch(c.times, c.target);
+        ztp::SearchControl eager;
+        eager.eagerBounds = true;
+        const ztp::SearchResult fastEager = ztp::fastSearch(c.times, c.target, &eager);
         const bool same = sorted(lit.best) == sorted(fast.best) && lit.bestDiff == fast.bestDiff &&
-                          lit.exactHit == fast.exactHit;
+                          lit.exactHit == fast.exactHit && sorted(fastEager.best) == sorted(fast.best) &&
+                          fastEager.bestDiff == fast.bestDiff && fastEager.exactHit == fast.exactHit;
         if (!same) {
             ++mismatches;
             if (mismatches <= 20)
-                std::printf("MISMATCH case %lld: %s literal=%s diff=%lld hit=%d fast=%s diff=%lld hit=%d\n", k,
+                std::printf("MISMATCH case %lld: %s literal=%s diff=%lld hit=%d fast=%s diff=%lld hit=%d eager=%s diff=%lld\n", k,
                             show(c).c_str(), showSet(sorted(lit.best)).c_str(), static_cast<long long>(lit.bestDiff),
                             lit.exactHit, showSet(sorted(fast.best)).c_str(), static_cast<long long>(fast.bestDiff),
-                            fast.exactHit);
+                            fast.exactHit, showSet(sorted(fastEager.best)).c_str(),
+                            static_cast<long long>(fastEager.bestDiff));
         }
     }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%lld cases, seed %llu, up to %d tracks: %lld mismatches (%.1f s)\n", cases, seed, maxTracks,
-                mismatches, secs);
+    std::printf("%lld cases, seed %llu, up to %d tracks: %lld mismatches, %lld skipped (%.1f s)\n", cases, seed,
+                maxTracks, mismatches, skipped, secs);
     return mismatches == 0 ? 0 : 1;
 }
