@@ -45,6 +45,20 @@ void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchRe
     }
 }
 
+// Compares with the literal search if it finishes within `steps` steps.
+bool comparedWithinBudget(const Times& times, std::int64_t target, std::uint64_t steps) {
+    SearchControl budget;
+    budget.stepLimit = steps;
+    SearchResult lit;
+    try {
+        lit = literalSearch(times, target, &budget);
+    } catch (const SearchAborted&) {
+        return false;
+    }
+    expectSameAsLiteral(times, target, lit);
+    return true;
+}
+
 struct HandCase {
     const char* name;
     Times times;
@@ -120,16 +134,8 @@ TEST(FastSearch, RandomSmallInputsMatchTheLiteralSearch) {
             case 4: target = (total / 2) | 1; break;            // odd target
             default: target = pick(-2, 2); break;
         }
-        SearchControl budget;
-        budget.stepLimit = 10000;  // keeps the reference quick under sanitizers
-        SearchResult lit;
-        try {
-            lit = literalSearch(times, target, &budget);
-        } catch (const SearchAborted&) {
-            continue;
-        }
-        ++compared;
-        expectSameAsLiteral(times, target, lit);
+        // The step budget keeps the reference quick under sanitizers.
+        if (comparedWithinBudget(times, target, 10000)) ++compared;
         if (HasFailure()) return;
     }
     EXPECT_GT(compared, 2500);
@@ -153,16 +159,7 @@ TEST(FastSearch, FewWideLengthsMatchTheLiteralSearch) {
         std::int64_t total = 0;
         for (auto x : times) total += x;
         const std::int64_t target = k % 2 ? total / 2 : pick(1, total);
-        SearchControl budget;
-        budget.stepLimit = 100000;
-        SearchResult lit;
-        try {
-            lit = literalSearch(times, target, &budget);
-        } catch (const SearchAborted&) {
-            continue;
-        }
-        ++compared;
-        expectSameAsLiteral(times, target, lit);
+        if (comparedWithinBudget(times, target, 100000)) ++compared;
         if (HasFailure()) return;
     }
     EXPECT_GT(compared, 150);
