@@ -386,10 +386,11 @@ private:
 constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
 
 // smallestValue with a rule, unless its bit work (about the number of 64-bit
-// words touched) would pass `budget` or its bit arrays kRuleMemoryWords;
-// then -1.
+// words touched, added to `spent`) would pass `budget` or its bit arrays
+// kRuleMemoryWords; then -1.
 template <typename Rule>
-std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget) {
+std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
+                         std::int64_t& spent) {
     if (T <= 0 || t.empty()) return -1;
     const std::int64_t words = T / 64 + 1;
     if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
@@ -397,6 +398,7 @@ std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std
     const std::size_t distinct = lengths.size();
     const std::int64_t work = static_cast<std::int64_t>(t.size()) * (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
     if (work > budget || Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
+    spent += work;
     Rule rule(lengths, T);
     return smallestValue(t, lengths, T, best, rule);
 }
@@ -412,33 +414,32 @@ public:
             maxLen_ = std::max(maxLen_, t_[i]);
         }
         in_.assign(static_cast<std::size_t>(n_) + 1, 0);
-        if (control && control->eagerBounds) rules_ = true;
+        rulesFromStart_ = control && control->eagerBounds;
     }
 
     SearchResult run() {
         SearchResult result;
         result.bestDiff = kInitialBestDiff;
         if (n_ == 0 || (T_ > 0 && total_ < T_)) return result;  // (F4)
-        // A first walk with the cheap rules settles most inputs. If it runs
-        // long, the walk starts again from the root with the bounds by rule
-        // at every node; bestDiff_ and the best set so far are kept (every
-        // value in the part already walked is at or above bestDiff_, so that
-        // part records nothing the second time).
-        if (!rules_) walk(kRulesAfter);
-        if (!stop_ && !stack_.empty()) {
+        // Each phase walks from the root; one that passes its steps or its
+        // rule work gives way to the next, which starts again from the root
+        // keeping bestDiff_ and the best set: the part already walked holds
+        // no value below bestDiff_, so it records nothing the second time.
+        const std::size_t first = rulesFromStart_ ? kPhaseCount - 1 : 0;
+        for (std::size_t k = first; k < kPhaseCount && !stop_; ++k) {
+            phase_ = kPhases[k];
+            if (phase_.perNodeWork > 0 && !globalKnown_) {
+                computeGlobalBound();
+                // A set sure to be visited has a value below bestDiff_, so it
+                // lies in the part not yet walked, and will be recorded.
+                const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_);
+                if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
+                if (bestDiff_ <= globalBound_) break;
+            }
             stack_.clear();
             path_.clear();
             std::fill(in_.begin(), in_.end(), 0);
-            rules_ = true;
-        }
-        if (rules_ && !stop_) {
-            computeGlobalBound();
-            // A set sure to be visited has a value below bestDiff_, so it
-            // lies in the part not yet walked, and will be recorded.
-            const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot);
-            if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
-            if (bestDiff_ <= globalBound_) stop_ = true;
-            if (!stop_) walk(0);
+            if (walk()) break;
         }
         result.best = best_;
         result.bestDiff = bestDiff_;
@@ -463,15 +464,28 @@ private:
     // Most walks that end early end within a few hundred steps, sooner than
     // bounding would make them.
     static constexpr std::uint64_t kCheapBoundAfter = 500;
-    // The costlier bounds start once the walk has taken this many steps.
-    static constexpr std::uint64_t kRulesAfter = 2000;
-    static constexpr std::int64_t kRuleWorkPerNode = std::int64_t{1} << 26;  // words
+    // Walks from the root, each with a work budget per node for the bounds by
+    // rule (0: cheap rules only) and limits after which the next one starts
+    // (0: none). A first walk with the cheap rules settles most inputs; on
+    // long lists, small budgets per node keep the rules to the deep nodes,
+    // where they are cheap, and larger ones reach the shallow nodes too.
+    struct Phase {
+        std::int64_t perNodeWork;  // words
+        std::uint64_t steps;
+        std::int64_t ruleWork;     // words
+    };
+    static constexpr std::size_t kPhaseCount = 3;
+    static constexpr Phase kPhases[kPhaseCount] = {
+        {0, 2000, 0},
+        {std::int64_t{1} << 20, 20000, std::int64_t{1} << 28},
+        {std::int64_t{1} << 26, 0, 0},
+    };
     static constexpr std::int64_t kRuleWorkRoot = std::int64_t{1} << 28;
 
     void tick() {
         ++steps_;
         // Steps with the bounds by rule can take milliseconds: look at every one.
-        if (!control_ || (!rules_ && (steps_ & 255) != 0)) return;
+        if (!control_ || (phase_.perNodeWork == 0 && (steps_ & 255) != 0)) return;
         if (control_->cancel && control_->cancel->load(std::memory_order_relaxed)) throw SearchAborted{true};
         if (control_->stepLimit && steps_ >= control_->stepLimit) throw SearchAborted{false};
     }
@@ -510,19 +524,19 @@ private:
         {
             if (bestDiff_ < kInitialBestDiff && steps_ >= kCheapBoundAfter && cannotImprove(f)) {
                 f.done = true;
-            } else if (rules_) {
+            } else if (phase_.perNodeWork > 0) {
                 // The subtree is the walk over the tracks off the path up to
                 // the reaching track, with the room as target (F1).
                 nodeList_.clear();
                 for (int i = 0; i < f.r; ++i)
                     if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
                 if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
-                const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, kRuleWorkPerNode);
+                const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_);
                 if (possible >= bestDiff_) {
                     f.done = true;
                 } else if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
                     // A set sure to be visited below lies ahead: it will be recorded.
-                    const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, kRuleWorkPerNode);
+                    const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_);
                     if (sure >= 0 && sure < bestDiff_ - 1) bestDiff_ = sure + 1;
                 }
             }
@@ -605,14 +619,17 @@ private:
         return -1;
     }
 
-    // Walks from the root; with the cheap rules only, gives up (leaving the
-    // stack) after `stepLimit` steps.
-    void walk(std::uint64_t stepLimit) {
+    // Walks from the root in the current phase: true when the walk is over,
+    // false when the phase has passed one of its limits.
+    bool walk() {
+        const std::uint64_t steps0 = steps_;
+        const std::int64_t work0 = ruleWork_;
         stack_.reserve(static_cast<std::size_t>(n_) + 2);
         path_.reserve(static_cast<std::size_t>(n_) + 1);
         enter(0, -1, n_);
         while (!stack_.empty() && !stop_) {
-            if (!rules_ && steps_ >= stepLimit) return;
+            if (phase_.steps && steps_ - steps0 >= phase_.steps) return false;
+            if (phase_.ruleWork && ruleWork_ - work0 >= phase_.ruleWork) return false;
             Frame& f = stack_.back();
             if (!f.done) {
                 const int c = nextChild(f);
@@ -632,6 +649,7 @@ private:
                 if (t_[static_cast<std::size_t>(a)] == 0 && !stack_.empty()) stack_.back().done = true;
             }
         }
+        return true;
     }
 
     int n_;
@@ -653,7 +671,9 @@ private:
     SumBits bits_;
     std::vector<std::int64_t> lens_;
     std::vector<std::int64_t> nodeList_;
-    bool rules_ = false;  // the bounds by rule at every node
+    bool rulesFromStart_ = false;
+    Phase phase_{};
+    std::int64_t ruleWork_ = 0;
 };
 
 }  // namespace
