@@ -217,12 +217,16 @@ void editPage() {
     check(IsWindowEnabled(w.edtTapeTime()) != FALSE, L"side A first enables the tape time");
     SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"20"));
     check(toEdit(), L"side A first: the edit page shows a result");
+    // The panels and lists may still show the previous result for a moment
+    // (on this disc the two results differ).
+    waitFor([&] { return w.panel(4).substr(10) == L" -   10:00" && listItems(w.lstA()) != a; });
     auto aA = listItems(w.lstA()), aB = listItems(w.lstB());
     checkEq(w.panel(4).substr(10), std::wstring(L" -   10:00"), L"side A first: side A fills 10:00");
     toSettings();
 
     pressButton(w.button(L"B面優先"));
     check(toEdit(), L"side B first: the edit page shows a result");
+    waitFor([&] { return listItems(w.lstA()) == aB && listItems(w.lstB()) == aA; });
     checkEq(listItems(w.lstA()), aB, L"side B first: side A is the other set");
     checkEq(listItems(w.lstB()), aA, L"side B first: side B is the searched set");
     toSettings();
