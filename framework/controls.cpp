@@ -150,33 +150,31 @@ GroupBox::GroupBox(Window& parent, const GroupBoxProps& p) {
 }
 
 LRESULT GroupBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle(), &ps);
-        RECT r;
-        GetClientRect(handle(), &r);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
-        TEXTMETRICW tm;
-        GetTextMetricsW(dc, &tm);
-        RECT frame = r;
-        frame.top += tm.tmHeight / 2;
-        DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-        std::wstring t = text();
-        if (!t.empty()) {
-            SIZE sz;
-            GetTextExtentPoint32W(dc, t.c_str(), int(t.size()), &sz);
-            RECT tr{8, 0, 8 + sz.cx + 2, tm.tmHeight};
-            fillRect(dc, tr, GetSysColor(COLOR_BTNFACE));
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            tr.left += 1;
-            DrawTextW(dc, t.c_str(), int(t.size()), &tr, DT_SINGLELINE | DT_NOPREFIX);
-        }
-        SelectObject(dc, old);
-        EndPaint(handle(), &ps);
-        return 0;
-    }
+    if (msg == WM_PAINT) return paintWith(handle(), [&](HDC dc) { paint(dc); });
     return Container::handleMessage(msg, wp, lp);
+}
+
+void GroupBox::paint(HDC dc) {
+    RECT r;
+    GetClientRect(handle(), &r);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc, &tm);
+    RECT frame = r;
+    frame.top += tm.tmHeight / 2;
+    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    std::wstring t = text();
+    if (!t.empty()) {
+        SIZE sz;
+        GetTextExtentPoint32W(dc, t.c_str(), int(t.size()), &sz);
+        RECT tr{8, 0, 8 + sz.cx + 2, tm.tmHeight};
+        fillRect(dc, tr, GetSysColor(COLOR_BTNFACE));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        tr.left += 1;
+        DrawTextW(dc, t.c_str(), int(t.size()), &tr, DT_SINGLELINE | DT_NOPREFIX);
+    }
+    SelectObject(dc, old);
 }
 
 // --- Bevel
@@ -186,16 +184,13 @@ Bevel::Bevel(Window& parent, const BevelProps& p) {
 }
 
 LRESULT Bevel::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle(), &ps);
-        RECT r;
-        GetClientRect(handle(), &r);
-        if (r.bottom <= 1 || r.right <= 1) fillRect(dc, r, GetSysColor(COLOR_BTNSHADOW));
-        else loweredFrame(dc, r, 1);
-        EndPaint(handle(), &ps);
-        return 0;
-    }
+    if (msg == WM_PAINT)
+        return paintWith(handle(), [&](HDC dc) {
+            RECT r;
+            GetClientRect(handle(), &r);
+            if (r.bottom <= 1 || r.right <= 1) fillRect(dc, r, GetSysColor(COLOR_BTNSHADOW));
+            else loweredFrame(dc, r, 1);
+        });
     return Window::handleMessage(msg, wp, lp);
 }
 

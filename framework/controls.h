@@ -108,6 +108,9 @@ public:
 
 protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void paint(HDC dc);
 };
 
 struct BevelProps {

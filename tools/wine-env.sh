@@ -2,6 +2,7 @@
 # folder, Japanese locale and fonts, and an Xvfb display of its own.
 #
 #   source tools/wine-env.sh BUILD_DIR   # exports the environment, makes the prefix
+#   wine_session                         # all of the below, stopped at exit
 #   wine_xvfb_start                      # starts Xvfb on a free display (DISPLAY)
 #   ... wine program.exe ...
 #   wine_stop                            # ends the prefix's Wine processes and Xvfb
@@ -90,6 +91,14 @@ wine_stop() {
         wait "$WINE_XVFB_PID" 2>/dev/null || true
         WINE_XVFB_PID=
     fi
+}
+
+# A whole session on a display of its own: Xvfb and the prefix now, and
+# everything stopped again when the calling script exits.
+wine_session() {
+    trap wine_stop EXIT
+    wine_xvfb_start
+    wine_prefix_init
 }
 
 if [ $# -ge 1 ]; then

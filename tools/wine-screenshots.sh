@@ -6,9 +6,7 @@ set -eu
 build=$(cd "${1:?build folder of the Windows build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/wine-env.sh" "$build"
-trap wine_stop EXIT
-wine_xvfb_start
-wine_prefix_init
+wine_session
 mkdir -p "$root/docs/screenshots"
 for page in ${ZTP_PAGES:-settings edit}; do
     ZTP_DISCS="$root/samples/albums.disc" wine explorer /desktop=ztp,1024x768 "$build/app/ztp.exe" \

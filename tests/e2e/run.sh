@@ -5,9 +5,7 @@ set -eu
 build=$(cd "${1:?build folder of the Windows build}" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/tools/wine-env.sh" "$build"
-trap wine_stop EXIT
-wine_xvfb_start
-wine_prefix_init
+wine_session
 dos() { printf 'Z:%s' "${1//\//\\}"; }
 scratch="$build/wine/e2e"
 mkdir -p "$scratch"
