@@ -28,7 +28,8 @@ CdPlayerBar::CdPlayerBar(fw::Window& parent, const fw::Bounds& b, MciApi& device
 void CdPlayerBar::openDevice() {
     player_.open(reinterpret_cast<DWORD_PTR>(handle()));
     showUsable();
-    SetTimer(handle(), kPollTimer, kPollMs, nullptr);
+    // Only a device that keeps time itself needs the timer.
+    if (player_.needsPolling()) SetTimer(handle(), kPollTimer, kPollMs, nullptr);
 }
 
 void CdPlayerBar::showUsable() {

@@ -1,10 +1,11 @@
 #include "main_form.h"
 
 #include "application.h"
-#include "dialogs.h"
-#include "search_wait.h"
 #include "locale_info.h"
+#include "search_wait.h"
+#include "splash.h"
 #include "utf.h"
+#include "version_form.h"
 
 namespace ztp {
 namespace {
@@ -104,6 +105,7 @@ TfrmMain::TfrmMain(MciApi& device)
       Bevel1(*this, {{8, 304, 497, 1}}),
       btnVersion(*this, {{317, 316, 85, 21}, L"ﾊﾞｰｼﾞｮﾝ情報"}),
       btnExit(*this, {{420, 316, 85, 21}, L"終了"}),
+      dlgSave({L"結果を保存するファイル名を入力して下さい", L"ZTP File|*.ztp", L"ztp", true, true}),
       logic_(mplCD.player(), *this) {
     setTabOrder({&pctWizard, &btnTrackAdd, &lstTrackSelect, &btnTrackDel, &radRyoumen, &radAMen,
                  &radBMen, &edtTapeTime, &mplCD, &btnCDInfo, &lstA, &lstB, &btnSave, &btnVersion,
@@ -136,6 +138,8 @@ void TfrmMain::showMessage(const std::string& text) {
 }
 
 std::string TfrmMain::askTitle(const std::string& prompt, const std::string& defaultText) {
+    // The new disk's entries are in the list before its title is asked.
+    lstTrackSelect.syncModel();
     return fw::narrow(
         fw::inputBox(fw::app().ownerWindow(), L"ZTP", widen(prompt), widen(defaultText)));
 }
@@ -162,14 +166,22 @@ SearchMode TfrmMain::selectedMode() {
 std::string TfrmMain::tapeTimeText() { return fw::narrow(edtTapeTime.text()); }
 
 void TfrmMain::selectionChanged() {
-    lstTrackSelect.showModel();
+    lstTrackSelect.syncModel();
     pnlSelectKei.setText(widen(logic_.table().pnlSelectKei));
 }
 
-void TfrmMain::sidesChanged() {
+void TfrmMain::sidesChanged() { showSides(true); }
+void TfrmMain::sidesMoved() { showSides(false); }
+
+void TfrmMain::showSides(bool fresh) {
     const TrackTable& t = logic_.table();
-    lstA.showModel();
-    lstB.showModel();
+    if (fresh) {
+        lstA.showModel();
+        lstB.showModel();
+    } else {
+        lstA.syncModel();
+        lstB.syncModel();
+    }
     pnlAKei.setText(widen(t.pnlAKei));
     pnlBKei.setText(widen(t.pnlBKei));
     pnlFin.setText(widen(t.pnlFin));
@@ -184,6 +196,26 @@ SearchWait TfrmMain::waitForSearch(AsyncSearch& search) {
     return runSearchWait(*this, search);
 }
 
+bool TfrmMain::askSave(const std::string& question) {
+    return fw::askYesNo(handle(), widen(question), L"ZTP");
+}
+
+bool TfrmMain::chooseSaveFile(std::filesystem::path& name) {
+    if (!dlgSave.execute(handle())) return false;
+    name = std::filesystem::path(dlgSave.fileName());
+    return true;
+}
+
+Date TfrmMain::today() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay};
+}
+
+std::string TfrmMain::dateSeparator() { return fw::narrow(fw::dateSeparator()); }
+
+SaveFileSystem& TfrmMain::fileSystem() { return files_; }
+
 LRESULT TfrmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     // The window stays open while a search runs.
     if (msg == WM_CLOSE && searching_) return 0;
@@ -192,7 +224,10 @@ LRESULT TfrmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // --- event handlers
 
-void TfrmMain::FormCreate() { logic_.FormCreate(); }
+void TfrmMain::FormCreate() {
+    logic_.FormCreate();
+    if (SplashScreen) SplashScreen->release();
+}
 
 void TfrmMain::pctWizardChange() { logic_.pctWizardChange(pctWizard.activeIndex() == 1); }
 
@@ -219,9 +254,11 @@ void TfrmMain::sbtTrackLClick() {
     logic_.sbtTrackLClick();
 }
 
-// Saving and the about box come with the result file and the about box.
-void TfrmMain::btnSaveClick() {}
-void TfrmMain::btnVersionClick() {}
+void TfrmMain::btnSaveClick() { logic_.btnSaveClick(); }
+
+void TfrmMain::btnVersionClick() {
+    if (frmVersion) frmVersion->showBox();
+}
 
 void TfrmMain::btnExitClick() { close(); }
 

@@ -4,7 +4,9 @@
 
 #include "cd_player_bar.h"
 #include "controls.h"
+#include "dialogs.h"
 #include "main_logic.h"
+#include "win_file_system.h"
 #include "window.h"
 
 namespace ztp {
@@ -46,7 +48,14 @@ private:
     std::string tapeTimeText() override;
     void selectionChanged() override;
     void sidesChanged() override;
+    void sidesMoved() override;
     SearchWait waitForSearch(AsyncSearch& search) override;
+    bool askSave(const std::string& question) override;
+    bool chooseSaveFile(std::filesystem::path& name) override;
+    Date today() override;
+    std::string dateSeparator() override;
+    SaveFileSystem& fileSystem() override;
+    void showSides(bool fresh);
 
     bool searching_ = false;
 
@@ -85,6 +94,8 @@ private:
 
     fw::Bevel Bevel1;
     fw::Button btnVersion, btnExit;
+    fw::SaveDialog dlgSave;
+    WinFileSystem files_;
 
     MainLogic logic_;
 };

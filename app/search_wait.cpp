@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 #include "application.h"
 #include "controls.h"
@@ -53,49 +54,75 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Gives the main window back on every way out of the wait, an exception
+// included: enabled, active (before the progress window goes) and with the
+// focus it had.
+class WaitScope {
+public:
+    WaitScope(HWND main, std::unique_ptr<TfrmSearch>& progress)
+        : main_(main), focus_(GetFocus()), progress_(progress) {
+        EnableWindow(main_, FALSE);
+    }
+    ~WaitScope() {
+        EnableWindow(main_, TRUE);
+        if (progress_) {
+            SetActiveWindow(main_);
+            progress_.reset();
+        }
+        if (focus_ && IsWindow(focus_)) SetFocus(focus_);
+        else SetFocus(main_);
+    }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+private:
+    HWND main_;
+    HWND focus_;
+    std::unique_ptr<TfrmSearch>& progress_;
+};
+
+}  // namespace
+
 SearchWait runSearchWait(fw::Form& owner, AsyncSearch& search) {
     HWND main = owner.handle();
     DWORD thread = GetCurrentThreadId();
     search.whenDone([thread] { PostThreadMessageW(thread, kWake, 0, 0); });
-    HWND focus = GetFocus();
-    EnableWindow(main, FALSE);
     std::unique_ptr<TfrmSearch> progress;
     bool quit = false;
     int quitCode = 0;
     bool cancelled = false;
-    while (!search.done() && !cancelled && !quit) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = int(msg.wParam);
-                break;
+    {
+        WaitScope scope(main, progress);
+        while (!search.done() && !cancelled && !quit) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    quit = true;
+                    quitCode = int(msg.wParam);
+                    break;
+                }
+                if (msg.message == kWake && !msg.hwnd) continue;
+                if (progress && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
+                    (msg.hwnd == progress->handle() || IsChild(progress->handle(), msg.hwnd))) {
+                    progress->cancelled = true;
+                    continue;
+                }
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
             }
-            if (msg.message == kWake && !msg.hwnd) continue;
-            if (progress && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
-                (msg.hwnd == progress->handle() || IsChild(progress->handle(), msg.hwnd))) {
-                progress->cancelled = true;
-                continue;
+            if (!progress && !search.done() && search.elapsed() >= kProgressDelay) {
+                progress = std::make_unique<TfrmSearch>(main);
+                progress->show();
             }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (!progress && !search.done() && search.elapsed() >= kProgressDelay) {
-            progress = std::make_unique<TfrmSearch>(main);
-            progress->show();
-        }
-        if (progress) {
-            progress->showElapsed(search.elapsed());
-            cancelled = progress->cancelled;
+            if (progress) {
+                progress->showElapsed(search.elapsed());
+                cancelled = progress->cancelled;
+            }
         }
     }
-    EnableWindow(main, TRUE);
-    if (progress) {
-        SetActiveWindow(main);
-        progress.reset();
-    }
-    if (focus && IsWindow(focus)) SetFocus(focus);
     if (quit) {
         PostQuitMessage(quitCode);
         return SearchWait::Cancelled;

@@ -83,6 +83,7 @@ public:
     void notify();
     // Forwards to the device (see MciApi::poll).
     void poll() { mci_.poll(); }
+    bool needsPolling() const { return mci_.needsPolling(); }
 
 private:
     MCIERROR send(UINT msg, DWORD_PTR flags, void* params, bool record = true);

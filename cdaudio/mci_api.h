@@ -24,6 +24,8 @@ public:
     // Lets a device that keeps time itself deliver its due notifications;
     // the window calls it from a timer. A real device needs nothing.
     virtual void poll() {}
+    // Whether the window must call poll() at all.
+    virtual bool needsPolling() const { return false; }
 };
 
 // A Unix path as Wine shows it to Windows programs: "/x/y" -> "Z:\x\y".

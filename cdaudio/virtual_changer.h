@@ -39,6 +39,7 @@ public:
     MCIERROR sendCommand(MCIDEVICEID device, UINT msg, DWORD_PTR flags, void* params) override;
     bool errorText(MCIERROR code, std::string& text) override;
     void poll() override;
+    bool needsPolling() const override { return true; }
 
     // The entry in the drive (== entry count once the drive is past the last).
     std::size_t entry() const { return at_; }

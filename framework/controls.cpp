@@ -28,9 +28,11 @@ void fillRect(HDC dc, const RECT& r, COLORREF c) {
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
 }
 
-// Lowered frame: shadow on the top and left, highlight on the bottom and right.
-void loweredFrame(HDC dc, RECT& r, int width) {
+// Lowered frame: shadow on the top and left, highlight on the bottom and
+// right; a raised frame the other way round.
+void loweredFrame(HDC dc, RECT& r, int width, bool raised = false) {
     COLORREF dark = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    if (raised) std::swap(dark, light);
     for (int i = 0; i < width; ++i) {
         fillRect(dc, {r.left, r.top, r.right - 1, r.top + 1}, dark);
         fillRect(dc, {r.left, r.top, r.left + 1, r.bottom - 1}, dark);
@@ -45,8 +47,8 @@ void loweredFrame(HDC dc, RECT& r, int width) {
 // --- Button
 
 Button::Button(Window& parent, const ButtonProps& p) {
-    createSystem(L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, parent.handle(), p.bounds,
-                 p.caption);
+    createSystem(L"BUTTON", kChild | WS_TABSTOP | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                 0, parent.handle(), p.bounds, p.caption);
 }
 
 bool Button::onCommand(WORD code) {
@@ -102,6 +104,17 @@ Label::Label(Window& parent, const LabelProps& p) {
     if (p.font) setFont(font(*p.font));
 }
 
+int Label::textWidth() const {
+    std::wstring t = text();
+    HDC dc = GetDC(handle());
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, t.c_str(), int(t.size()), &sz);
+    SelectObject(dc, old);
+    ReleaseDC(handle(), dc);
+    return sz.cx;
+}
+
 // --- Panel
 
 PanelStyle headerPanelStyle() {
@@ -109,15 +122,15 @@ PanelStyle headerPanelStyle() {
 }
 
 Panel::Panel(Window& parent, const PanelProps& p) : style_(p.style) {
-    createOwn(L"FwPanel", kChild, 0, parent.handle(), p.bounds, p.caption, CS_HREDRAW | CS_VREDRAW,
-              nullptr);
+    createOwn(L"FwPanel", kChild | WS_CLIPCHILDREN, 0, parent.handle(), p.bounds, p.caption,
+              CS_HREDRAW | CS_VREDRAW, nullptr);
     setFont(font(style_.font));
 }
 
 void Panel::paint(HDC dc) {
     RECT r;
     GetClientRect(handle(), &r);
-    loweredFrame(dc, r, style_.bevelWidth);
+    loweredFrame(dc, r, style_.bevelWidth, style_.raised);
     fillRect(dc, r, style_.background);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
@@ -218,6 +231,28 @@ void ListBox::showModel() {
     InvalidateRect(handle(), nullptr, TRUE);
 }
 
+void ListBox::syncModel() {
+    if (!model_) return;
+    SendMessageW(handle(), WM_SETREDRAW, FALSE, 0);
+    int i = 0, j = 0;
+    while (i < count()) {
+        if (j < model_->count() && itemText(i) == widen(model_->text(j))) {
+            ++i;
+            ++j;
+        } else {
+            SendMessageW(handle(), LB_DELETESTRING, WPARAM(i), 0);
+        }
+    }
+    for (; j < model_->count(); ++j) {
+        std::wstring t = widen(model_->text(j));
+        LRESULT at = SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
+        if (model_->selected(j) && at >= 0) SendMessageW(handle(), LB_SETSEL, TRUE, at);
+    }
+    SendMessageW(handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(handle(), nullptr, TRUE);
+    readSelection();
+}
+
 void ListBox::readSelection() {
     if (!model_) return;
     int n = std::min(count(), model_->count());
@@ -311,6 +346,46 @@ LRESULT SpeedButton::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case BM_CLICK: click(); return 0;
         case WM_ENABLE: invalidate(); break;
     }
+    return Window::handleMessage(msg, wp, lp);
+}
+
+// --- Image
+
+Image::Image(Window& parent, const ImageProps& p) : icon_(p.icon) {
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    picture_ = p.icon ? LoadImageW(inst, p.resource, IMAGE_ICON, p.bounds.w, p.bounds.h, 0)
+                      : LoadImageW(inst, p.resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    createOwn(L"FwImage", kChild, 0, parent.handle(), p.bounds, L"", CS_HREDRAW | CS_VREDRAW,
+              nullptr);
+}
+
+Image::~Image() {
+    if (!picture_) return;
+    if (icon_) DestroyIcon(static_cast<HICON>(picture_));
+    else DeleteObject(picture_);
+}
+
+LRESULT Image::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ERASEBKGND) return TRUE;
+    if (msg == WM_PAINT)
+        return paintWith(handle(), [&](HDC dc) {
+            RECT r;
+            GetClientRect(handle(), &r);
+            fillRect(dc, r, GetSysColor(COLOR_BTNFACE));
+            if (!picture_) return;
+            if (icon_) {
+                DrawIconEx(dc, 0, 0, static_cast<HICON>(picture_), r.right, r.bottom, 0, nullptr,
+                           DI_NORMAL);
+                return;
+            }
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, picture_);
+            BITMAP bm{};
+            GetObjectW(picture_, sizeof bm, &bm);
+            BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+            SelectObject(mem, old);
+            DeleteDC(mem);
+        });
     return Window::handleMessage(msg, wp, lp);
 }
 

@@ -18,6 +18,7 @@ namespace fw {
 struct ButtonProps {
     Bounds bounds;
     std::wstring caption;
+    bool isDefault = false;  // drawn as the default button
 };
 
 class Button : public Window {
@@ -65,6 +66,8 @@ struct LabelProps {
 class Label : public Window {
 public:
     Label(Window& parent, const LabelProps& p);
+    // Width of the caption in the label's font, in pixels.
+    int textWidth() const;
 };
 
 // A panel with a lowered bevel and its caption in its own colours and font.
@@ -74,6 +77,7 @@ struct PanelStyle {
     FontSpec font;
     int bevelWidth = 1;
     bool centred = false;
+    bool raised = false;
 };
 
 struct PanelProps {
@@ -138,8 +142,13 @@ class ListBox : public Window {
 public:
     ListBox(Window& parent, const ListBoxProps& p);
     void bind(ztp::ListModel* model) { model_ = model; }
-    // Texts and highlights from the model into the window.
+    // Texts and highlights from the model into the window, anew.
     void showModel();
+    // The window brought in line with a model from which entries were
+    // deleted and to which entries were appended: only those are deleted
+    // and added, so the other entries keep their highlights and the list
+    // its scroll position. The model then takes the window's highlights.
+    void syncModel();
     // Highlights from the window into the model.
     void readSelection();
     int count() const;
@@ -175,6 +184,28 @@ private:
     bool tracking_ = false;
     bool down_ = false;
     bool focusFrame_ = false;
+};
+
+// A picture from the program's resources: a bitmap drawn at its own size,
+// or an icon drawn to the control's size.
+struct ImageProps {
+    Bounds bounds;
+    const wchar_t* resource;
+    bool icon = false;
+};
+
+class Image : public Window {
+public:
+    Image(Window& parent, const ImageProps& p);
+    ~Image() override;
+    bool canFocus() const override { return false; }
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    HANDLE picture_ = nullptr;
+    bool icon_ = false;
 };
 
 class TabSheet : public Container {

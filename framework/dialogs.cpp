@@ -1,8 +1,12 @@
 #include "dialogs.h"
 
+#include <commdlg.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "application.h"
+#include "exceptions.h"
 
 namespace fw {
 namespace {
@@ -119,6 +123,42 @@ INT_PTR CALLBACK inputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 void programMessage(HWND owner, const std::wstring& text) {
     MessageBoxW(owner, text.c_str(), L"ZTP", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}
+
+bool askYesNo(HWND owner, const std::wstring& text, const std::wstring& caption) {
+    return MessageBoxW(owner, text.c_str(), caption.c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDNO;
+}
+
+bool SaveDialog::execute(HWND owner) {
+    // The filter as the dialog takes it: pairs of strings, each ended by a
+    // null, and one more null at the end.
+    std::wstring filter = props_.filter;
+    for (wchar_t& c : filter)
+        if (c == L'|') c = L'\0';
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
+    std::vector<wchar_t> name(32768, L'\0');
+    fileName_.copy(name.data(), std::min(fileName_.size(), name.size() - 1));
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = DWORD(name.size());
+    ofn.lpstrTitle = props_.title.empty() ? nullptr : props_.title.c_str();
+    ofn.lpstrDefExt = props_.defaultExt.empty() ? nullptr : props_.defaultExt.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR |
+                (props_.overwritePrompt ? OFN_OVERWRITEPROMPT : 0) |
+                (props_.hideReadOnly ? OFN_HIDEREADONLY : 0);
+    if (!GetSaveFileNameW(&ofn)) {
+        DWORD err = CommDlgExtendedError();
+        if (err != 0) throw EWin32Error("GetSaveFileNameW failed, code " + std::to_string(err), err);
+        return false;
+    }
+    fileName_ = name.data();
+    return true;
 }
 
 std::wstring inputBox(HWND owner, const std::wstring& caption, const std::wstring& prompt,

@@ -3,11 +3,39 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace fw {
 
 // The program's message: caption "ZTP", OK, information icon, set-foreground.
 void programMessage(HWND owner, const std::wstring& text);
+
+// A question with Yes and No (caption, question icon, set-foreground);
+// false only when the answer is No.
+bool askYesNo(HWND owner, const std::wstring& text, const std::wstring& caption);
+
+// The common save dialog. One object keeps the last chosen name and offers
+// it again on the next run.
+struct SaveDialogProps {
+    std::wstring title;
+    std::wstring filter;  // "Description|*.ext|...", as pairs split by '|'
+    std::wstring defaultExt;
+    bool overwritePrompt = true;
+    bool hideReadOnly = true;
+};
+
+class SaveDialog {
+public:
+    explicit SaveDialog(SaveDialogProps p) : props_(std::move(p)) {}
+    // True when the user chose a name (fileName() holds it); false when
+    // cancelled. Throws EWin32Error when the dialog fails.
+    bool execute(HWND owner);
+    const std::wstring& fileName() const { return fileName_; }
+
+private:
+    SaveDialogProps props_;
+    std::wstring fileName_;
+};
 
 // A modal dialog with a prompt and an edit field holding defaultValue fully
 // selected (at most 255 characters), and the buttons "OK" and "ｷｬﾝｾﾙ".

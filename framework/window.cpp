@@ -79,7 +79,7 @@ void Window::createOwn(const wchar_t* className, DWORD style, DWORD exStyle, HWN
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = background;
         wc.lpszClassName = className;
-        wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
+        wc.hIcon = LoadIconW(inst, L"MAINICON");
         if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
         if (!RegisterClassExW(&wc)) throwLastError("RegisterClassExW");
         registered.insert(className);
@@ -222,8 +222,8 @@ Form::Form(const FormProps& p) {
     if (p.owner) GetWindowRect(p.owner, &area);
     int x = area.left + (area.right - area.left - w) / 2;
     int y = area.top + (area.bottom - area.top - h) / 2;
-    createOwn(p.className, p.style, p.owner ? WS_EX_DLGMODALFRAME : 0, p.owner, {x, y, w, h},
-              p.caption, CS_DBLCLKS);
+    createOwn(p.className, p.style, p.exStyle | (p.owner ? WS_EX_DLGMODALFRAME : 0), p.owner,
+              {x, y, w, h}, p.caption, CS_DBLCLKS);
     setFont(font(p.font));
 }
 
@@ -255,6 +255,17 @@ bool Form::navigate(const MSG& msg) {
         wchar_t cls[16] = {};
         GetClassNameW(target->handle(), cls, 16);
         if (lstrcmpiW(cls, L"Edit") == 0) SendMessageW(target->handle(), EM_SETSEL, 0, -1);
+        return true;
+    }
+    if (msg.wParam == VK_RETURN && defaultButton_) {
+        HWND focus = GetFocus();
+        wchar_t cls[16] = {};
+        if (focus) GetClassNameW(focus, cls, 16);
+        LONG type = GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK;
+        bool pushButton = lstrcmpiW(cls, L"Button") == 0 &&
+                          (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+        HWND target = pushButton ? focus : defaultButton_->handle();
+        if (IsWindowEnabled(target)) SendMessageW(target, BM_CLICK, 0, 0);
         return true;
     }
     if (msg.wParam == VK_UP || msg.wParam == VK_DOWN || msg.wParam == VK_LEFT ||

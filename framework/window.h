@@ -90,6 +90,7 @@ struct FormProps {
     DWORD style = WS_OVERLAPPEDWINDOW;
     FontSpec font;
     HWND owner = nullptr;
+    DWORD exStyle = 0;
 };
 
 // A top-level window whose window class is named after the form class.
@@ -100,7 +101,10 @@ public:
     ~Form() override;
     // Controls in Tab order; a control is a stop while canFocus() is true.
     void setTabOrder(std::vector<Window*> order) { tabOrder_ = std::move(order); }
-    // Tab, Shift+Tab and the arrow keys between radio buttons; true if used.
+    // The button that Enter presses when the focus is not on another button.
+    void setDefaultButton(Window* b) { defaultButton_ = b; }
+    // Tab, Shift+Tab, the arrow keys between radio buttons and Enter for the
+    // default button; true if used.
     bool navigate(const MSG& msg);
     void close();
     void show();
@@ -110,6 +114,7 @@ protected:
 
 private:
     std::vector<Window*> tabOrder_;
+    Window* defaultButton_ = nullptr;
     HWND lastFocus_ = nullptr;
 };
 

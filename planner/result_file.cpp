@@ -84,61 +84,113 @@ std::string resultBytes(const ResultSource& s, Date date, const std::string& dat
     return utf8ToCp932(resultText(s, date, dateSep));
 }
 
-EInOutError ioError(std::error_code code) {
-    if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted ||
-        code == std::errc::is_a_directory)
-        return EInOutError("ﾌｧｲﾙへのｱｸｾｽが拒否されました", code.value());
-    if (code == std::errc::no_space_on_device) return EInOutError("ﾃﾞｨｽｸがいっぱいです", code.value());
-    return EInOutError("I/O ｴﾗｰ (" + std::to_string(code.value()) + ")", code.value());
+EInOutError ioError(int code) {
+    if (code == kErrorAccessDenied) return EInOutError("ﾌｧｲﾙへのｱｸｾｽが拒否されました", code);
+    if (code == kErrorHandleDiskFull || code == kErrorDiskFull)
+        return EInOutError("ﾃﾞｨｽｸがいっぱいです", code);
+    return EInOutError("I/O ｴﾗｰ (" + std::to_string(code) + ")", code);
 }
 
 namespace {
 
-std::FILE* openForWriting(const std::filesystem::path& p) {
-#ifdef _WIN32
-    return _wfopen(p.c_str(), L"wb");
-#else
-    return std::fopen(p.c_str(), "wb");
+// errno onto the Windows codes that mean the same; others keep their number.
+int windowsCode(int err) {
+    switch (err) {
+        case 0: return 0;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+        case EROFS: return kErrorAccessDenied;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
 #endif
+            return kErrorDiskFull;
+        case EEXIST: return kErrorFileExists;
+        case ENOENT:
+        case ENOTDIR: return 3;  // ERROR_PATH_NOT_FOUND
+        default: return err;
+    }
 }
+
+class StandardFileSystem : public SaveFileSystem {
+public:
+    int createNew(const std::filesystem::path& p) override {
+        errno = 0;
+#ifdef _WIN32
+        f_ = _wfopen(p.c_str(), L"wbx");
+#else
+        f_ = std::fopen(p.c_str(), "wbx");
+#endif
+        return f_ ? 0 : windowsCode(errno ? errno : EIO);
+    }
+    int write(const std::string& bytes) override {
+        errno = 0;
+        if (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f_) == bytes.size()) return 0;
+        return windowsCode(errno ? errno : EIO);
+    }
+    int close() override {
+        errno = 0;
+        int rc = std::fflush(f_) == 0 ? 0 : windowsCode(errno ? errno : EIO);
+        errno = 0;
+        if (std::fclose(f_) != 0 && rc == 0) rc = windowsCode(errno ? errno : EIO);
+        f_ = nullptr;
+        return rc;
+    }
+    int replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        std::error_code ec;
+        std::filesystem::rename(from, to, ec);
+        return ec ? windowsCode(ec.value()) : 0;
+    }
+    void remove(const std::filesystem::path& p) override {
+        std::error_code ec;
+        std::filesystem::remove(p, ec);
+    }
+    bool isDirectory(const std::filesystem::path& p) override {
+        std::error_code ec;
+        return std::filesystem::is_directory(p, ec);
+    }
+
+private:
+    std::FILE* f_ = nullptr;
+};
 
 std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
     static std::mt19937_64 rng(std::random_device{}() ^
                                static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    for (int attempt = 0;; ++attempt) {
-        char name[40];
-        std::snprintf(name, sizeof name, ".ztp-%016llx.tmp", static_cast<unsigned long long>(rng()));
-        std::filesystem::path p = dir / name;
-        std::error_code ec;
-        if (!std::filesystem::exists(p, ec) || attempt > 100) return p;
-    }
+    char name[40];
+    std::snprintf(name, sizeof name, ".ztp-%016llx.tmp", static_cast<unsigned long long>(rng()));
+    return dir / name;
 }
-
-std::error_code lastErrno() { return std::error_code(errno, std::generic_category()); }
 
 }  // namespace
 
-void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(target, ec)) throw ioError(std::make_error_code(std::errc::is_a_directory));
-    const std::filesystem::path temp = temporaryBeside(target);
-    errno = 0;
-    std::FILE* f = openForWriting(temp);
-    if (!f) throw ioError(lastErrno());
-    auto fail = [&](std::error_code code) {
-        if (f) std::fclose(f);
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        return ioError(code);
-    };
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) throw fail(lastErrno());
-    if (std::fflush(f) != 0) throw fail(lastErrno());
-    const int closed = std::fclose(f);
-    f = nullptr;
-    if (closed != 0) throw fail(lastErrno());
-    std::filesystem::rename(temp, target, ec);
-    if (ec) throw fail(ec);
+EInOutError ioError(std::error_code code) { return ioError(windowsCode(code.value())); }
+
+SaveFileSystem& standardFileSystem() {
+    static StandardFileSystem fs;
+    return fs;
+}
+
+void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes, SaveFileSystem& fs) {
+    // A folder in the way: what opening it for writing would say.
+    if (fs.isDirectory(target)) throw ioError(kErrorAccessDenied);
+    std::filesystem::path temp;
+    int rc = kErrorFileExists;
+    for (int attempt = 0; attempt < 100 && rc == kErrorFileExists; ++attempt) {
+        temp = temporaryBeside(target);
+        rc = fs.createNew(temp);
+    }
+    if (rc != 0) throw ioError(rc);
+    rc = fs.write(bytes);
+    const int closed = fs.close();
+    if (rc == 0) rc = closed;
+    if (rc == 0) rc = fs.replace(temp, target);
+    if (rc != 0) {
+        fs.remove(temp);
+        throw ioError(rc);
+    }
 }
 
 }  // namespace ztp

@@ -36,14 +36,45 @@ std::string resultText(const ResultSource& source, Date date, const std::string&
 // The same text as the file's bytes (code page 932).
 std::string resultBytes(const ResultSource& source, Date date, const std::string& dateSep = "/");
 
+// Windows system error codes that the save tells apart.
+constexpr int kErrorAccessDenied = 5;
+constexpr int kErrorHandleDiskFull = 39;
+constexpr int kErrorFileExists = 80;
+constexpr int kErrorDiskFull = 112;
+
+// The file operations of a save. Each returns 0 or a Windows system error
+// code (GetLastError's numbers; other systems map theirs onto them).
+class SaveFileSystem {
+public:
+    virtual ~SaveFileSystem() = default;
+    // Creates a file that must not exist yet (kErrorFileExists if it does)
+    // and keeps it open for write().
+    virtual int createNew(const std::filesystem::path& p) = 0;
+    virtual int write(const std::string& bytes) = 0;
+    // Flushes and closes the open file.
+    virtual int close() = 0;
+    // Puts from in to's place, replacing an existing file.
+    virtual int replace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    virtual void remove(const std::filesystem::path& p) = 0;
+    virtual bool isDirectory(const std::filesystem::path& p) = 0;
+};
+
+// The C library and std::filesystem; errno values are mapped onto the
+// Windows codes where one fits (access, disk full, missing folder).
+SaveFileSystem& standardFileSystem();
+
 // Replaces the file at target with bytes, or leaves it as it was: the bytes go
 // to a new temporary file in the same folder first, every write, the flush and
 // the close are checked, and only then the temporary file takes the target's
-// place. Throws EInOutError ("ﾌｧｲﾙへのｱｸｾｽが拒否されました",
-// "ﾃﾞｨｽｸがいっぱいです" or "I/O ｴﾗｰ (n)").
-void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes);
+// place. On failure the temporary file is removed and EInOutError thrown
+// ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", "ﾃﾞｨｽｸがいっぱいです" or "I/O ｴﾗｰ (n)").
+void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes,
+                        SaveFileSystem& fs = standardFileSystem());
 
-// The input/output error for a system error code.
+// The input/output error for a Windows system error code: 5 access denied,
+// 39 and 112 disk full, any other "I/O ｴﾗｰ (code)".
+EInOutError ioError(int code);
+// The same for a C library error, mapped as standardFileSystem() does.
 EInOutError ioError(std::error_code code);
 
 }  // namespace ztp

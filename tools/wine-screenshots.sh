@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes docs/screenshots/settings.png and edit.png from ztp.exe running in a
+# Takes docs/screenshots/settings.png, edit.png, about.png and splash.png from ztp.exe running in a
 # Wine virtual desktop (which draws the window frame) on a private Xvfb.
 #   tools/wine-screenshots.sh BUILD_DIR
 set -eu
@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/wine-env.sh" "$build"
 wine_session
 mkdir -p "$root/docs/screenshots"
-for page in ${ZTP_PAGES:-settings edit}; do
+for page in ${ZTP_PAGES:-settings edit about splash}; do
     ZTP_DISCS="$root/samples/albums.disc" wine explorer /desktop=ztp,1024x768 "$build/app/ztp.exe" \
         >/dev/null 2>&1 &
     desk=$!

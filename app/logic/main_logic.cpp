@@ -1,6 +1,9 @@
 #include "main_logic.h"
 
 namespace ztp {
+
+const char* const kSaveQuestion = "結果をファイルに保存しますか？";
+
 namespace {
 
 class CursorScope {
@@ -42,14 +45,33 @@ void MainLogic::btnTrackDelClick() {
 
 void MainLogic::btnCDInfoClick() { loadDisk(true, player_, table_, view_); }
 
+// Without a result the lists may show an earlier run: the moves do nothing.
 void MainLogic::sbtTrackRClick() {
+    if (!table_.hasResult()) return;
     table_.sbtTrackRClick();
-    view_.sidesChanged();
+    view_.sidesMoved();
 }
 
 void MainLogic::sbtTrackLClick() {
+    if (!table_.hasResult()) return;
     table_.sbtTrackLClick();
-    view_.sidesChanged();
+    view_.sidesMoved();
+}
+
+void MainLogic::btnSaveClick() {
+    if (!table_.hasResult()) {
+        view_.showMessage(kNotSavedMessage);
+        return;
+    }
+    if (!view_.askSave(kSaveQuestion)) return;
+    std::filesystem::path name;
+    if (!view_.chooseSaveFile(name)) return;
+    if (name.empty()) {
+        view_.showMessage(kNotSavedMessage);
+        return;
+    }
+    const std::string bytes = resultBytes(resultSource(table_), view_.today(), view_.dateSeparator());
+    writeFileReplacing(name, bytes, view_.fileSystem());
 }
 
 void MainLogic::pctWizardChange(bool editPageActive) {

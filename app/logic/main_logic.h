@@ -3,12 +3,14 @@
 // implements MainView, forwards its events here and mirrors the table's
 // list models and panel captions when told they changed.
 #pragma once
+#include <filesystem>
 #include <string>
 
 #include "async_search.h"
 #include "cd_player.h"
 #include "convert.h"
 #include "disk_loader.h"
+#include "result_file.h"
 #include "track_table.h"
 
 namespace ztp {
@@ -25,12 +27,26 @@ public:
     virtual std::string tapeTimeText() = 0;
     // lstTrackSelect and pnlSelectKei changed.
     virtual void selectionChanged() = 0;
-    // lstA, lstB, pnlAKei, pnlBKei and pnlFin changed.
+    // lstA, lstB, pnlAKei, pnlBKei and pnlFin changed: a new result.
     virtual void sidesChanged() = 0;
+    // The same after a move: entries were deleted from one list and appended
+    // to the other.
+    virtual void sidesMoved() { sidesChanged(); }
     // Runs a modal wait while the search (already started) works; returns
     // Completed once search.done(), or Cancelled when the user cancels.
     virtual SearchWait waitForSearch(AsyncSearch& search) = 0;
+
+    // The save: the question (Yes and No; false only for No), the save
+    // dialog (false when cancelled, else the chosen name, maybe empty), the
+    // date and its separator, and the file system that writes.
+    virtual bool askSave(const std::string& question) = 0;
+    virtual bool chooseSaveFile(std::filesystem::path& name) = 0;
+    virtual Date today() = 0;
+    virtual std::string dateSeparator() = 0;
+    virtual SaveFileSystem& fileSystem() = 0;
 };
+
+extern const char* const kSaveQuestion;  // "結果をファイルに保存しますか？"
 
 class MainLogic {
 public:
@@ -51,6 +67,10 @@ public:
     void btnCDInfoClick();
     void sbtTrackRClick();
     void sbtTrackLClick();
+    // Writes the result file from what the edit page shows. Throws
+    // EInOutError when the file cannot be written; an earlier file of that
+    // name is then left as it was.
+    void btnSaveClick();
     // After the page control changed its page. Throws EConvertError for a
     // bad tape time, with the cursor already back to default.
     void pctWizardChange(bool editPageActive);

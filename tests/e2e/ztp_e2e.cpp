@@ -3,7 +3,9 @@
 //   ztp_e2e.exe <path of ztp.exe> <scratch folder>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -295,6 +297,361 @@ void fatalStart() {
     check(p.waitExit(10s), L"program ends after the fatal box");
 }
 
+std::vector<int> selection(HWND list) {
+    std::vector<int> out;
+    int n = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i)
+        if (SendMessageW(list, LB_GETSEL, WPARAM(i), 0) > 0) out.push_back(i);
+    return out;
+}
+
+void checkSel(HWND list, const std::vector<int>& want, const std::wstring& what) {
+    auto str = [](const std::vector<int>& v) {
+        std::wstring s;
+        for (int i : v) s += std::to_wstring(i) + L" ";
+        return s;
+    };
+    std::vector<int> got = selection(list);
+    check(got == want, what, L"got {" + str(got) + L"}, want {" + str(want) + L"}");
+}
+
+// Seconds of an entry text's time ("   1.    2 -    3:58").
+int entrySeconds(const std::wstring& e) { return std::stoi(e.substr(13, 4)) * 60 + std::stoi(e.substr(18, 2)); }
+
+std::wstring totalsOf(const std::vector<std::wstring>& list) {
+    int sum = 0;
+    for (auto& e : list) sum += entrySeconds(e);
+    wchar_t buf[64];
+    swprintf(buf, 64, L"    .%5d - %4d:%02d", int(list.size()), sum / 60, sum % 60);
+    return buf;
+}
+
+std::wstring tapeOf(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b) {
+    int sa = 0, sb = 0;
+    for (auto& e : a) sa += entrySeconds(e);
+    for (auto& e : b) sb += entrySeconds(e);
+    wchar_t buf[64];
+    swprintf(buf, 64, L"%4.2f", double(std::max(sa, sb)) * 2 / 60);
+    return buf;
+}
+
+// The result file as it must be, from the side lists shown and the titles.
+std::string expectedFile(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b,
+                         const std::vector<std::wstring>& titles) {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    wchar_t sep[8] = L"/";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, sep, 8);
+    wchar_t date[64];
+    swprintf(date, 64, L"%04d%ls%02d%ls%02d", st.wYear, sep, st.wMonth, sep, st.wDay);
+    std::wstring t = L"Date." + std::wstring(date) + L" - ZTP for win32 作成\r\n\r\n\r\n◆最適テープ : " +
+                     tapeOf(a, b) + L"分\r\n\r\n";
+    auto side = [&](const wchar_t* head, const std::vector<std::wstring>& list) {
+        t += head + std::wstring(L"\r\n\tTrack -    Time -  No.: [Disk Title]\r\n");
+        for (auto& e : list)
+            t += L"\t" + e.substr(5) + L" - " + e.substr(0, 4) + L": " + titles.at(size_t(std::stoi(e.substr(0, 4)) - 1)) + L"\r\n";
+        t += L"\t------------------------------------\r\n\t" + totalsOf(list).substr(5) + L"\r\n";
+    };
+    side(L"◆Ａ面", a);
+    side(L"◆Ｂ面", b);
+    int n = WideCharToMultiByte(932, 0, t.c_str(), int(t.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(n), '\0');
+    WideCharToMultiByte(932, 0, t.c_str(), int(t.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string readFile(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string out;
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+    CloseHandle(f);
+    return out;
+}
+
+std::vector<std::wstring> filesIn(const std::wstring& dir) {
+    std::vector<std::wstring> out;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) out.push_back(fd.cFileName);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return out;
+}
+
+const std::wstring kSaveTitle = L"結果を保存するファイル名を入力して下さい";
+
+// Presses 保存, answers the question with Yes, types name into the save
+// dialog and confirms an overwrite question if one comes. Returns the name
+// the dialog offered.
+std::wstring saveThroughDialogs(Program& p, MainWindow& w, const std::wstring& name, bool overwrite,
+                                const std::wstring& tag) {
+    pressButton(w.button(L"保存"));
+    HWND q = need(p.waitDialog(L"ZTP", false), L"save question");
+    checkEq(dialogText(q), std::wstring(L"結果をファイルに保存しますか？"), tag + L": the question");
+    check(GetDlgItem(q, IDYES) && GetDlgItem(q, IDNO) && !GetDlgItem(q, IDCANCEL), tag + L": Yes and No");
+    pressButton(GetDlgItem(q, IDYES));
+    HWND dlg = need(p.waitTop(L"#32770", kSaveTitle), L"save dialog");
+    HWND combo = GetDlgItem(dlg, 1148);
+    HWND edit = findChild(combo, L"Edit");
+    if (!edit) edit = combo;
+    std::wstring offered;
+    waitFor([&] { return IsWindowVisible(dlg) != FALSE; });
+    offered = windowText(edit);
+    wchar_t type[64] = {};
+    SendMessageW(GetDlgItem(dlg, 1136), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
+    check(std::wstring(type).find(L"ZTP File") == 0, tag + L": the filter", type);
+    HWND readOnly = GetDlgItem(dlg, 1040);
+    check(!readOnly || !IsWindowVisible(readOnly), tag + L": no read-only box");
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    pressButton(GetDlgItem(dlg, IDOK));
+    if (overwrite) {
+        HWND box = nullptr;
+        waitFor([&] {
+            for (HWND h : p.topWindows(L"#32770", L""))
+                if (h != dlg && GetDlgItem(h, IDYES)) box = h;
+            return box != nullptr;
+        });
+        check(box != nullptr, tag + L": the dialog asks before replacing");
+        if (box) pressButton(GetDlgItem(box, IDYES));
+    }
+    waitFor([&] { return !IsWindow(dlg); });
+    return offered;
+}
+
+// The road of one tape: the splash while disk 1 is read, two CDs with
+// highlights kept over add and delete, side A first on 46 minutes, moves
+// both ways, saving twice to one name and a save that fails.
+void roadOfATape() {
+    std::wstring disc = writeDisc(L"road.disc",
+                                  "disc Morning\n3:10 4:05 2:48 5:30 3:58 4:44 2:15 6:12 3:33 4:01 2:59 5:05 3:21 4:17\n"
+                                  "disc Evening\n4:30 3:45 5:15 2:40 6:00 3:05 4:10 2:35\n");
+    const std::vector<std::wstring> titles = {L"朝のうた", L"Evening"};
+    Program p(exePath, disc.c_str());
+    HWND prompt = need(p.waitDialog(L"ZTP", true), L"title prompt");
+    auto splash = p.topWindows(L"TSplashScreen", L"");
+    check(splash.size() == 1, L"splash screen up while the title prompt is open");
+    if (!splash.empty()) {
+        RECT rc;
+        GetClientRect(splash[0], &rc);
+        check(rc.right == 180 && rc.bottom == 85, L"splash screen 180 x 85");
+        RECT wr;
+        GetWindowRect(splash[0], &wr);
+        check(wr.right - wr.left == 180 && wr.bottom - wr.top == 85, L"splash screen has no border");
+    }
+    check(p.topWindows(L"TfrmMain", L"").empty(), L"main window not yet shown");
+    answerPrompt(prompt, titles[0]);
+    MainWindow w{need(p.waitMain(), L"main window")};
+    check(waitFor([&] { return FindWindowW(L"TSplashScreen", nullptr) == nullptr; }), L"splash screen gone with the main window up");
+
+    // Highlights and scroll position survive an add.
+    HWND sel = w.lstTrackSelect();
+    SendMessageW(sel, LB_SETTOPINDEX, 5, 0);
+    setListSelection(sel, {6, 8});
+    const int top = int(SendMessageW(sel, LB_GETTOPINDEX, 0, 0));
+    check(top > 0, L"selection list scrolled");
+    pressButton(w.player(L"btEject"));
+    pressButton(w.button(L"追加"));
+    prompt = need(p.waitDialog(L"ZTP", true), L"second title prompt");
+    check(listItems(sel).size() == 22, L"the new disk's entries are listed before its title is asked");
+    answerPrompt(prompt, titles[1]);
+    waitFor([&] { return w.pnlSelectKei().substr(5, 5) == L"   22"; });
+    checkSel(sel, {6, 8}, L"highlights survive an add");
+    check(SendMessageW(sel, LB_GETTOPINDEX, 0, 0) == top, L"scroll position survives an add");
+    // Delete: only the highlighted entries go, the list stays where it was.
+    setListSelection(sel, {20, 21});
+    SendMessageW(sel, LB_SETTOPINDEX, 4, 0);
+    const int before = int(SendMessageW(sel, LB_GETTOPINDEX, 0, 0));
+    pressButton(w.button(L"削除"));
+    waitFor([&] { return listItems(sel).size() == 20; });
+    check(listItems(sel).back() == L"   2.    6 -    3:05", L"delete removes the highlighted entries");
+    const int after = int(SendMessageW(sel, LB_GETTOPINDEX, 0, 0));
+    check(after == before && before == 4, L"scroll position survives a delete",
+          std::to_wstring(after) + L" vs " + std::to_wstring(before));
+
+    // Side A first on a 46-minute tape.
+    pressButton(w.button(L"A面優先"));
+    SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"46"));
+    clickTab(p.pid(), w.tabs(), 1);
+    check(waitFor([&] { return !w.panel(6).empty(); }), L"the edit page shows a result");
+    const auto searchedA = listItems(w.lstA()), searchedB = listItems(w.lstB());
+    int sumA = 0;
+    for (auto& e : searchedA) sumA += entrySeconds(e);
+    check(sumA <= 23 * 60 && sumA > 22 * 60, L"side A comes close to 23 minutes", std::to_wstring(sumA));
+
+    // A to B with entries highlighted in both lists.
+    setListSelection(w.lstA(), {0, 2});
+    setListSelection(w.lstB(), {1});
+    pressButton(w.player(L"sbtTrackR"));
+    std::vector<std::wstring> wantA = searchedA, wantB = searchedB;
+    wantB.push_back(searchedA[0]);
+    wantB.push_back(searchedA[2]);
+    wantA.erase(wantA.begin() + 2);
+    wantA.erase(wantA.begin());
+    waitFor([&] { return listItems(w.lstB()).size() == wantB.size(); });
+    checkEq(listItems(w.lstA()), wantA, L"A to B: side A");
+    checkEq(listItems(w.lstB()), wantB, L"A to B: moved entries at the end of side B");
+    checkSel(w.lstB(), {1}, L"A to B: side B keeps its highlight");
+    checkSel(w.lstA(), {}, L"A to B: nothing highlighted left on side A");
+    checkEq(w.panel(4), totalsOf(wantA), L"A to B: side A total");
+    checkEq(w.panel(5), totalsOf(wantB), L"A to B: side B total");
+    checkEq(w.panel(6), tapeOf(wantA, wantB), L"A to B: tape length");
+
+    // B to A: side B's highlighted entry goes, side A keeps its own highlight.
+    setListSelection(w.lstA(), {0});
+    pressButton(w.player(L"sbtTrackL"));
+    wantA.push_back(wantB[1]);
+    wantB.erase(wantB.begin() + 1);
+    waitFor([&] { return listItems(w.lstA()).size() == wantA.size(); });
+    checkEq(listItems(w.lstA()), wantA, L"B to A: side A");
+    checkEq(listItems(w.lstB()), wantB, L"B to A: side B");
+    checkSel(w.lstA(), {0}, L"B to A: side A keeps its highlight");
+    checkEq(w.panel(6), tapeOf(wantA, wantB), L"B to A: tape length");
+    // Nothing highlighted: nothing moves.
+    setListSelection(w.lstB(), {});
+    pressButton(w.player(L"sbtTrackL"));
+    Sleep(300);
+    checkEq(listItems(w.lstA()), wantA, L"no highlight: nothing moves");
+
+    // Save, with the extension added by the dialog.
+    std::wstring folder = scratch + L"\\cards";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring target = folder + L"\\tape.ztp";
+    DeleteFileW(target.c_str());
+    saveThroughDialogs(p, w, folder + L"\\tape", false, L"first save");
+    waitFor([&] { return GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    std::string first = expectedFile(wantA, wantB, titles);
+    check(readFile(target) == first, L"first save: the file byte for byte");
+    check(filesIn(folder).size() == 1, L"first save: no temporary file left");
+
+    // Another move, and the same name again after the overwrite question.
+    setListSelection(w.lstA(), {1});
+    pressButton(w.player(L"sbtTrackR"));
+    wantB.push_back(wantA[1]);
+    wantA.erase(wantA.begin() + 1);
+    waitFor([&] { return listItems(w.lstB()).size() == wantB.size(); });
+    std::wstring offered = saveThroughDialogs(p, w, target, true, L"second save");
+    check(offered.find(L"tape.ztp") != std::wstring::npos, L"second save: the dialog offers the last name", offered);
+    std::string second = expectedFile(wantA, wantB, titles);
+    check(waitFor([&] { return readFile(target) == second; }), L"second save replaces the whole file");
+    check(first != second, L"second save: another result");
+
+    // A save that fails: the file is held open without sharing.
+    HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    check(held != INVALID_HANDLE_VALUE, L"failing save: file held open");
+    saveThroughDialogs(p, w, target, true, L"failing save");
+    HWND box = need(p.waitDialog(L"ZTP for win32", false), L"error box");
+    std::wstring text = dialogText(box);
+    // Windows reports the sharing violation (32); Wine's MoveFileExW says
+    // access denied (5).
+    check(text == L"I/O ｴﾗｰ (32)." || text == L"ﾌｧｲﾙへのｱｸｾｽが拒否されました.", L"failing save: the error box", text);
+    pressButton(GetDlgItem(box, IDOK));
+    CloseHandle(held);
+    check(readFile(target) == second, L"failing save: the earlier file is unchanged");
+    check(filesIn(folder).size() == 1, L"failing save: no temporary file left");
+
+    // Leaving and re-entering the edit page discards the moves.
+    clickTab(p.pid(), w.tabs(), 0);
+    waitFor([&] { return currentTab(w.tabs()) == 0; });
+    clickTab(p.pid(), w.tabs(), 1);
+    waitFor([&] { return currentTab(w.tabs()) == 1 && listItems(w.lstA()) == searchedA; });
+    checkEq(listItems(w.lstA()), searchedA, L"re-entering: side A searched anew");
+    checkEq(listItems(w.lstB()), searchedB, L"re-entering: side B searched anew");
+    pressButton(w.button(L"終了"));
+    check(p.waitExit(), L"the program ends");
+}
+
+// The about box, the version data, and the edit page without a result.
+void aboutAndNoResult() {
+    std::wstring disc = writeDisc(L"about.disc", "disc Mix\n4:00 3:00 5:00 2:00\n");
+    Program p(exePath, disc.c_str());
+    answerPrompt(need(p.waitDialog(L"ZTP", true), L"title prompt"), L"Mix");
+    MainWindow w{need(p.waitMain(), L"main window")};
+
+    pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
+    HWND about = need(p.waitTop(L"TfrmVersion", L"ﾊﾞｰｼﾞｮﾝ情報"), L"about box");
+    pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
+    Sleep(300);
+    check(p.topWindows(L"TfrmVersion", L"").size() == 1, L"two presses: one about box");
+    RECT rc;
+    GetClientRect(about, &rc);
+    check(rc.right == 425 && rc.bottom == 233, L"about box client 425 x 233");
+    check(findChild(about, L"Static", L"ZTP for win32 ver1.0.0.1") && findChild(about, L"Static", L"Windows 95 / NT ready") &&
+              findChild(about, L"Static", L"注意 :"),
+          L"about box texts");
+    HWND ok = findChild(about, L"Button", L"OK");
+    check(ok && (GetWindowLongW(ok, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON, L"OK is the default button");
+    check(findChild(about, L"Button", L"最新版") != nullptr, L"the latest-version button");
+    check(IsWindowEnabled(w.h) != FALSE, L"the main window stays usable");
+    pressButton(ok);
+    check(waitFor([&] { return !IsWindowVisible(about); }), L"OK hides the box");
+    check(IsWindow(about) != FALSE, L"the box is only hidden");
+    pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
+    check(waitFor([&] { return IsWindowVisible(about) != FALSE; }), L"a third press shows it again");
+    check(FindWindowW(L"TfrmVersion", nullptr) == about, L"the same box");
+    PostMessageW(focusOf(about) ? focusOf(about) : about, WM_KEYDOWN, VK_ESCAPE, 0);
+    Sleep(300);
+    check(IsWindowVisible(about) != FALSE, L"Escape does nothing");
+    PostMessageW(focusOf(about) ? focusOf(about) : about, WM_KEYDOWN, VK_RETURN, 0);
+    check(waitFor([&] { return !IsWindowVisible(about); }), L"Enter hides the box");
+    pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
+    waitFor([&] { return IsWindowVisible(about) != FALSE; });
+    PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    check(waitFor([&] { return !IsWindowVisible(about); }) && IsWindow(about), L"the close box hides the box");
+
+    // The version resource.
+    DWORD ignored = 0, size = GetFileVersionInfoSizeW(exePath.c_str(), &ignored);
+    std::vector<char> info(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    bool got = size && GetFileVersionInfoW(exePath.c_str(), 0, size, info.data()) &&
+               VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &len);
+    check(got && fixed->dwFileVersionMS == 0x10000 && fixed->dwFileVersionLS == 1 &&
+              fixed->dwProductVersionMS == 0x10000 && fixed->dwProductVersionLS == 1 && fixed->dwFileFlags == 0 &&
+              fixed->dwFileOS == 0x40004 && fixed->dwFileType == 1,
+          L"version 1.0.0.1, flags 0, OS 0x40004, type 1");
+    WORD* lang = nullptr;
+    got = got && VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&lang), &len);
+    check(got && lang[0] == 0x0411 && lang[1] == 1252, L"translation 0x0411, 1252");
+    std::wstring names;
+    for (auto [key, want] : {std::pair{L"FileDescription", L"ZTP"}, {L"FileVersion", L"1.0.0.1"}, {L"InternalName", L"ZTP"},
+                             {L"OriginalFilename", L"ztp.exe"}, {L"ProductName", L"ZTP for win32"}, {L"ProductVersion", L"1.0.0.1"}}) {
+        wchar_t* v = nullptr;
+        std::wstring path = std::wstring(L"\\StringFileInfo\\041104E4\\") + key;
+        if (!(VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&v), &len) && std::wstring(v) == want))
+            names += std::wstring(key) + L" ";
+    }
+    checkEq(names, std::wstring(), L"the string block 041104E4");
+
+    // No result after a bad tape time: the moves and the save do nothing.
+    clickTab(p.pid(), w.tabs(), 1);
+    waitFor([&] { return !w.panel(6).empty(); });
+    const auto shownA = listItems(w.lstA()), shownB = listItems(w.lstB());
+    clickTab(p.pid(), w.tabs(), 0);
+    waitFor([&] { return currentTab(w.tabs()) == 0; });
+    pressButton(w.button(L"A面優先"));
+    SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x"));
+    clickTab(p.pid(), w.tabs(), 1);
+    HWND box = need(p.waitDialog(L"ZTP for win32", false), L"error box");
+    pressButton(GetDlgItem(box, IDOK));
+    waitFor([&] { return p.topWindows(L"#32770", L"").empty(); });
+    check(IsWindowEnabled(w.h) != FALSE, L"the main window is enabled after the error");
+    setListSelection(w.lstA(), {0});
+    pressButton(w.player(L"sbtTrackR"));
+    Sleep(300);
+    check(listItems(w.lstA()) == shownA && listItems(w.lstB()) == shownB, L"no result: the move does nothing");
+    pressButton(w.button(L"保存"));
+    box = need(p.waitDialog(L"ZTP", false), L"not-saved message");
+    checkEq(dialogText(box), std::wstring(L"保存しませんでした。"), L"no result: nothing saved");
+    pressButton(GetDlgItem(box, IDOK));
+    pressButton(w.button(L"終了"));
+    check(p.waitExit(), L"the program ends");
+}
+
 // Poses a ztp.exe started elsewhere (in the same virtual desktop) for a
 // screenshot of a page and writes its window rectangle "W H X Y" to a file.
 int pose(const std::wstring& page, const std::wstring& rectFile) {
@@ -307,8 +664,32 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
         });
         return found;
     };
+    auto writeRect = [&](RECT r) {
+        char line[64];
+        int n = snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+        HANDLE f = CreateFileW(rectFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, line, DWORD(n), &written, nullptr);
+        CloseHandle(f);
+        return 0;
+    };
     HWND prompt = dialog(L"ZTP", true);
     if (!prompt) return 1;
+    if (page == L"splash") {
+        // The title prompt over the splash screen, moved down to show both.
+        HWND splash = FindWindowW(L"TSplashScreen", nullptr);
+        RECT a{}, b{};
+        if (splash) GetWindowRect(splash, &b);
+        GetWindowRect(prompt, &a);
+        SetWindowPos(prompt, nullptr, a.left, b.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Sleep(300);
+        GetWindowRect(prompt, &a);
+        RECT u;
+        UnionRect(&u, &a, &b);
+        InflateRect(&u, 16, 16);
+        Sleep(800);
+        return writeRect(u);
+    }
     answerPrompt(prompt, L"朝のうた");
     HWND main = nullptr;
     waitFor([&] { return (main = FindWindowW(L"TfrmMain", L"ZTP for win32")) && IsWindowVisible(main); });
@@ -323,24 +704,28 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
     waitFor([&] { return listItems(w.lstTrackSelect()).size() > 12; });
     pressButton(w.button(L"A面優先"));
     SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"46"));
+    HWND shot = main;
     if (page == L"edit") {
         clickTab(pid, w.tabs(), 1);
         waitFor([&] { return !w.panel(6).empty(); });
+        // One track moved from side A to side B, one entry highlighted on each side.
         setListSelection(w.lstA(), {1});
+        size_t nB = listItems(w.lstB()).size();
+        pressButton(w.player(L"sbtTrackR"));
+        waitFor([&] { return listItems(w.lstB()).size() == nB + 1; });
+        setListSelection(w.lstA(), {2});
+        setListSelection(w.lstB(), {int(nB)});
+    } else if (page == L"about") {
+        pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
+        waitFor([&] { return (shot = FindWindowW(L"TfrmVersion", nullptr)) && IsWindowVisible(shot); });
     } else {
         setListSelection(w.lstTrackSelect(), {2, 3});
     }
-    SetForegroundWindow(main);
+    SetForegroundWindow(shot);
     Sleep(800);
     RECT r;
-    GetWindowRect(main, &r);
-    char line[64];
-    int n = snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
-    HANDLE f = CreateFileW(rectFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(f, line, DWORD(n), &written, nullptr);
-    CloseHandle(f);
-    return 0;
+    GetWindowRect(shot, &r);
+    return writeRect(r);
 }
 
 }  // namespace
@@ -362,7 +747,9 @@ int wmain(int argc, wchar_t** argv) {
                  {L"collect", collectTracks},
                  {L"empty", emptyDrive},
                  {L"edit", editPage},
-                 {L"keys", tabOrder}};
+                 {L"keys", tabOrder},
+                 {L"road", roadOfATape},
+                 {L"about", aboutAndNoResult}};
     for (auto& f : flows)
         if (only.empty() || only == f.name) run(f.name, f.fn);
     wchar_t line[64];

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "cd_test_util.h"
 #include "main_logic.h"
 #include "text_forms.h"
@@ -33,6 +36,7 @@ public:
     std::string tapeTimeText() override { return tape; }
     void selectionChanged() override { events.push_back("selection"); }
     void sidesChanged() override { events.push_back("sides"); }
+    void sidesMoved() override { events.push_back("moved"); }
     SearchWait waitForSearch(AsyncSearch& search) override {
         ++waits;
         if (cancel) {
@@ -42,6 +46,24 @@ public:
         search.wait();
         return SearchWait::Completed;
     }
+
+    // The save: answers and the chosen name.
+    bool sayYes = true;
+    bool pickFile = true;
+    std::filesystem::path saveAs;
+    SaveFileSystem* fs = &standardFileSystem();
+    bool askSave(const std::string& q) override {
+        events.push_back("ask " + q);
+        return sayYes;
+    }
+    bool chooseSaveFile(std::filesystem::path& name) override {
+        events.push_back("dialog");
+        name = saveAs;
+        return pickFile;
+    }
+    Date today() override { return {1997, 5, 3}; }
+    std::string dateSeparator() override { return "-"; }
+    SaveFileSystem& fileSystem() override { return *fs; }
 };
 
 struct Window {
@@ -240,4 +262,120 @@ TEST(MainLogic, CancelledSearchLeavesNothingHalfWritten) {
     w.table().lstA.setSelected(0, true);
     w.logic.sbtTrackRClick();
     EXPECT_EQ(w.table().lstA.texts(), before.lstA.texts());
+}
+
+namespace {
+
+// The standard file system with one step made to fail with a Windows code.
+class FailingFs : public SaveFileSystem {
+public:
+    enum Step { None, Create, Write, Replace } failAt = None;
+    int code = 0;
+    SaveFileSystem& real = standardFileSystem();
+    int createNew(const std::filesystem::path& p) override { return failAt == Create ? code : real.createNew(p); }
+    int write(const std::string& b) override {
+        int rc = real.write(b);
+        return failAt == Write ? code : rc;
+    }
+    int close() override { return real.close(); }
+    int replace(const std::filesystem::path& f, const std::filesystem::path& t) override {
+        return failAt == Replace ? code : real.replace(f, t);
+    }
+    void remove(const std::filesystem::path& p) override { real.remove(p); }
+    bool isDirectory(const std::filesystem::path& p) override { return real.isDirectory(p); }
+};
+
+std::string fileBytes(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+std::size_t entriesIn(const std::filesystem::path& dir) {
+    return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
+}
+
+}  // namespace
+
+TEST(MainLogic, SaveFlowDecisions) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("ztp_save_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path target = dir / "tape.ztp";
+    const std::string kNotSaved = "message 保存しませんでした。";
+    const std::string kQuestion = "ask 結果をファイルに保存しますか？";
+
+    Window w(kDiscs);
+    w.logic.FormCreate();
+    w.view.saveAs = target;
+
+    // No result yet: nothing asked, nothing written.
+    w.view.events.clear();
+    w.logic.btnSaveClick();
+    EXPECT_EQ(w.view.events, std::vector<std::string>{kNotSaved});
+
+    w.logic.pctWizardChange(true);
+    ASSERT_TRUE(w.table().hasResult());
+    const std::string moved = w.table().lstA.text(0);
+    w.table().lstA.setSelected(0, true);
+    w.logic.sbtTrackRClick();
+
+    // No, then a cancelled dialog, then an empty name.
+    w.view.events.clear();
+    w.view.sayYes = false;
+    w.logic.btnSaveClick();
+    w.view.sayYes = true;
+    w.view.pickFile = false;
+    w.logic.btnSaveClick();
+    w.view.pickFile = true;
+    w.view.saveAs.clear();
+    w.logic.btnSaveClick();
+    EXPECT_EQ(w.view.events, (std::vector<std::string>{kQuestion, kQuestion, "dialog", kQuestion, "dialog", kNotSaved}));
+    EXPECT_EQ(entriesIn(dir), 0u);
+
+    // Saved: the edit page as it stands after the move, with the view's date.
+    w.view.saveAs = target;
+    w.logic.btnSaveClick();
+    const std::string saved = resultBytes(resultSource(w.table()), {1997, 5, 3}, "-");
+    EXPECT_EQ(fileBytes(target), saved);
+    EXPECT_EQ(saved.substr(0, 15), "Date.1997-05-03");
+    // The moved track closes side B's list.
+    const std::string line = "\t" + moved.substr(5) + " - " + moved.substr(0, 4) + ": Title\r\n\t---";
+    EXPECT_GT(saved.find(line), saved.find("\x81\x9F\x82\x61\x96\xCA")) << saved;
+    EXPECT_NE(saved.find(line), std::string::npos);
+
+    // Failures keep the earlier file and leave no temporary file.
+    FailingFs failing;
+    w.view.fs = &failing;
+    w.logic.pctWizardChange(true);
+    struct Case {
+        FailingFs::Step step;
+        int code;
+        const char* text;
+    } cases[] = {{FailingFs::Create, 3, "I/O ｴﾗｰ (3)"},
+                 {FailingFs::Write, 112, "ﾃﾞｨｽｸがいっぱいです"},
+                 {FailingFs::Write, 39, "ﾃﾞｨｽｸがいっぱいです"},
+                 {FailingFs::Replace, 5, "ﾌｧｲﾙへのｱｸｾｽが拒否されました"},
+                 {FailingFs::Replace, 32, "I/O ｴﾗｰ (32)"}};
+    for (const Case& c : cases) {
+        failing.failAt = c.step;
+        failing.code = c.code;
+        try {
+            w.logic.btnSaveClick();
+            ADD_FAILURE() << c.text;
+        } catch (const EInOutError& e) {
+            EXPECT_STREQ(e.what(), c.text);
+            EXPECT_EQ(e.code(), c.code);
+        }
+        EXPECT_EQ(fileBytes(target), saved);
+        EXPECT_EQ(entriesIn(dir), 1u);
+    }
+    // A folder standing at the chosen name.
+    w.view.fs = &standardFileSystem();
+    w.view.saveAs = dir / "folder.ztp";
+    fs::create_directory(w.view.saveAs);
+    EXPECT_THROW(w.logic.btnSaveClick(), EInOutError);
+    EXPECT_TRUE(fs::is_directory(w.view.saveAs));
+    EXPECT_EQ(entriesIn(dir), 2u);
+    fs::remove_all(dir);
 }
