@@ -1,0 +1,1 @@
+#include "cli_run.h"
