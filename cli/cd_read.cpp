@@ -157,6 +157,7 @@ std::string albumTitle(CdIo_t* p, bool fromSheet) {
 }
 
 constexpr long kFramesPerSecond = 75;
+constexpr long kMaxDiscFrames = (255L * 60 + 59) * kFramesPerSecond + 74;
 // Lead-out, lead-in and pregap between the sessions of a multisession disc.
 constexpr long kSessionGap = 11400;
 
@@ -170,6 +171,7 @@ struct TocTrack {
 Disc discFromToc(const std::string& source, const std::vector<TocTrack>& tracks, long leadOut,
                  long lastSessionStart, std::vector<std::string>& notes) {
     Disc disc;
+    long total = 0;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         const TocTrack& t = tracks[i];
         const long end = i + 1 < tracks.size() ? tracks[i + 1].start : leadOut;
@@ -184,6 +186,8 @@ Disc discFromToc(const std::string& source, const std::vector<TocTrack>& tracks,
         // An audio track that ends its session stops before the next session's gap.
         const bool nextSession = i + 1 < tracks.size() && lastSessionStart > t.start && end == lastSessionStart;
         if (nextSession && frames > kSessionGap) frames -= kSessionGap;
+        total += frames;
+        if (total > kMaxDiscFrames) throw CdReadError(source + ": malformed table of contents (longer than 255:59:74)");
         disc.tracks.push_back(packMsf(static_cast<unsigned>(frames / kFramesPerSecond / 60),
                                       static_cast<unsigned>(frames / kFramesPerSecond % 60),
                                       static_cast<unsigned>(frames % kFramesPerSecond)));
