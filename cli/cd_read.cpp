@@ -259,7 +259,7 @@ CdioHandle openImage(const std::string& source, const std::string& ext) {
         if (!fs::exists(other, ec)) {
             throw CdReadError(source + (ext == ".cue" ? ": its data file " : ": no cue sheet ") +
                               fs::path(p).replace_extension(ext == ".cue" ? ".bin" : ".cue").filename().string() +
-                              (ext == ".cue" ? " is missing" : " beside it"));
+                              (ext == ".cue" ? " is missing (a cue sheet is read with the .bin of its own name)" : " beside it"));
         }
         return CdioHandle(cdio_open_bincue(source.c_str()));
     }
@@ -358,9 +358,9 @@ const char* const kReadUsage =
     "Reads a CD and writes it as one disc of a disc file to standard output:\n"
     "\"disc TITLE\" and the lengths of its audio tracks (M:SS:FF). SOURCE is a CD\n"
     "drive (default: the system's default drive) or a CD image: a cue sheet\n"
-    "(.cue, with its NAME.bin beside it), a cdrdao TOC file (.toc), a Nero image\n"
-    "(.nrg) or a .bin with its NAME.cue. The title is the disc's CD-Text album\n"
-    "title, else TEXT, else 不明. Data tracks are left out with a note.\n"
+    "NAME.cue over one raw data file NAME.bin (either may be named), a cdrdao\n"
+    "TOC file (.toc) or a Nero image (.nrg). The title is the disc's CD-Text\n"
+    "album title, else TEXT, else 不明. Data tracks are left out with a note.\n"
     "\n"
     "In a disc file, a line \"image PATH\" (relative to the disc file's folder)\n"
     "stands for the disc that \"read PATH\" gives.\n"
