@@ -4,7 +4,10 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "card.h"
+#include "cd_read.h"
 #include "convert.h"
 #include "disc_file.h"
 #include "errors.h"
@@ -17,7 +20,9 @@ namespace {
 
 const char* const kUsage =
     "usage: ztp-plan [--mode equal|a|b] [--tape MINUTES] [--date YYYY/MM/DD]\n"
-    "                [--engine fast|literal] [--out FILE] DISCFILE\n"
+    "                [--engine fast|literal] [--out FILE]\n"
+    "                [--card FILE.pdf|.svg|.png [--paper a4|letter]] DISCFILE\n"
+    "       ztp-plan read [--title TEXT] [SOURCE]   (see ztp-plan read --help)\n"
     "\n"
     "Loads every disc of DISCFILE as disks 1, 2, ... with their titles, splits\n"
     "all tracks over side A and side B of a cassette and writes the tape's index\n"
@@ -32,12 +37,17 @@ const char* const kUsage =
     "  --date D       the date line, YYYY/MM/DD (default: today)\n"
     "  --engine E     fast (default) or literal, the reference search\n"
     "  --out FILE     write FILE (replaced only when complete)\n"
+    "  --card FILE    also print the cassette card (J-card, 101.6 mm wide, with\n"
+    "                 cut and fold marks) as PDF, SVG or PNG, by the extension\n"
+    "  --paper P      the card's page: a4 (default) or letter\n"
     "\n"
     "Disc file (UTF-8):\n"
     "  # comment          blank lines and lines starting with # are ignored\n"
     "  disc TITLE         starts a disc; the title is the text after \"disc \"\n"
     "  4:05 3:58 5:30:12  track lengths M:SS or M:SS:FF, separated by blanks\n"
     "  empty              an empty drive (skipped here)\n"
+    "  image PATH         the disc that \"ztp-plan read PATH\" gives (a CD image;\n"
+    "                     PATH relative to the disc file's folder)\n"
     "  Minutes 0-255, seconds 0-59, frames 0-74; at most 255 tracks a disc, and\n"
     "  a disc's total within 255:59:74. At most 30 discs and 2048 tracks.\n"
     "\n"
@@ -58,7 +68,8 @@ bool parseDate(const std::string& s, Date& d) {
 }
 
 int run(int argc, char** argv) {
-    std::string mode = "equal", tape, out, discFile, engineName = "fast";
+    if (argc > 1 && std::strcmp(argv[1], "read") == 0) return runReadCommand(std::vector<std::string>(argv + 2, argv + argc));
+    std::string mode = "equal", tape, out, discFile, engineName = "fast", card, paperName = "a4";
     bool haveTape = false, haveDate = false;
     Date date{};
     for (int i = 1; i < argc; ++i) {
@@ -89,12 +100,17 @@ int run(int argc, char** argv) {
         }
         else if (arg == "--out") out = take();
         else if (arg == "--engine") engineName = take();
+        else if (arg == "--card") card = take();
+        else if (arg == "--paper") paperName = take();
         else if (arg.size() > 1 && arg[0] == '-' && !inlineValue) throw UsageError{"unknown option " + arg};
         else if (inlineValue) throw UsageError{"unknown option " + arg};
         else if (!discFile.empty()) throw UsageError{"only one disc file, not also '" + arg + "'"};
         else discFile = arg;
     }
     if (discFile.empty()) throw UsageError{"no disc file given (see --help)"};
+    if (paperName != "a4" && paperName != "letter") throw UsageError{"--paper must be a4 or letter, not '" + paperName + "'"};
+    const Paper paper = paperName == "a4" ? Paper::A4 : Paper::Letter;
+    const CardFormat cardFormat = card.empty() ? CardFormat::Pdf : cardFormatOf(card);
     SearchMode searchMode;
     if (mode == "equal") searchMode = SearchMode::Ryoumen;
     else if (mode == "a") searchMode = SearchMode::AMen;
@@ -108,7 +124,7 @@ int run(int argc, char** argv) {
 
     TrackTable table;
     int discNo = 0;
-    for (const Disc& disc : readDiscFile(discFile)) {
+    for (const Disc& disc : readDiscFile(discFile, imageLineReader(discFile))) {
         if (disc.empty) continue;
         ++discNo;
         switch (table.addDisk(disc.tracks, disc.title)) {
@@ -122,13 +138,17 @@ int run(int argc, char** argv) {
     }
     table.ShowSelectTotal();
     table.pageChange(true, searchMode, tape, engine);
-    const std::string bytes = resultBytes(resultSource(table), haveDate ? date : todayLocal(), "/");
+    if (!haveDate) date = todayLocal();
+    const std::string bytes = resultBytes(resultSource(table), date, "/");
+    // The card is laid out before anything is written: lists that do not fit stop here.
+    const std::string cardBytes = card.empty() ? std::string() : renderCard(resultSource(table), date, cardFormat, paper);
     if (out.empty()) {
         std::fwrite(bytes.data(), 1, bytes.size(), stdout);
         if (std::fflush(stdout) != 0) throw UsageError{"cannot write to standard output"};
     } else {
         writeFileReplacing(std::filesystem::path(reinterpret_cast<const char8_t*>(out.c_str())), bytes);
     }
+    if (!card.empty()) writeCardFile(card, cardBytes);
     return 0;
 }
 
@@ -139,6 +159,9 @@ int main(int argc, char** argv) {
         return run(argc, argv);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "ztp-plan: %s\n", e.message.c_str());
+    } catch (const CardWriteError& e) {
+        std::fprintf(stderr, "ztp-plan: cannot write the card: %s\n", e.what());
+        return 1;
     } catch (const EInOutError& e) {
         std::fprintf(stderr, "ztp-plan: cannot write the result file: %s\n", e.what());
         return 1;

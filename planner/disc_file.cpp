@@ -54,7 +54,7 @@ std::uint32_t Disc::length() const {
     return packFrames(frames > kMaxDiscFrames ? kMaxDiscFrames : frames);
 }
 
-std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fileName) {
+std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fileName, const ImageReader& images) {
     std::string text = textIn;
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
     std::vector<Disc> discs;
@@ -62,6 +62,7 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
     std::string line;
     int lineNo = 0;
     long discFrames = 0;
+    bool afterImage = false;  // the last disc came from an image
     auto fail = [&](const std::string& what, const std::string& offending) {
         return DiscFileError(fileName + ":" + std::to_string(lineNo) + ": " + what + " '" + offending + "'");
     };
@@ -76,6 +77,19 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             d.title = line.size() > 5 ? line.substr(5) : std::string();
             discs.push_back(d);
             discFrames = 0;
+            afterImage = false;
+            continue;
+        }
+        if (line.compare(0, 6, "image ") == 0 || line == "image") {
+            const std::string path = line.size() > 6 ? line.substr(6) : std::string();
+            if (!images) throw fail("disc images are read only by ztp-plan", line);
+            if (path.empty()) throw fail("no image path after", line);
+            try {
+                discs.push_back(images(path));
+                afterImage = true;
+            } catch (const Exception& e) {
+                throw DiscFileError(fileName + ":" + std::to_string(lineNo) + ": " + e.what());
+            }
             continue;
         }
         if (line == "empty") {
@@ -84,8 +98,11 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             discs.push_back(d);
             continue;
         }
-        if (discs.empty() || discs.back().empty) {
-            throw fail(discs.empty() ? "track lengths before any 'disc' line" : "track lengths after 'empty'", line);
+        if (discs.empty() || discs.back().empty || afterImage) {
+            throw fail(discs.empty()        ? "track lengths before any 'disc' line"
+                       : discs.back().empty ? "track lengths after 'empty'"
+                                            : "track lengths after 'image'",
+                       line);
         }
         std::size_t i = first;
         while (i < line.size()) {
@@ -107,7 +124,7 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
     return discs;
 }
 
-std::vector<Disc> readDiscFile(const std::string& path) {
+std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& images) {
     const std::filesystem::path p(reinterpret_cast<const char8_t*>(path.c_str()));
     std::error_code ec;
     std::ifstream f;
@@ -117,7 +134,7 @@ std::vector<Disc> readDiscFile(const std::string& path) {
     std::ostringstream ss;
     ss << f.rdbuf();
     if (f.bad()) throw DiscFileError(path + ": cannot read the disc file");
-    return parseDiscText(ss.str(), path);
+    return parseDiscText(ss.str(), path, images);
 }
 
 }  // namespace ztp

@@ -4,11 +4,13 @@
 //   disc Morning Songs   (starts a disc; the title is the text after "disc ")
 //   4:05 3:58 5:30:12    (track lengths M:SS or M:SS:FF, blank-separated)
 //   empty                (an empty drive)
+//   image rips/album.cue (a disc read from a CD image, where a reader is given)
 //
 // Minutes 0-255, seconds 0-59, frames 0-74; at most 255 tracks a disc, whose
 // total must stay within 255:59:74.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,8 +33,14 @@ public:
     using Exception::Exception;
 };
 
-std::vector<Disc> parseDiscText(const std::string& text, const std::string& fileName);
+// Gives the disc that an "image PATH" line stands for (PATH as written) or
+// throws an Exception saying why not.
+using ImageReader = std::function<Disc(const std::string& path)>;
+
+// Without an image reader, "image" lines are errors.
+std::vector<Disc> parseDiscText(const std::string& text, const std::string& fileName,
+                                const ImageReader& images = {});
 // Reads and parses a file (UTF-8 path); a file that cannot be read is a DiscFileError too.
-std::vector<Disc> readDiscFile(const std::string& path);
+std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& images = {});
 
 }  // namespace ztp

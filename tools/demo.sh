@@ -15,3 +15,5 @@ show() {
 show albums-equal samples/albums.disc
 show albums-c90-a --mode a --tape 90 samples/albums.disc
 show changer-c46-b --mode b --tape 46 samples/changer.disc
+"$plan" --card "$out/albums-card.pdf" samples/albums.disc >/dev/null
+echo "=== ztp-plan --card $out/albums-card.pdf samples/albums.disc (the printable J-card)"

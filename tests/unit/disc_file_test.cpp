@@ -51,6 +51,7 @@ TEST(DiscFile, ErrorsNameFileLineAndText) {
         {"disc a\nEmpty\n", "f.disc:2: not a track length M:SS or M:SS:FF 'Empty'"},
         {"empty\n1:00\n", "f.disc:2: track lengths after 'empty' '1:00'"},
         {"disc a\n200:00 55:59:74 0:00:01\n", "f.disc:2: disc longer than 255:59:74 '0:00:01'"},
+        {"disc a\nimage x.cue\n", "f.disc:2: disc images are read only by ztp-plan 'image x.cue'"},
     };
     for (const Case& c : cases) {
         try {
