@@ -75,7 +75,11 @@ std::wstring shortDirPath(const std::wstring& folder, const AlternateName& find)
 }
 
 std::wstring shortFilePath(const std::wstring& file, const AlternateName& find) {
-    std::wstring dir = shortDirPath(parentPath(file), find);
+    // The folder part: everything before the last backslash.
+    size_t pos = file.rfind(L'\\');
+    std::wstring folder = pos == std::wstring::npos ? std::wstring() : file.substr(0, pos);
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    std::wstring dir = shortDirPath(folder, find);
     if (lastComponent(file).empty()) return dir;
     std::wstring name = shortFileName(file, find);
     if (name.empty()) return {};
