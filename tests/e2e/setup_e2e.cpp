@@ -540,9 +540,10 @@ void installFlow() {
         check(FindWindowW(L"TfrmMain", nullptr) == nullptr, L"unchecked: the program is not started");
     }
 
-    // Again, with the Desktop shortcut only.
+    // Again, with the Desktop shortcut only, started from the install folder
+    // itself: each file is its own source.
     {
-        Program p(package + L"\\setup.exe", nullptr);
+        Program p(kInsDir + L"\\setup.exe", nullptr);
         Wizard w = startWizard(p);
         pressButton(w.next());
         w.waitPage(L"インストール先の指定 (2/4)");
@@ -553,7 +554,10 @@ void installFlow() {
         pressButton(w.next());
         w.waitPage(L"セットアップ中... (4/4)");
         pressButton(w.next());
-        check(w.waitPage(L"セットアップ完了"), L"reinstall completes");
+        check(w.waitPage(L"セットアップ完了"), L"reinstall from the install folder completes");
+        for (const wchar_t* f : {L"ztp.exe", L"ztp.txt", L"setup.exe"})
+            check(readAll(kInsDir + L"\\" + f) == readAll(package + L"\\" + f),
+                  std::wstring(L"copied onto itself, ") + f + L" is intact");
         check(!exists(shortcutOf(L"Startup")) && !exists(shortcutOf(L"Programs")) &&
                   readLink(shortcutOf(L"Desktop")).ok,
               L"reinstall: only the newly chosen shortcut remains");
@@ -762,6 +766,47 @@ void failureFlow() {
     cleanState();
 }
 
+// Poses a setup.exe started elsewhere (in the same virtual desktop) on a
+// page (0 to 4) for a screenshot and writes the wizard's rectangle
+// "W H X Y" to a file. Page 4 installs into the default folder.
+int pose(int pageIndex, const std::wstring& rectFile) {
+    HWND h = nullptr;
+    waitFor([&] { return (h = FindWindowW(L"TQV_Inst1", kCaption.c_str())) && IsWindowVisible(h); }, 20s);
+    if (!h) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    const wchar_t* pages[] = {L"はじめに (1/4)", L"インストール先の指定 (2/4)",
+                              L"セットアップオプションの選択 (3/4)", L"セットアップ中... (4/4)",
+                              L"セットアップ完了"};
+    auto page = [&] { return tabCaption(pid, findChild(h, L"SysTabControl32")); };
+    for (int i = 0; i < pageIndex; ++i) {
+        if (i == 2) {
+            HWND desk = findChild(h, L"Button", L"デスクトップにショートカットを作成");
+            SendMessageW(desk, BM_CLICK, 0, 0);
+        }
+        pressButton(findChild(h, L"Button", L"次へ (&N) >"));
+        waitFor([&] { return page() == pages[i + 1]; }, 10s);
+    }
+    SetForegroundWindow(h);
+    if (pageIndex == 2) {
+        // The tip of the first option, as the mouse would show it.
+        HWND chk = findChild(h, L"Button", L"スタートアップに登録");
+        RECT r;
+        GetWindowRect(chk, &r);
+        SetCursorPos(r.left + 40, (r.top + r.bottom) / 2);
+    }
+    Sleep(1200);
+    RECT r;
+    GetWindowRect(h, &r);
+    char line[64];
+    int n = snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    HANDLE f = CreateFileW(rectFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, line, DWORD(n), &written, nullptr);
+    CloseHandle(f);
+    return 0;
+}
+
 void run(const std::wstring& name, const std::function<void()>& flow) {
     out(L"-- " + name);
     try {
@@ -774,6 +819,7 @@ void run(const std::wstring& name, const std::function<void()>& flow) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wstring(argv[1]) == L"--pose") return pose(_wtoi(argv[2]), argv[3]);
     if (argc < 2) {
         out(L"usage: setup_e2e PACKAGE_DIR [flow]");
         return 2;
