@@ -354,6 +354,41 @@ Wizard startWizard(Program& p) {
 
 bool isBlue(COLORREF c, int blue) { return GetRValue(c) == 0 && GetGValue(c) == 0 && GetBValue(c) == blue; }
 
+// The version resource and the icon of setup.exe.
+void checkVersion(const std::wstring& exe) {
+    DWORD handle = 0, size = GetFileVersionInfoSizeW(exe.c_str(), &handle);
+    std::vector<BYTE> data(size ? size : 1);
+    bool ok = size && GetFileVersionInfoW(exe.c_str(), 0, size, data.data());
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ok = ok && VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &len);
+    check(ok && fixed->dwFileVersionMS == 0x10000 && fixed->dwFileVersionLS == 1 &&
+              fixed->dwProductVersionMS == 0x10000 && fixed->dwProductVersionLS == 1,
+          L"file and product version 1.0.0.1");
+    auto str = [&](const wchar_t* name) -> std::wstring {
+        wchar_t* v = nullptr;
+        UINT n = 0;
+        std::wstring q = std::wstring(L"\\StringFileInfo\\041104E4\\") + name;
+        if (!ok || !VerQueryValueW(data.data(), q.c_str(), reinterpret_cast<void**>(&v), &n) || !v) return L"<none>";
+        return v;
+    };
+    std::vector<std::wstring> got;
+    for (const wchar_t* n : {L"FileDescription", L"InternalName", L"OriginalFilename", L"ProductName",
+                             L"FileVersion", L"ProductVersion"})
+        got.push_back(str(n));
+    checkEq(got, {L"SETUP", L"SETUP", L"setup.exe", L"ZTP for win32 Setup", L"1.0.0.1", L"1.0.0.1"},
+            L"version strings in block 041104E4");
+    DWORD* translation = nullptr;
+    check(ok && VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len) &&
+              len >= 4 && LOWORD(*translation) == 0x0411 && HIWORD(*translation) == 0x04E4,
+          L"translation 0411 04E4");
+    HMODULE m = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HICON icon = m ? static_cast<HICON>(LoadImageW(m, L"MAINICON", IMAGE_ICON, 32, 32, 0)) : nullptr;
+    check(icon != nullptr, L"icon MAINICON");
+    if (icon) DestroyIcon(icon);
+    if (m) FreeLibrary(m);
+}
+
 // --- flows
 
 // The title backdrop, every page, the install, a second install with other
@@ -531,6 +566,7 @@ void installFlow() {
                   std::wstring(L"shortcut in ") + place,
                   shortcutOf(place) + L" -> " + l.target + L" in " + l.workDir + L" (" + l.description + L")");
         }
+        checkVersion(kInsDir + L"\\setup.exe");
         w.setCheck(L"早速 ZTP を使ってみる", false);
         w.setCheck(L"使用説明書を読む", false);
         pressButton(w.cancel());
