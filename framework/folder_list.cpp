@@ -62,7 +62,7 @@ DirectoryList::DirectoryList(Window& parent, const DirectoryListProps& p) {
 bool DirectoryList::setDirectory(const std::wstring& path) {
     std::wstring full = normalised(path);
     if (full.empty() || !isFolder(full)) return false;
-    bool changed = lstrcmpiW(full.c_str(), dir_.c_str()) != 0 || full != dir_;
+    bool changed = full != dir_;
     dir_ = full;
     fill();
     if (changed && onChange) onChange();

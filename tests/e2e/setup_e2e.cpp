@@ -796,6 +796,23 @@ void failureFlow() {
         answer(need(waitBox(p, kCaption), L"cancel question"), IDYES);
         p.waitExit(10s);
     }
+
+    // Startup empty: that place is skipped, the others are served.
+    RegSetValueExW(k, L"Startup", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+    {
+        Program p(package + L"\\setup.exe", nullptr);
+        Wizard w = startWizard(p);
+        toInstallPage(w);
+        pressButton(w.next());
+        check(w.waitPage(L"セットアップ完了"), L"empty Startup value: the install completes");
+        check(!exists(L"\\ZTP for win32.lnk") && !exists(L"C:\\ZTP for win32.lnk") &&
+                  readLink(shortcutOf(L"Desktop")).ok && keyExists(HKEY_LOCAL_MACHINE, kUninstallKey),
+              L"empty Startup value: no shortcut at a root, the Desktop one made");
+        w.setCheck(L"早速 ZTP を使ってみる", false);
+        w.setCheck(L"使用説明書を読む", false);
+        pressButton(w.cancel());
+        p.waitExit(10s);
+    }
     RegSetValueExW(k, L"Startup", 0, REG_SZ, reinterpret_cast<const BYTE*>(startup.c_str()),
                    DWORD((startup.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(k);
