@@ -27,27 +27,48 @@ const wchar_t* const kReadMe =
     L"動作環境: Windows 95 / Windows NT 以降\r\n"
     L"使い方は、インストール後の使用説明書 (ztp.txt) をご覧下さい。";
 
-// Enter presses the wizard's default button, except in the folder list.
-HHOOK enterHook = nullptr;
-HWND hookWizard = nullptr, hookNext = nullptr, hookSkip = nullptr;
+// The wizard's keys, as a dialog has them: Enter presses the default button
+// (Next) or the focused push button, Escape presses Cancel, Alt+B and Alt+N
+// press Back and Next. The folder list keeps Enter to open a folder.
+HHOOK keyHook = nullptr;
+struct WizardKeys {
+    HWND wizard = nullptr, back = nullptr, next = nullptr, cancel = nullptr, ownEnter = nullptr;
+} keys;
 
-LRESULT CALLBACK enterToNext(int code, WPARAM wp, LPARAM lp) {
-    if (code == HC_ACTION && wp == PM_REMOVE) {
-        MSG* m = reinterpret_cast<MSG*>(lp);
-        if (m->message == WM_KEYDOWN && m->wParam == VK_RETURN && hookWizard &&
-            (m->hwnd == hookWizard || IsChild(hookWizard, m->hwnd)) && m->hwnd != hookSkip &&
-            !(GetKeyState(VK_MENU) & 0x8000)) {
-            HWND target = m->hwnd;
-            wchar_t cls[16] = {};
-            GetClassNameW(target, cls, 16);
-            bool isButton = lstrcmpiW(cls, L"Button") == 0 &&
-                            (GetWindowLongW(target, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
-            HWND press = isButton ? target : hookNext;
-            if (IsWindowVisible(press) && IsWindowEnabled(press)) PostMessageW(press, BM_CLICK, 0, 0);
-            m->message = WM_NULL;
+bool press(HWND button) {
+    if (!IsWindowVisible(button) || !IsWindowEnabled(button)) return false;
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return true;
+}
+
+HWND pushButtonAt(HWND h) {
+    wchar_t cls[16] = {};
+    GetClassNameW(h, cls, 16);
+    bool push = lstrcmpiW(cls, L"Button") == 0 &&
+                (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
+    return push ? h : nullptr;
+}
+
+LRESULT CALLBACK wizardKeys(int code, WPARAM wp, LPARAM lp) {
+    MSG* m = reinterpret_cast<MSG*>(lp);
+    if (code == HC_ACTION && wp == PM_REMOVE && keys.wizard &&
+        (m->hwnd == keys.wizard || IsChild(keys.wizard, m->hwnd))) {
+        bool used = false;
+        if (m->message == WM_KEYDOWN && m->wParam == VK_RETURN && m->hwnd != keys.ownEnter) {
+            HWND focused = pushButtonAt(m->hwnd);
+            press(focused ? focused : keys.next);
+            used = true;
+        } else if (m->message == WM_KEYDOWN && m->wParam == VK_ESCAPE) {
+            wchar_t caption[16] = {};
+            GetWindowTextW(keys.cancel, caption, 16);
+            if (lstrcmpW(caption, L"キャンセル") == 0) press(keys.cancel);
+            used = true;
+        } else if (m->message == WM_SYSKEYDOWN && (m->wParam == 'B' || m->wParam == 'N')) {
+            used = press(m->wParam == 'B' ? keys.back : keys.next);
         }
+        if (used) m->message = WM_NULL;
     }
-    return CallNextHookEx(enterHook, code, wp, lp);
+    return CallNextHookEx(keyHook, code, wp, lp);
 }
 
 }  // namespace
@@ -132,16 +153,14 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
                  &lstCopyFile, &chkRun, &chkReadMe, &btnBack, &btnNext, &btnCancel});
     sourceFolder_ = folderOf(modulePath());
     FormCreate();
-    hookWizard = handle();
-    hookNext = btnNext.handle();
-    hookSkip = dirList.handle();
-    enterHook = SetWindowsHookExW(WH_GETMESSAGE, &enterToNext, nullptr, GetCurrentThreadId());
+    keys = {handle(), btnBack.handle(), btnNext.handle(), btnCancel.handle(), dirList.handle()};
+    keyHook = SetWindowsHookExW(WH_GETMESSAGE, &wizardKeys, nullptr, GetCurrentThreadId());
 }
 
 TQV_Inst1::~TQV_Inst1() {
-    if (enterHook) UnhookWindowsHookEx(enterHook);
-    enterHook = nullptr;
-    hookWizard = hookNext = hookSkip = nullptr;
+    if (keyHook) UnhookWindowsHookEx(keyHook);
+    keyHook = nullptr;
+    keys = {};
 }
 
 void TQV_Inst1::FormCreate() {

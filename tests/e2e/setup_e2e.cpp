@@ -55,10 +55,7 @@ void checkEq(const std::vector<std::wstring>& got, const std::vector<std::wstrin
 }
 
 HWND need(HWND h, const std::wstring& what) {
-    if (!h) {
-        std::string w(what.begin(), what.end());
-        throw std::runtime_error("missing window");
-    }
+    if (!h) throw std::runtime_error("missing window: " + std::string(what.begin(), what.end()));
     return h;
 }
 
@@ -250,48 +247,59 @@ bool noShortcuts() {
 
 // --- the wizard's windows
 
-std::wstring tabCaption(DWORD pid, HWND tab) {
+// Sends msg to a window of process pid with a Block in that process: fill
+// sets up the block (given its remote address), the block comes back.
+template <class Block, class Fill>
+Block remoteSend(DWORD pid, HWND h, UINT msg, WPARAM wp, Fill fill) {
+    Block local{};
     HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!proc) return L"<no process>";
+    if (!proc) return local;
+    auto* remote = static_cast<Block*>(VirtualAllocEx(proc, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
+    fill(local, remote);
+    WriteProcessMemory(proc, remote, &local, sizeof local, nullptr);
+    SendMessageW(h, msg, wp, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(proc, remote, &local, sizeof local, nullptr);
+    VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+    CloseHandle(proc);
+    return local;
+}
+
+std::wstring tabCaption(DWORD pid, HWND tab) {
     struct Block {
         TCITEMW item;
         wchar_t text[256];
     };
-    auto* remote = static_cast<Block*>(VirtualAllocEx(proc, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
-    Block local{};
-    local.item.mask = TCIF_TEXT;
-    local.item.pszText = remote->text;
-    local.item.cchTextMax = 256;
-    WriteProcessMemory(proc, remote, &local, sizeof local, nullptr);
-    SendMessageW(tab, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
-    ReadProcessMemory(proc, remote, &local, sizeof local, nullptr);
-    VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
-    CloseHandle(proc);
-    return local.text;
+    return remoteSend<Block>(pid, tab, TCM_GETITEMW, 0, [](Block& b, Block* remote) {
+               b.item.mask = TCIF_TEXT;
+               b.item.pszText = remote->text;
+               b.item.cchTextMax = 256;
+           }).text;
 }
 
-// The texts of a tool tip window's tools.
-std::vector<std::wstring> toolTexts(DWORD pid, HWND tip) {
-    std::vector<std::wstring> out;
-    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!proc) return out;
+// The texts of the tool tips of a process.
+std::vector<std::wstring> toolTexts(DWORD pid) {
+    std::pair<DWORD, HWND> found{pid, nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* f = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == f->first && className(h) == L"tooltips_class32") f->second = h;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
     struct Block {
         TTTOOLINFOW info;
         wchar_t text[256];
     };
-    auto* remote = static_cast<Block*>(VirtualAllocEx(proc, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
-    int n = int(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-        Block local{};
-        local.info.cbSize = sizeof local.info;
-        local.info.lpszText = remote->text;
-        WriteProcessMemory(proc, remote, &local, sizeof local, nullptr);
-        SendMessageW(tip, TTM_ENUMTOOLSW, WPARAM(i), reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(proc, remote, &local, sizeof local, nullptr);
-        out.push_back(local.text);
-    }
-    VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
-    CloseHandle(proc);
+    std::vector<std::wstring> out;
+    int n = found.second ? int(SendMessageW(found.second, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < n; ++i)
+        out.push_back(remoteSend<Block>(pid, found.second, TTM_ENUMTOOLSW, WPARAM(i),
+                                        [](Block& b, Block* remote) {
+                                            b.info.cbSize = sizeof b.info;
+                                            b.info.lpszText = remote->text;
+                                        }).text);
     return out;
 }
 
@@ -320,6 +328,19 @@ struct Wizard {
     }
     bool waitPage(const std::wstring& caption) const {
         return waitFor([&] { return page() == caption; }, 10s);
+    }
+    // Chooses a drive in the drive box as the user would.
+    void chooseDrive(wchar_t letter) {
+        HWND drv = drvList();
+        std::wstring before = windowText(lblInsDir());
+        for (int i = 0; i < int(SendMessageW(drv, CB_GETCOUNT, 0, 0)); ++i) {
+            wchar_t t[64] = {};
+            SendMessageW(drv, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(t));
+            if (t[0] == letter) SendMessageW(drv, CB_SETCURSEL, i, 0);
+        }
+        PostMessageW(GetParent(drv), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drv), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(drv));
+        waitFor([&] { return windowText(lblInsDir()) != before; }, 3s);
     }
     // Opens the folder on the dir list's line that ends with name.
     bool openFolder(const std::wstring& name) {
@@ -480,47 +501,28 @@ void installFlow() {
         checkEq(windowText(w.lblInsDir()), L"C:\\ztp-e2e\\ZTP", L"a folder gets ZTP appended");
         w.openFolder(L"Ztp");
         checkEq(windowText(w.lblInsDir()), L"C:\\ztp-e2e\\Ztp", L"a folder named Ztp is used itself");
-        HWND drv = w.drvList();
-        int zIndex = -1;
-        for (int i = 0; i < int(SendMessageW(drv, CB_GETCOUNT, 0, 0)); ++i) {
-            wchar_t t[64] = {};
-            SendMessageW(drv, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(t));
-            if (t[0] == L'Z') zIndex = i;
-        }
-        SendMessageW(drv, CB_SETCURSEL, zIndex, 0);
-        PostMessageW(GetParent(drv), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drv), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(drv));
-        waitFor([&] { return windowText(w.lblInsDir()) == L"Z:\\ZTP"; }, 3s);
+        w.chooseDrive(L'Z');
         checkEq(windowText(w.lblInsDir()), L"Z:\\ZTP", L"the drive box moves the list to Z:\\");
-        for (int i = 0; i < int(SendMessageW(drv, CB_GETCOUNT, 0, 0)); ++i) {
-            wchar_t t[64] = {};
-            SendMessageW(drv, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(t));
-            if (t[0] == L'C') SendMessageW(drv, CB_SETCURSEL, i, 0);
-        }
-        PostMessageW(GetParent(drv), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drv), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(drv));
-        waitFor([&] { return windowText(w.lblInsDir()) == L"C:\\ZTP"; }, 3s);
+        w.chooseDrive(L'C');
         w.openFolder(L"Program Files");
         checkEq(windowText(w.lblInsDir()), kInsDir, L"back at C:\\Program Files\\ZTP");
 
-        pressButton(w.back());
-        check(w.waitPage(L"はじめに (1/4)"), L"Back from tab10 to tab00");
-        pressButton(w.next());
-        check(w.waitPage(L"インストール先の指定 (2/4)"), L"Next again");
+        // Alt+B and Alt+N are Back and Next.
+        auto altKey = [&](wchar_t key) {
+            PostMessageW(w.dirList(), WM_SYSKEYDOWN, key, LPARAM(1) << 29);
+            PostMessageW(w.dirList(), WM_SYSKEYUP, key, LPARAM(1) << 29);
+        };
+        altKey(L'B');
+        check(w.waitPage(L"はじめに (1/4)"), L"Alt+B: Back from tab10 to tab00");
+        altKey(L'B');
+        altKey(L'N');
+        check(w.waitPage(L"インストール先の指定 (2/4)"), L"Alt+B ignored on tab00, Alt+N: Next");
         pressButton(w.next());
         check(w.waitPage(L"セットアップオプションの選択 (3/4)"), L"options page");
         check(!w.checked(L"スタートアップに登録") && !w.checked(L"デスクトップにショートカットを作成") &&
                   w.checked(L"スタートメニューにプログラムグループを登録"),
               L"options start as Startup off, Desktop off, Start menu on");
-        std::pair<DWORD, HWND> found{p.pid(), nullptr};
-        EnumWindows([](HWND h, LPARAM lp) -> BOOL {
-            auto* pp = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            if (pid == pp->first && className(h) == L"tooltips_class32") pp->second = h;
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&found));
-        checkEq(toolTexts(p.pid(), found.second),
+        checkEq(toolTexts(p.pid()),
                 {L"Windows 起動時にプログラムを実行する場合にチェックします",
                  L"デスクトップにショートカットを作成する場合にチェックします",
                  L"スタートメニューにショートカットを作成する場合にチェックします"},
@@ -665,10 +667,10 @@ void refusalFlow() {
         check(w.waitPage(L"インストール先の指定 (2/4)"), L"a TfrmMain with another title does not stop it");
         SetWindowTextW(fake, L"ZTP for win32");
 
-        pressButton(w.cancel());
+        PostMessageW(w.next(), WM_KEYDOWN, VK_ESCAPE, 0);  // Escape is Cancel
         box = need(waitBox(p, kCaption), L"cancel question");
         checkEq(dialogText(box), L"ZTP for win32 ver1.0.0.1 のセットアップを中止しますがよろしいですか",
-                L"cancel question");
+                L"Escape: the cancel question");
         answer(box, IDNO);
         Sleep(500);
         check(IsWindow(w.h) && w.page() == L"インストール先の指定 (2/4)", L"No changes nothing");
