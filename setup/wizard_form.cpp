@@ -197,6 +197,10 @@ void TQV_Inst1::UpdateButtons() {
     }
     btnBack.setEnabled(page != tab00);
     btnNext.setEnabled(true);
+    // Keep the keyboard focus on something usable after a page change.
+    HWND focus = GetFocus();
+    if (!focus || focus == pctl0.handle() || !IsWindowVisible(focus) || !IsWindowEnabled(focus))
+        btnNext.setFocus();
 }
 
 void TQV_Inst1::btnNextClick() {
