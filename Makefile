@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native asan windows test test-native test-asan test-e2e demo clean
+.PHONY: all deps native asan windows dist test test-native test-asan test-e2e demo clean
 
 all: native
 
@@ -30,9 +30,17 @@ test-native: native
 test-asan: asan
 	cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
 
-# ztp.exe under Wine on a private Xvfb display and Wine prefix.
+# The package: dist/ZTP (ztp.exe, ztp.txt, setup.exe) and dist/ZTP.zip.
+dist: windows
+	rm -rf dist && mkdir -p dist
+	cp -r $(BUILD)/windows/package/ZTP dist/ZTP
+	cd dist && python3 -m zipfile -c ZTP.zip ZTP
+	@echo "dist/ZTP and dist/ZTP.zip"
+
+# ztp.exe and setup.exe under Wine on a private Xvfb display and Wine prefix.
 test-e2e: windows
 	tests/e2e/run.sh $(BUILD)/windows
+	tests/e2e/run-setup.sh $(BUILD)/windows
 
 test: test-native test-asan test-e2e
 

@@ -22,7 +22,8 @@ TSplashScreen::TSplashScreen()
     : fw::Form({L"TSplashScreen", L"", 180, 85, WS_POPUP | WS_CLIPCHILDREN,
                 {L"ＭＳ Ｐゴシック", 12, false}, nullptr, WS_EX_TOOLWINDOW}),
       Panel1(*this, {{0, 0, 180, 85}, L"", raisedPanel()}),
-      Image1(Panel1, {{4, 4, 172, 77}, L"SPLASH"}) {
+      Image1(Panel1, {{4, 4, 172, 77}}) {
+    Image1.loadBitmap(L"SPLASH");
 }
 
 void TSplashScreen::showNow() {

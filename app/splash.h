@@ -1,6 +1,7 @@
 // The splash screen: the title picture while the program starts.
 #pragma once
 #include "controls.h"
+#include "image.h"
 #include "window.h"
 
 namespace ztp {

@@ -26,7 +26,7 @@ TfrmVersion* frmVersion = nullptr;
 TfrmVersion::TfrmVersion(HWND owner)
     : fw::Form({L"TfrmVersion", L"ﾊﾞｰｼﾞｮﾝ情報", 425, 233, WS_POPUP | WS_CAPTION | WS_SYSMENU,
                 kFont, owner}),
-      Image1(*this, {{8, 8, 32, 32}, L"MAINICON", true}),
+      Image1(*this, {{8, 8, 32, 32}}),
       Panel1(*this, {{48, 8, 285, 57}, L"", loweredPanel()}),
       ProductName(Panel1, {{80, 4, 125, 12}, L"ZTP for win32 ver1.0.0.1"}),
       UserSys(Panel1, {{82, 18, 121, 12}, L"Windows 95 / NT ready"}),
@@ -38,6 +38,7 @@ TfrmVersion::TfrmVersion(HWND owner)
                      true}),
       OKButton(*this, {{342, 8, 75, 21}, L"OK", true}),
       btnGetNewVersion(*this, {{342, 32, 75, 21}, L"最新版"}) {
+    Image1.loadIcon(L"MAINICON", GetSysColor(COLOR_BTNFACE));
     OKButton.onClick = [this] { OKButtonClick(); };
     btnGetNewVersion.onClick = [this] { btnGetNewVersionClick(); };
     // The product lines are centred on the panel and grow with their text

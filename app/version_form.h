@@ -3,6 +3,7 @@
 // hides it.
 #pragma once
 #include "controls.h"
+#include "image.h"
 #include "window.h"
 
 namespace ztp {

@@ -349,46 +349,6 @@ LRESULT SpeedButton::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::handleMessage(msg, wp, lp);
 }
 
-// --- Image
-
-Image::Image(Window& parent, const ImageProps& p) : icon_(p.icon) {
-    HINSTANCE inst = GetModuleHandleW(nullptr);
-    picture_ = p.icon ? LoadImageW(inst, p.resource, IMAGE_ICON, p.bounds.w, p.bounds.h, 0)
-                      : LoadImageW(inst, p.resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-    createOwn(L"FwImage", kChild, 0, parent.handle(), p.bounds, L"", CS_HREDRAW | CS_VREDRAW,
-              nullptr);
-}
-
-Image::~Image() {
-    if (!picture_) return;
-    if (icon_) DestroyIcon(static_cast<HICON>(picture_));
-    else DeleteObject(picture_);
-}
-
-LRESULT Image::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_ERASEBKGND) return TRUE;
-    if (msg == WM_PAINT)
-        return paintWith(handle(), [&](HDC dc) {
-            RECT r;
-            GetClientRect(handle(), &r);
-            fillRect(dc, r, GetSysColor(COLOR_BTNFACE));
-            if (!picture_) return;
-            if (icon_) {
-                DrawIconEx(dc, 0, 0, static_cast<HICON>(picture_), r.right, r.bottom, 0, nullptr,
-                           DI_NORMAL);
-                return;
-            }
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, picture_);
-            BITMAP bm{};
-            GetObjectW(picture_, sizeof bm, &bm);
-            BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
-            SelectObject(mem, old);
-            DeleteDC(mem);
-        });
-    return Window::handleMessage(msg, wp, lp);
-}
-
 // --- TabSheet, PageControl
 
 TabSheet::TabSheet(HWND tabControl, const Bounds& b) {

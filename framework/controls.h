@@ -186,28 +186,6 @@ private:
     bool focusFrame_ = false;
 };
 
-// A picture from the program's resources: a bitmap drawn at its own size,
-// or an icon drawn to the control's size.
-struct ImageProps {
-    Bounds bounds;
-    const wchar_t* resource;
-    bool icon = false;
-};
-
-class Image : public Window {
-public:
-    Image(Window& parent, const ImageProps& p);
-    ~Image() override;
-    bool canFocus() const override { return false; }
-
-protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
-private:
-    HANDLE picture_ = nullptr;
-    bool icon_ = false;
-};
-
 class TabSheet : public Container {
 public:
     TabSheet(HWND tabControl, const Bounds& b);

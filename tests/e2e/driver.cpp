@@ -65,7 +65,7 @@ bool waitFor(const std::function<bool()>& f, std::chrono::milliseconds timeout) 
     }
 }
 
-Program::Program(const std::wstring& exe, const wchar_t* discs) {
+Program::Program(const std::wstring& exe, const wchar_t* discs, const std::wstring& args) {
     std::vector<wchar_t> env;
     const wchar_t* block = GetEnvironmentStringsW();
     for (const wchar_t* p = block; *p; p += wcslen(p) + 1) {
@@ -80,11 +80,12 @@ Program::Program(const std::wstring& exe, const wchar_t* discs) {
     env.push_back(0);
     env.push_back(0);
     std::wstring cmd = L"\"" + exe + L"\"";
+    if (!args.empty()) cmd += L" " + args;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE,
                         CREATE_UNICODE_ENVIRONMENT, env.data(), nullptr, &si, &pi_))
-        throw std::runtime_error("cannot start ztp.exe");
+        throw std::runtime_error("cannot start the program");
     WaitForInputIdle(pi_.hProcess, 5000);
 }
 

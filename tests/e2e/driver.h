@@ -31,11 +31,12 @@ std::vector<HWND> topWindows(DWORD pid, const std::wstring& cls, const std::wstr
 // Polls until f() is true or the time is up.
 bool waitFor(const std::function<bool()>& f, std::chrono::milliseconds timeout = 10s);
 
-// A running ztp.exe.
+// A running program (ztp.exe or setup.exe).
 class Program {
 public:
-    // discs: the ZTP_DISCS value, or nullptr to start without it.
-    Program(const std::wstring& exe, const wchar_t* discs);
+    // discs: the ZTP_DISCS value, or nullptr to start without it; args
+    // follow the program's quoted path on its command line.
+    Program(const std::wstring& exe, const wchar_t* discs, const std::wstring& args = L"");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -1,0 +1,253 @@
+#include "actions.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "utf.h"
+
+namespace setup {
+namespace {
+
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    bool open(HKEY root, const wchar_t* path) {
+        return RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+    }
+    bool create(HKEY root, const wchar_t* path) {
+        return RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                               nullptr) == ERROR_SUCCESS;
+    }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+enum class ValueState { Missing, Text, NotText };
+
+// A string value (REG_EXPAND_SZ expanded); Missing when absent.
+ValueState readString(HKEY key, const wchar_t* name, std::wstring& out) {
+    out.clear();
+    DWORD type = 0, size = 0;
+    LONG rc = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+    if (rc == ERROR_FILE_NOT_FOUND) return ValueState::Missing;
+    if (rc != ERROR_SUCCESS) return ValueState::Missing;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return ValueState::NotText;
+    std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD bytes = DWORD(buf.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &bytes) !=
+        ERROR_SUCCESS)
+        return ValueState::Missing;
+    buf.resize(wcsnlen(buf.c_str(), bytes / sizeof(wchar_t)));
+    if (type == REG_EXPAND_SZ) {
+        DWORD n = ExpandEnvironmentStringsW(buf.c_str(), nullptr, 0);
+        std::wstring ex(n, L'\0');
+        if (n && ExpandEnvironmentStringsW(buf.c_str(), ex.data(), n)) {
+            ex.resize(wcslen(ex.c_str()));
+            buf = ex;
+        }
+    }
+    out = buf;
+    return ValueState::Text;
+}
+
+std::string quoted(const wchar_t* name) { return "'" + fw::narrow(name) + "'"; }
+
+void message(HWND owner, const std::wstring& text, const wchar_t* caption, UINT icon) {
+    MessageBoxW(owner, text.c_str(), caption, MB_OK | icon | MB_SETFOREGROUND);
+}
+
+struct ComRelease {
+    IUnknown* p;
+    ~ComRelease() {
+        if (p) p->Release();
+    }
+};
+
+}  // namespace
+
+std::wstring modulePath() {
+    for (DWORD size = MAX_PATH; size <= 32768 * 2; size *= 2) {
+        std::wstring buf(size, L'\0');
+        SetLastError(ERROR_SUCCESS);
+        DWORD n = GetModuleFileNameW(nullptr, buf.data(), size);
+        if (n == 0) break;
+        if (n < size && GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+            buf.resize(n);
+            return buf;
+        }
+    }
+    throw std::runtime_error("プログラムのパスを取得できません");
+}
+
+std::wstring windowsDirectory() {
+    UINT n = GetWindowsDirectoryW(nullptr, 0);
+    std::wstring buf(n, L'\0');
+    n = GetWindowsDirectoryW(buf.data(), n);
+    buf.resize(n);
+    return buf;
+}
+
+std::optional<std::wstring> findAlternateName(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(path.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    FindClose(h);
+    return std::wstring(fd.cAlternateFileName);
+}
+
+bool createShellLink(const std::wstring& link, const std::wstring& target,
+                     const std::wstring& description, const std::wstring& workDir) {
+    IShellLinkW* shell = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&shell))))
+        return false;
+    IPersistFile* file = nullptr;
+    if (FAILED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        shell->Release();
+        return false;
+    }
+    // Released in this order: the persist-file interface, then the link.
+    ComRelease releaseLink{shell};
+    ComRelease releaseFile{file};
+    if (FAILED(shell->SetPath(target.c_str()))) return false;
+    if (FAILED(shell->SetDescription(description.c_str()))) return false;
+    if (!workDir.empty() && FAILED(shell->SetWorkingDirectory(workDir.c_str()))) return false;
+    return SUCCEEDED(file->Save(link.c_str(), TRUE));
+}
+
+bool mainProgramRunning() { return FindWindowW(L"TfrmMain", kProduct) != nullptr; }
+
+namespace {
+
+// Whether two paths name one existing file.
+bool sameFile(const std::wstring& a, const std::wstring& b) {
+    auto id = [](const std::wstring& p, BY_HANDLE_FILE_INFORMATION& info) {
+        HANDLE h = CreateFileW(p.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        bool ok = GetFileInformationByHandle(h, &info) != FALSE;
+        CloseHandle(h);
+        return ok;
+    };
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    if (!id(a, x) || !id(b, y)) return false;
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+std::wstring fullPath(const std::wstring& p) {
+    DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+    if (!n) return p;
+    std::wstring out(n, L'\0');
+    n = GetFullPathNameW(p.c_str(), n, out.data(), nullptr);
+    out.resize(n);
+    return out;
+}
+
+}  // namespace
+
+bool copyInstalledFile(const std::wstring& source, const std::wstring& dest) {
+    if (lstrcmpiW(fullPath(source).c_str(), fullPath(dest).c_str()) == 0 || sameFile(source, dest))
+        return GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return CopyFileW(source.c_str(), dest.c_str(), FALSE) != FALSE;
+}
+
+void updateShortcuts(const std::wstring& insDir, const ShortcutChoice& choice) {
+    RegKey key;
+    if (!key.open(HKEY_CURRENT_USER, kShellFoldersKey)) return;
+    const bool chosen[] = {choice.startup, choice.desktop, choice.startMenu};
+    for (size_t i = 0; i < kShortcutPlaces.size(); ++i) {
+        std::wstring folder;
+        ValueState st = readString(key.get(), kShortcutPlaces[i], folder);
+        if (st == ValueState::NotText)
+            throw ERegistryError(quoted(kShortcutPlaces[i]) + " のﾃﾞｰﾀ型が不正です");
+        // A place without a folder is left alone.
+        if (folder.empty()) continue;
+        std::wstring link = shortcutFile(folder);
+        if (chosen[i])
+            createShellLink(link, insDir + L"\\ztp.exe", kProduct, insDir);
+        else
+            DeleteFileW(link.c_str());
+    }
+}
+
+void writeUninstallEntry(const std::wstring& insDir) {
+    RegKey key;
+    if (!key.create(HKEY_LOCAL_MACHINE, kUninstallKey)) return;
+    auto put = [&](const wchar_t* name, const std::wstring& value) {
+        if (RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           DWORD((value.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+            throw ERegistryError(quoted(name) + " の設定に失敗しました");
+    };
+    put(L"DisplayName", kProduct);
+    put(L"UninstallString", uninstallString(insDir));
+}
+
+void finishActions(HWND owner, const std::wstring& insDir, bool readMe, bool run) {
+    if (readMe)
+        ShellExecuteW(owner, L"open", (insDir + L"\\ztp.txt").c_str(), nullptr, nullptr,
+                      SW_SHOWNORMAL);
+    if (run)
+        ShellExecuteW(owner, L"open", (insDir + L"\\ztp.exe").c_str(), nullptr, nullptr,
+                      SW_SHOWNORMAL);
+}
+
+int uninstall() {
+    std::wstring ownFolder = folderOf(modulePath());
+    std::wstring question = std::wstring(kVersionedProduct) + L" のアンインストールを行いますがよろしいですか";
+    if (MessageBoxW(nullptr, question.c_str(), kUninstallCaption,
+                    MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
+        return 0;
+    // Its files cannot go while the program runs: change nothing.
+    if (mainProgramRunning()) {
+        message(nullptr, L"ZTP for win32 を終了して下さい", kUninstallCaption, MB_ICONINFORMATION);
+        return 0;
+    }
+    {
+        RegKey key;
+        if (key.open(HKEY_CURRENT_USER, kShellFoldersKey)) {
+            for (const wchar_t* place : kShortcutPlaces) {
+                std::wstring folder;
+                if (readString(key.get(), place, folder) == ValueState::Text && !folder.empty())
+                    DeleteFileW(shortcutFile(folder).c_str());
+            }
+        }
+    }
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteFileW((ownFolder + L"ztp.exe").c_str());
+    DeleteFileW((ownFolder + L"ztp.txt").c_str());
+
+    std::wstring self = ownFolder + L"setup.exe";
+    // The completion message names the long path, whatever path started us.
+    if (DWORD n = GetLongPathNameW(self.c_str(), nullptr, 0)) {
+        std::wstring longSelf(n, L'\0');
+        n = GetLongPathNameW(self.c_str(), longSelf.data(), n);
+        if (n && n < longSelf.size()) {
+            longSelf.resize(n);
+            self = longSelf;
+        }
+    }
+    std::wstring shortSelf = shortFilePath(self);
+    bool deferred = false;
+    if (!shortSelf.empty()) {
+        bool written = WritePrivateProfileStringW(L"Rename", L"NUL", shortSelf.c_str(),
+                                                  renameFile(windowsDirectory()).c_str()) != FALSE;
+        // A 64-bit program runs only on NT-based Windows, which ignores the
+        // rename file: the deletion it honours is the one MoveFileEx records.
+        (void)written;
+        deferred = MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    }
+    message(nullptr, uninstallDoneMessage(deferred, self), kUninstallCaption, MB_ICONINFORMATION);
+    return 0;
+}
+
+}  // namespace setup

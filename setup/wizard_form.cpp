@@ -1,0 +1,282 @@
+#include "wizard_form.h"
+
+#include <shellapi.h>
+
+#include "actions.h"
+#include "setup_logic.h"
+
+namespace setup {
+namespace {
+
+constexpr const wchar_t* kCancel = L"キャンセル";
+constexpr const wchar_t* kFinish = L"完了";
+constexpr const wchar_t* kWebPage = L"https://ztp-win32.example.org/";
+constexpr const wchar_t* kEMail = L"ztp-win32@example.org";
+constexpr const wchar_t* kCopyright = L"(C) 2026 The ZTP for win32 Project";
+
+const wchar_t* const kReadMe =
+    L"ZTP for win32 は、オーディオＣＤの曲をカセットテープにダビングする人のためのソフトです。\r\n"
+    L"\r\n"
+    L"ＣＤドライブのＣＤから各トラックの演奏時間を読み込み、ダビングしたい曲を選ぶと、"
+    L"A面とB面への曲の振り分け方を探して、いちばん短くて済むテープの長さを求めます。"
+    L"両面均等・A面優先・B面優先の三つの方法で検索でき、何枚ものＣＤから曲を集めることもできます。\r\n"
+    L"\r\n"
+    L"結果は手で曲を入れ替えて調整でき、テキストファイルとして保存できます。"
+    L"保存したファイルを印刷すれば、そのままテープのインデックスカードとして使えます。\r\n"
+    L"\r\n"
+    L"動作環境: Windows 95 / Windows NT 以降\r\n"
+    L"使い方は、インストール後の使用説明書 (ztp.txt) をご覧下さい。";
+
+// The wizard's keys, as a dialog has them: Enter presses the default button
+// (Next) or the focused push button, Escape presses Cancel, Alt+B and Alt+N
+// press Back and Next. The folder list keeps Enter to open a folder.
+HHOOK keyHook = nullptr;
+struct WizardKeys {
+    HWND wizard = nullptr, back = nullptr, next = nullptr, cancel = nullptr, ownEnter = nullptr;
+} keys;
+
+bool press(HWND button) {
+    if (!IsWindowVisible(button) || !IsWindowEnabled(button)) return false;
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return true;
+}
+
+HWND pushButtonAt(HWND h) {
+    wchar_t cls[16] = {};
+    GetClassNameW(h, cls, 16);
+    bool push = lstrcmpiW(cls, L"Button") == 0 &&
+                (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
+    return push ? h : nullptr;
+}
+
+LRESULT CALLBACK wizardKeys(int code, WPARAM wp, LPARAM lp) {
+    MSG* m = reinterpret_cast<MSG*>(lp);
+    if (code == HC_ACTION && wp == PM_REMOVE && keys.wizard &&
+        (m->hwnd == keys.wizard || IsChild(keys.wizard, m->hwnd))) {
+        bool used = false;
+        if (m->message == WM_KEYDOWN && m->wParam == VK_RETURN && m->hwnd != keys.ownEnter) {
+            HWND focused = pushButtonAt(m->hwnd);
+            press(focused ? focused : keys.next);
+            used = true;
+        } else if (m->message == WM_KEYDOWN && m->wParam == VK_ESCAPE) {
+            wchar_t caption[16] = {};
+            GetWindowTextW(keys.cancel, caption, 16);
+            if (lstrcmpW(caption, L"キャンセル") == 0) press(keys.cancel);
+            used = true;
+        } else if (m->message == WM_SYSKEYDOWN && (m->wParam == 'B' || m->wParam == 'N')) {
+            used = press(m->wParam == 'B' ? keys.back : keys.next);
+        }
+        if (used) m->message = WM_NULL;
+    }
+    return CallNextHookEx(keyHook, code, wp, lp);
+}
+
+}  // namespace
+
+TQV_Inst1::TQV_Inst1(TQV_Inst& title)
+    : fw::Form({L"TQV_Inst1", kSetupCaption, 516, 346, WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
+                {L"ＭＳ Ｐゴシック", 12, false}, title.handle()}),
+      title_(title),
+      pctl0(*this, {8, 8, 497, 289}),
+      tab00Page(pctl0.addPage(L"はじめに (1/4)")),
+      tab10Page(pctl0.addPage(L"インストール先の指定 (2/4)")),
+      tab20Page(pctl0.addPage(L"セットアップオプションの選択 (3/4)")),
+      tab30Page(pctl0.addPage(L"セットアップ中... (4/4)")),
+      tab40Page(pctl0.addPage(L"セットアップ完了")),
+      lblNotice(tab00Page, {{8, 8, 473, 14},
+                            L"現在 ZTP for win32 を実行している場合には、終了させて下さい。"}),
+      memReadMe(tab00Page, {{8, 28, 473, 177}, kReadMe}),
+      lblStart(tab00Page,
+               {{8, 214, 473, 40},
+                L"以上の内容を見て、このソフトが必要だと思われた方は、「次へ」ボタンを押して下さい。"
+                L"不必要だと思われた方は、「キャンセル」ボタンを押して、セットアップを中止して下さい。",
+                true}),
+      Label1(tab10Page, {{8, 8, 473, 28},
+                         L"以下のフォルダに ZTP for win32 をインストールします。「次へ」ボタンを押して下さい。",
+                         true}),
+      grpInsDir(tab10Page, {{8, 36, 473, 185}, L"インストール先"}),
+      lblInsDir(grpInsDir, {{8, 20, 457, 14}, L""}),
+      dirList(grpInsDir, {{8, 40, 457, 105}}),
+      drvList(grpInsDir, {{8, 152, 457, 20}}),
+      Label4(tab10Page,
+             {{8, 226, 473, 28},
+              L"※ 選択されているフォルダの下に、「ZTP」フォルダが作成されますので、注意して下さい。",
+              true}),
+      Label2(tab20Page, {{8, 8, 473, 28},
+                         L"必要なセットアップオプションをチェックして、「次へ」ボタンを押して下さい。",
+                         true}),
+      grpOption(tab20Page, {{8, 40, 473, 105}, L"セットアップオプション"}),
+      chkStartup(grpOption, {{16, 22, 440, 17}, L"スタートアップに登録", false}),
+      chkDesktop(grpOption, {{16, 48, 440, 17}, L"デスクトップにショートカットを作成", false}),
+      chkStartMenu(grpOption,
+                   {{16, 74, 440, 17}, L"スタートメニューにプログラムグループを登録", true}),
+      Label3(tab30Page, {{8, 8, 473, 28},
+                         L"セットアップの準備が整いました。「次へ」ボタンを押すとインストールを開始します。",
+                         true}),
+      lstCopyFile(tab30Page, {{8, 36, 473, 217}}),
+      lblEnd(tab40Page,
+             {{8, 8, 473, 40},
+              L"セットアップは、無事に終了しました。必要に応じて、以下のオプションをチェックし、"
+              L"「完了」ボタンを押して、このセットアッププログラムを終了して下さい。",
+              true}),
+      grpFinish(tab40Page, {{8, 50, 473, 66}, L"オプション"}),
+      chkRun(grpFinish, {{16, 20, 440, 17}, L"早速 ZTP を使ってみる", true}),
+      chkReadMe(grpFinish, {{16, 42, 440, 17}, L"使用説明書を読む", true}),
+      Label6(tab40Page, {{8, 124, 12, 14}, L"※"}),
+      Label5(tab40Page,
+             {{22, 124, 459, 28},
+              L"アンインストールを行った場合に、インストールしたフォルダが残りますので、各自で削除して下さい。",
+              true}),
+      grpAuthor(tab40Page, {{8, 158, 473, 95}, L"作者"}),
+      qh(grpAuthor, {{12, 22, 75, 25}}),
+      lblURL(grpAuthor, {{100, 20, 360, 14}, kWebPage}),
+      lblEMail(grpAuthor, {{100, 38, 360, 14}, kEMail}),
+      lblCopyright(grpAuthor, {{100, 64, 360, 14}, kCopyright}),
+      bvlLine(*this, {{8, 304, 497, 2}}),
+      btnBack(*this, {{232, 316, 85, 21}, L"< 戻る (&B)"}),
+      btnNext(*this, {{317, 316, 85, 21}, L"次へ (&N) >"}),
+      btnCancel(*this, {{420, 316, 85, 21}, kCancel}),
+      tips_(*this) {
+    title_.setWizard(handle());
+    SendMessageW(btnNext.handle(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    tips_.add(chkStartup, L"Windows 起動時にプログラムを実行する場合にチェックします");
+    tips_.add(chkDesktop, L"デスクトップにショートカットを作成する場合にチェックします");
+    tips_.add(chkStartMenu, L"スタートメニューにショートカットを作成する場合にチェックします");
+    qh.loadBitmap(L"QH");
+    qh.onClick = [this] { qhClick(); };
+    dirList.onChange = [this] { dirListChange(); };
+    drvList.bind(&dirList);
+    btnNext.onClick = [this] { btnNextClick(); };
+    btnBack.onClick = [this] { btnBackClick(); };
+    btnCancel.onClick = [this] { btnCancelClick(); };
+    setTabOrder({&memReadMe, &dirList, &drvList, &chkStartup, &chkDesktop, &chkStartMenu,
+                 &lstCopyFile, &chkRun, &chkReadMe, &btnBack, &btnNext, &btnCancel});
+    sourceFolder_ = folderOf(modulePath());
+    FormCreate();
+    keys = {handle(), btnBack.handle(), btnNext.handle(), btnCancel.handle(), dirList.handle()};
+    keyHook = SetWindowsHookExW(WH_GETMESSAGE, &wizardKeys, nullptr, GetCurrentThreadId());
+}
+
+TQV_Inst1::~TQV_Inst1() {
+    if (keyHook) UnhookWindowsHookEx(keyHook);
+    keyHook = nullptr;
+    keys = {};
+}
+
+void TQV_Inst1::FormCreate() {
+    showPage(tab00);
+    std::wstring programFiles = programFilesFolder(windowsDirectory());
+    DWORD attr = GetFileAttributesW(programFiles.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY))
+        dirList.setDirectory(programFiles);
+    drvList.showDriveOf(dirList.directory());
+    dirListChange();
+    UpdateButtons();
+}
+
+void TQV_Inst1::dirListChange() {
+    FInsDir = setup::installFolder(dirList.directory());
+    lblInsDir.setText(FInsDir);
+    drvList.showDriveOf(dirList.directory());
+}
+
+void TQV_Inst1::showPage(int page) {
+    pctl0.setCurrent(page);
+}
+
+void TQV_Inst1::UpdateButtons() {
+    int page = pctl0.current();
+    if (page == tab40) {
+        btnBack.setVisible(false);
+        btnBack.setEnabled(false);
+        btnNext.setVisible(false);
+        btnNext.setEnabled(false);
+        btnCancel.setText(kFinish);
+        btnCancel.setFocus();
+        return;
+    }
+    btnBack.setEnabled(page != tab00);
+    btnNext.setEnabled(true);
+    // Keep the keyboard focus on something usable after a page change.
+    HWND focus = GetFocus();
+    if (!focus || focus == pctl0.handle() || !IsWindowVisible(focus) || !IsWindowEnabled(focus))
+        btnNext.setFocus();
+}
+
+void TQV_Inst1::btnNextClick() {
+    int page = pctl0.current();
+    switch (page) {
+        case tab00:
+            if (mainProgramRunning()) {
+                MessageBoxW(handle(), L"ZTP for win32 を終了して下さい", kSetupCaption,
+                            MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+                return;
+            }
+            page = tab10;
+            break;
+        case tab10: page = tab20; break;
+        case tab20:
+            page = tab30;
+            lstCopyFile.clear();
+            for (const std::wstring& d : destinations(FInsDir)) lstCopyFile.add(d);
+            lstCopyFile.select(0);
+            break;
+        case tab30:
+            if (!installStep()) return;
+            page = tab40;
+            break;
+        default: return;
+    }
+    showPage(page);
+    UpdateButtons();
+}
+
+void TQV_Inst1::btnBackClick() {
+    int page = pctl0.current();
+    if (page == tab10 || page == tab20 || page == tab30) page -= 1;
+    showPage(page);
+    UpdateButtons();
+}
+
+void TQV_Inst1::btnCancelClick() {
+    if (btnCancel.text() == kCancel) {
+        std::wstring q = std::wstring(kVersionedProduct) + L" のセットアップを中止しますがよろしいですか";
+        if (MessageBoxW(handle(), q.c_str(), kSetupCaption,
+                        MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES)
+            title_.finish();
+        return;
+    }
+    finishActions(handle(), FInsDir, chkReadMe.checked(), chkRun.checked());
+    title_.finish();
+}
+
+void TQV_Inst1::qhClick() {
+    ShellExecuteW(handle(), L"open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool TQV_Inst1::installStep() {
+    CreateDirectoryW(FInsDir.c_str(), nullptr);
+    int n = lstCopyFile.count();
+    for (int i = 0; i < n; ++i) {
+        lstCopyFile.select(i);
+        std::wstring dest = lstCopyFile.item(i);
+        std::wstring source = sourceFolder_ + lastComponent(dest);
+        if (!copyInstalledFile(source, dest)) {
+            std::wstring text = std::wstring(kVersionedProduct) + L" のセットアップは失敗しました";
+            MessageBoxW(handle(), text.c_str(), kSetupCaption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+            title_.finish();
+            return false;
+        }
+    }
+    updateShortcuts(FInsDir, {chkStartup.checked(), chkDesktop.checked(), chkStartMenu.checked()});
+    writeUninstallEntry(FInsDir);
+    return true;
+}
+
+LRESULT TQV_Inst1::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    // No close box, and Alt+F4 does not close the wizard either.
+    if (msg == WM_CLOSE) return 0;
+    return fw::Form::handleMessage(msg, wp, lp);
+}
+
+}  // namespace setup
