@@ -93,315 +93,13 @@
 
 #include <algorithm>
 
+#include "split_bounds.h"
+#include "split_oracle.h"
+
 namespace ztp {
 namespace {
 
-// Subset sums over [0, bits) as a bit array.
-class SumBits {
-public:
-    void reset(std::int64_t bits) {
-        bits_ = bits < 1 ? 1 : bits;
-        words_.assign(static_cast<std::size_t>((bits_ + 63) / 64), 0);
-        words_[0] = 1;
-    }
-
-    // sums |= sums << len
-    void add(std::int64_t len) {
-        if (len <= 0 || len >= bits_) return;
-        const std::size_t q = static_cast<std::size_t>(len / 64);
-        const unsigned b = static_cast<unsigned>(len % 64);
-        std::uint64_t* w = words_.data();
-        const std::size_t nw = words_.size();
-        if (b == 0) {
-            for (std::size_t i = nw; i-- > q;) w[i] |= w[i - q];
-        } else {
-            for (std::size_t i = nw; i-- > q + 1;) w[i] |= (w[i - q] << b) | (w[i - q - 1] >> (64 - b));
-            w[q] |= w[0] << b;
-        }
-        trimTail();
-    }
-
-    bool test(std::int64_t k) const {
-        if (k < 0 || k >= bits_) return false;
-        return (words_[static_cast<std::size_t>(k / 64)] >> (k % 64)) & 1;
-    }
-
-    // Any sum in [lo, hi] (clipped to the array)?
-    bool anyIn(std::int64_t lo, std::int64_t hi) const {
-        if (lo < 0) lo = 0;
-        if (hi >= bits_) hi = bits_ - 1;
-        for (std::int64_t k = lo; k <= hi;) {
-            if (k % 64 == 0 && k + 63 <= hi) {
-                if (words_[static_cast<std::size_t>(k / 64)] != 0) return true;
-                k += 64;
-            } else {
-                if (test(k)) return true;
-                ++k;
-            }
-        }
-        return false;
-    }
-
-    std::int64_t bits() const { return bits_; }
-
-    void clear() { std::fill(words_.begin(), words_.end(), 0); }
-
-    // sums |= other
-    void orWith(const SumBits& other) {
-        for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i) words_[i] |= other.words_[i];
-    }
-
-    // sums |= (other's sums below limit) << len; other is not this array.
-    void orShifted(const SumBits& other, std::int64_t limit, std::int64_t len) {
-        if (len < 0 || len >= bits_) return;
-        limit = std::min(limit, other.bits_);
-        if (limit <= 0) return;
-        const std::size_t q = static_cast<std::size_t>(len / 64);
-        const unsigned b = static_cast<unsigned>(len % 64);
-        const std::size_t nd = words_.size();
-        const std::size_t nsrc = std::min(static_cast<std::size_t>((limit + 63) / 64), nd - q);
-        const unsigned tail = static_cast<unsigned>(limit % 64);
-        const std::uint64_t* src = other.words_.data();
-        std::uint64_t* dst = words_.data() + q;
-        std::uint64_t carry = 0;
-        for (std::size_t k = 0; k < nsrc; ++k) {
-            std::uint64_t w = src[k];
-            if (k + 1 == static_cast<std::size_t>((limit + 63) / 64) && tail) w &= (std::uint64_t{1} << tail) - 1;
-            if (b == 0) {
-                dst[k] |= w;
-            } else {
-                dst[k] |= (w << b) | carry;
-                carry = w >> (64 - b);
-            }
-        }
-        if (b && q + nsrc < nd) dst[nsrc] |= carry;
-        trimTail();
-    }
-
-    // Clears the sums at or above limit.
-    void keepBelow(std::int64_t limit) {
-        if (limit >= bits_) return;
-        if (limit < 0) limit = 0;
-        std::size_t w = static_cast<std::size_t>(limit / 64);
-        const unsigned b = static_cast<unsigned>(limit % 64);
-        if (b) words_[w++] &= (std::uint64_t{1} << b) - 1;
-        for (; w < words_.size(); ++w) words_[w] = 0;
-    }
-
-private:
-    void trimTail() {
-        const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
-        if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
-    }
-
-    std::int64_t bits_ = 1;
-    std::vector<std::uint64_t> words_;
-};
-
-// Adds `count` tracks of one length as O(log count) items.
-void addCopies(SumBits& bits, std::int64_t len, std::int64_t count) {
-    if (len <= 0) return;
-    for (std::int64_t part = 1; count > 0; part *= 2) {
-        const std::int64_t take = std::min(part, count);
-        bits.add(len * take);
-        count -= take;
-    }
-}
-
-// Adds a multiset of lengths (sorted in place).
-void addAll(SumBits& bits, std::vector<std::int64_t>& lengths) {
-    std::sort(lengths.begin(), lengths.end());
-    for (std::size_t i = 0; i < lengths.size();) {
-        std::size_t j = i;
-        while (j < lengths.size() && lengths[j] == lengths[i]) ++j;
-        addCopies(bits, lengths[i], static_cast<std::int64_t>(j - i));
-        i = j;
-    }
-}
-
-// Candidate sets by reaching track. A set U the walk visits, with reaching
-// track r and room rho, holds every track before r of at least rho seconds;
-// its tracks after r are the ones a rule below accepts. Scanning r from the
-// right, a rule keeps the sums its accepted sets of tracks after r can make;
-// smallestValue combines them with the tracks before r and returns the
-// smallest value min(rho, t(r) - rho) below `best` (or, for a rule with
-// kAnyBelow, the first one found), else `best`.
-std::vector<std::int64_t> distinctLengths(const std::vector<std::int64_t>& t) {
-    std::vector<std::int64_t> v(t);
-    std::sort(v.begin(), v.end());
-    v.erase(std::unique(v.begin(), v.end()), v.end());
-    return v;
-}
-
-template <typename Rule>
-std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                           std::int64_t best, Rule& rule) {
-    const std::int64_t given = best;
-    const int n = static_cast<int>(t.size());
-    // The tracks before r, as counts per distinct length (`lengths`, ascending).
-    auto slot = [&](std::int64_t len) {
-        return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
-    };
-    std::vector<std::int64_t> count(lengths.size(), 0);
-    std::int64_t beforeSum = 0;
-    for (int i = 0; i + 1 < n; ++i) {
-        ++count[slot(t[static_cast<std::size_t>(i)])];
-        beforeSum += t[static_cast<std::size_t>(i)];
-    }
-    SumBits x;
-    for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
-        const std::int64_t tr = t[static_cast<std::size_t>(r)];
-        if (tr > 0) {
-            x = rule.after(tr);
-            std::int64_t forcedSum = beforeSum;
-            std::size_t nf = 0;  // lengths below rho: free
-            const std::int64_t hi = std::min(tr, T);
-            auto scan = [&](std::int64_t lo, std::int64_t top) {
-                for (std::int64_t rho = lo; rho <= top; ++rho) {
-                    for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
-                        forcedSum -= lengths[nf] * count[nf];
-                        addCopies(x, lengths[nf], count[nf]);
-                    }
-                    const std::int64_t q = T - rho - forcedSum;
-                    if (q >= 0 && x.test(q)) best = std::min(best, std::min(rho, tr - rho));
-                }
-            };
-            const std::int64_t top = std::min(hi, best - 1);
-            scan(1, top);
-            scan(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
-        }
-        rule.pass(tr);
-        if (r > 0) {
-            --count[slot(t[static_cast<std::size_t>(r - 1)])];
-            beforeSum -= t[static_cast<std::size_t>(r - 1)];
-        }
-    }
-    return best;
-}
-
-// Sure to be visited: the tracks after r taken first, from the last index
-// down, each while the room still exceeds every track left out between r
-// and it. Kept per level lambda, a bound on the longest track left out so
-// far that every taken track was checked against.
-class SureRule {
-public:
-    static constexpr bool kAnyBelow = false;  // the smallest value is wanted
-
-    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), levels_(lengths) {
-        const std::size_t L = levels_.size();
-        dp_.resize(L + 1);
-        cum_.resize(L + 1);
-        for (auto& b : dp_) {
-            b.reset(T);
-            b.clear();
-        }
-        for (auto& b : cum_) b.reset(T);
-        dp_[L].reset(T);  // nothing taken yet
-    }
-
-    // Bit arrays touched per track (at least the number held).
-    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
-
-    const SumBits& after(std::int64_t tr) {
-        cumulate();
-        return cum_[level(tr)];
-    }
-
-    void pass(std::int64_t len) {
-        cumulate();
-        for (std::size_t l = 0; l < levels_.size(); ++l) {
-            if (levels_[l] < len) dp_[l].clear();
-            dp_[l].orShifted(cum_[l], T_ - levels_[l], len);
-        }
-    }
-
-private:
-    std::size_t level(std::int64_t len) const {
-        return static_cast<std::size_t>(std::lower_bound(levels_.begin(), levels_.end(), len) - levels_.begin());
-    }
-
-    void cumulate() {
-        for (std::size_t l = dp_.size(); l-- > 0;) {
-            cum_[l] = dp_[l];
-            if (l + 1 < dp_.size()) cum_[l].orWith(cum_[l + 1]);
-        }
-    }
-
-    std::int64_t T_;
-    std::vector<std::int64_t> levels_;
-    std::vector<SumBits> dp_, cum_;
-};
-
-// Necessary for being visited: for every track o left out at or after r,
-// the taken tracks after o all start while the room exceeds t(o), so their
-// sum less the longest of them is below T - t(o). Kept per longest taken
-// track.
-class PossibleRule {
-public:
-    static constexpr bool kAnyBelow = true;  // any value below `best` will do
-
-    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), lengths_(lengths) {
-        dp_.resize(lengths_.size() + 1);
-        for (auto& b : dp_) {
-            b.reset(T);
-            b.clear();
-        }
-        dp_.back().reset(T);  // nothing taken yet
-        out_.reset(T);
-    }
-
-    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
-
-    const SumBits& after(std::int64_t tr) {
-        out_.clear();
-        for (std::size_t k = 0; k < lengths_.size(); ++k) out_.orShifted(dp_[k], T_ - tr + lengths_[k], 0);
-        out_.orWith(dp_.back());
-        return out_;
-    }
-
-    void pass(std::int64_t len) {
-        const std::size_t own = static_cast<std::size_t>(std::lower_bound(lengths_.begin(), lengths_.end(), len) - lengths_.begin());
-        // Taken: into the bucket of max(longest, len).
-        SumBits& into = tmp_;
-        into.reset(T_);
-        into.clear();
-        into.orShifted(dp_.back(), T_, len);
-        for (std::size_t k = 0; k <= own; ++k) into.orShifted(dp_[k], T_, len);
-        for (std::size_t k = own + 1; k < lengths_.size(); ++k) {
-            keep_ = dp_[k];
-            dp_[k].keepBelow(T_ - len + lengths_[k]);
-            dp_[k].orShifted(keep_, T_, len);
-        }
-        for (std::size_t k = 0; k <= own; ++k) dp_[k].keepBelow(T_ - len + lengths_[k]);
-        dp_[own].orWith(into);
-    }
-
-private:
-    std::int64_t T_;
-    std::vector<std::int64_t> lengths_;
-    std::vector<SumBits> dp_;  // per longest taken track; last: none taken
-    SumBits out_, tmp_, keep_;
-};
-
-constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
-
-// smallestValue with a rule, unless its bit work (about the number of 64-bit
-// words touched, added to `spent`) would pass `budget` or its bit arrays
-// kRuleMemoryWords; then -1.
-template <typename Rule>
-std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                         std::int64_t& spent) {
-    if (T <= 0 || t.empty()) return -1;
-    const std::int64_t words = T / 64 + 1;
-    if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
-    const std::vector<std::int64_t> lengths = distinctLengths(t);
-    const std::size_t distinct = lengths.size();
-    const std::int64_t work = static_cast<std::int64_t>(t.size()) * (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
-    if (work > budget || Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
-    spent += work;
-    Rule rule(lengths, T);
-    return smallestValue(t, lengths, T, best, rule);
-}
+using namespace split;
 
 class FastSearch {
 public:
@@ -415,6 +113,7 @@ public:
         }
         in_.assign(static_cast<std::size_t>(n_) + 1, 0);
         rulesFromStart_ = control && control->eagerBounds;
+        shortBudgets_ = control && control->shortBudgets;
     }
 
     SearchResult run() {
@@ -427,13 +126,22 @@ public:
         // no value below bestDiff_, so it records nothing the second time.
         const std::size_t first = rulesFromStart_ ? kPhaseCount - 1 : 0;
         for (std::size_t k = first; k < kPhaseCount && !stop_; ++k) {
-            phase_ = kPhases[k];
+            phase_ = shortBudgets_ ? kShortPhases[k] : kPhases[k];
             if (phase_.perNodeWork > 0 && !globalKnown_) {
                 computeGlobalBound();
-                // A set sure to be visited has a value below bestDiff_, so it
-                // lies in the part not yet walked, and will be recorded.
-                const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_);
-                if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
+                // The smallest value of the whole walk: a value below bestDiff_
+                // lies in the part not yet walked and will be recorded, and
+                // once it is, nothing else can be.
+                const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kRuleWorkRoot), ruleWork_);
+                if (all.value >= 0 && all.exact) {
+                    if (all.value < bestDiff_) bestDiff_ = all.value + 1;
+                    globalBound_ = std::max(globalBound_, all.value);
+                } else {
+                    // A set sure to be visited has a value below bestDiff_, so it
+                    // lies in the part not yet walked, and will be recorded.
+                    const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_);
+                    if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
+                }
                 if (bestDiff_ <= globalBound_) break;
             }
             stack_.clear();
@@ -480,7 +188,17 @@ private:
         {std::int64_t{1} << 20, 20000, std::int64_t{1} << 28},
         {std::int64_t{1} << 26, 0, 0},
     };
+    // The same, cut short (SearchControl::shortBudgets): on small inputs every
+    // phase change, restart and budget fallback then happens, for tests.
+    static constexpr Phase kShortPhases[kPhaseCount] = {
+        {0, 3, 0},
+        {64, 6, 2000},
+        {std::int64_t{1} << 26, 0, 0},
+    };
     static constexpr std::int64_t kRuleWorkRoot = std::int64_t{1} << 28;
+    static constexpr std::int64_t kShortWindowBudget = 40;
+
+    std::int64_t windowBudget(std::int64_t budget) const { return shortBudgets_ ? kShortWindowBudget : budget; }
 
     void tick() {
         ++steps_;
@@ -522,7 +240,7 @@ private:
             }
         }
         {
-            if (bestDiff_ < kInitialBestDiff && steps_ >= kCheapBoundAfter && cannotImprove(f)) {
+            if (bestDiff_ < kInitialBestDiff && steps_ >= (shortBudgets_ ? 2 : kCheapBoundAfter) && cannotImprove(f)) {
                 f.done = true;
             } else if (phase_.perNodeWork > 0) {
                 // The subtree is the walk over the tracks off the path up to
@@ -531,6 +249,20 @@ private:
                 for (int i = 0; i < f.r; ++i)
                     if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
                 if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
+                const OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
+                                                  windowBudget(phase_.perNodeWork), ruleWork_);
+                if (a.value >= 0 && a.exact) {
+                    // Exact: nothing below bestDiff_, or a value that will be recorded.
+                    if (a.value >= bestDiff_) f.done = true;
+                    else if (a.value + 1 < bestDiff_) bestDiff_ = a.value + 1;
+                    stack_.push_back(f);
+                    return;
+                }
+                if (a.value >= bestDiff_) {
+                    f.done = true;
+                    stack_.push_back(f);
+                    return;
+                }
                 const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_);
                 if (possible >= bestDiff_) {
                     f.done = true;
@@ -672,6 +404,7 @@ private:
     std::vector<std::int64_t> lens_;
     std::vector<std::int64_t> nodeList_;
     bool rulesFromStart_ = false;
+    bool shortBudgets_ = false;
     Phase phase_{};
     std::int64_t ruleWork_ = 0;
 };

@@ -30,15 +30,17 @@ std::string describe(const Times& times, std::int64_t target) {
     return s;
 }
 
-// Compares both ways of running the fast engine: as shipped, and with every
-// bound applied from the first node.
+// Compares the ways of running the fast engine: as shipped, with every
+// bound applied from the first node, and with phases and budgets cut short.
 void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchResult& lit) {
     SearchControl eager;
     eager.eagerBounds = true;
-    const SearchControl* const modes[] = {nullptr, &eager};
+    SearchControl shortBudgets;
+    shortBudgets.shortBudgets = true;
+    const SearchControl* const modes[] = {nullptr, &eager, &shortBudgets};
     for (const SearchControl* control : modes) {
         const SearchResult fast = fastSearch(times, target, control);
-        const char* mode = control ? " (eager bounds)" : "";
+        const char* mode = !control ? "" : control == &eager ? " (eager bounds)" : " (short budgets)";
         EXPECT_EQ(sortedSet(fast.best), sortedSet(lit.best)) << describe(times, target) << mode;
         EXPECT_EQ(fast.bestDiff, lit.bestDiff) << describe(times, target) << mode;
         EXPECT_EQ(fast.exactHit, lit.exactHit) << describe(times, target) << mode;
