@@ -92,6 +92,8 @@
 #include "split_search.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "split_bounds.h"
 #include "split_oracle.h"
@@ -114,6 +116,10 @@ public:
         in_.assign(static_cast<std::size_t>(n_) + 1, 0);
         rulesFromStart_ = control && control->eagerBounds;
         shortBudgets_ = control && control->shortBudgets;
+        eager_ = rulesFromStart_;
+        std::vector<std::int64_t> d(t_);
+        std::sort(d.begin(), d.end());
+        distinct_ = std::unique(d.begin(), d.end()) - d.begin();
     }
 
     SearchResult run() {
@@ -166,6 +172,12 @@ private:
         int arg1;        // index of max1
         std::int64_t max1, max2;  // two longest non-path tracks below `added`
         bool done;       // nothing more in this subtree can record
+        bool checked;    // the bounds by rule have run (or are not to run)
+        std::uint64_t entry;  // steps_ when entered
+        std::uint64_t failed; // steps spent in finished children
+        std::int64_t entryWork;   // ruleWork_ when entered
+        std::int64_t failedWork;  // bound work spent in finished children
+        std::int64_t cost;    // words the bounds by rule would take
     };
 
     static constexpr std::int64_t kBoundBudget = 1 << 16;  // words touched per subtree bound
@@ -200,6 +212,13 @@ private:
     static constexpr std::int64_t kRuleWorkRoot = std::int64_t{1} << 28;
     static constexpr std::int64_t kShortWindowBudget = 40;
 
+    // Bounds by rule cheaper than this run on entering a node; dearer ones
+    // once the walk has spent kWorkPerStep words per step below the node.
+    static constexpr std::int64_t kEagerWork = std::int64_t{1} << 21;
+    static constexpr std::int64_t kWorkPerStep = std::int64_t{1} << 14;
+    std::int64_t eagerWork() const { return eager_ ? phase_.perNodeWork : shortBudgets_ ? 16 : kEagerWork; }
+    std::int64_t workPerStep() const { return shortBudgets_ ? 4 : kWorkPerStep; }
+
     std::int64_t windowBudget(std::int64_t budget) const { return shortBudgets_ ? kShortWindowBudget : budget; }
 
     void tick() {
@@ -220,6 +239,12 @@ private:
         f.arg1 = -1;
         f.max1 = f.max2 = -1;
         f.done = false;
+        f.checked = phase_.perNodeWork == 0;
+        f.entry = steps_;
+        f.failed = 0;
+        f.entryWork = ruleWork_;
+        f.failedWork = 0;
+        f.cost = 0;
         f.r = parentR;
         const std::int64_t R = T_ - s;
         bool found = false;
@@ -245,37 +270,58 @@ private:
             if (bestDiff_ < kInitialBestDiff && steps_ >= (shortBudgets_ ? 2 : kCheapBoundAfter) && cannotImprove(f)) {
                 f.done = true;
             } else if (phase_.perNodeWork > 0) {
-                // The subtree is the walk over the tracks off the path up to
-                // the reaching track, with the room as target (F1).
                 nodeList_.clear();
                 for (int i = 0; i < f.r; ++i)
                     if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
                 if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
-                const OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
-                                                  windowBudget(phase_.perNodeWork), ruleWork_);
-                if (a.value >= 0 && a.exact) {
-                    // Exact: nothing below bestDiff_, or a value that will be recorded.
-                    if (a.value >= bestDiff_) f.done = true;
-                    else if (a.value + 1 < bestDiff_) bestDiff_ = a.value + 1;
-                    stack_.push_back(f);
-                    return;
-                }
-                if (a.value >= bestDiff_) {
-                    f.done = true;
-                    stack_.push_back(f);
-                    return;
-                }
-                const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_);
-                if (possible >= bestDiff_) {
-                    f.done = true;
-                } else if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
-                    // A set sure to be visited below lies ahead: it will be recorded.
-                    const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_);
-                    if (sure >= 0 && sure < bestDiff_ - 1) bestDiff_ = sure + 1;
+                f.cost = static_cast<std::int64_t>(nodeList_.size()) * (3 + 2 * distinct_) * (R / 64 + 1);
+                // A dear bound waits until the walk below has spent about as
+                // much (most nodes on the way to the result would only
+                // confirm it).
+                if (f.cost <= eagerWork()) {
+                    f.checked = true;
+                    f.done = boundNode(R);
                 }
             }
         }
         stack_.push_back(f);
+    }
+
+    // The bounds by rule for a node whose subtree is the walk over nodeList_
+    // with room R (F1): true when nothing in it can be recorded.
+    bool boundNode(std::int64_t R) {
+        const OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(phase_.perNodeWork),
+                                          ruleWork_);
+        if (a.value >= 0 && a.exact) {
+            // Exact: nothing below bestDiff_, or a value that will be recorded.
+            if (a.value >= bestDiff_) return true;
+            if (a.value + 1 < bestDiff_) bestDiff_ = a.value + 1;
+            return false;
+        }
+        if (a.value >= bestDiff_) return true;
+        const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_);
+        if (possible >= bestDiff_) return true;
+        if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
+            // A set sure to be visited below lies ahead: it will be recorded.
+            const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_);
+            if (sure >= 0 && sure < bestDiff_ - 1) bestDiff_ = sure + 1;
+        }
+        return false;
+    }
+
+    // Bounds the node on top of the stack once the walk has spent enough
+    // steps in its finished children (a node whose first children lead to
+    // the result never needs it).
+    void checkDeferred() {
+        Frame& f = stack_.back();
+        if (f.checked || f.done || f.cost > phase_.perNodeWork) return;
+        if (static_cast<std::int64_t>(f.failed) * workPerStep() + f.failedWork < f.cost) return;
+        f.checked = true;
+        nodeList_.clear();
+        for (int i = 0; i < f.r; ++i)
+            if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
+        if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
+        if (boundNode(T_ - f.s)) f.done = true;
     }
 
     // Subset-sum bound over the children and the reaching track (see header).
@@ -376,11 +422,18 @@ private:
                 if (f.r < n_) record(f);
             }
             const int a = stack_.back().added;
+            const std::uint64_t entry = stack_.back().entry;
+            const std::int64_t entryWork = stack_.back().entryWork;
             stack_.pop_back();
             if (a >= 0) {
                 in_[static_cast<std::size_t>(a)] = 0;
                 path_.pop_back();
                 if (t_[static_cast<std::size_t>(a)] == 0 && !stack_.empty()) stack_.back().done = true;
+            }
+            if (!stack_.empty() && !stop_) {
+                stack_.back().failed += steps_ - entry;
+                stack_.back().failedWork += ruleWork_ - entryWork;
+                if (phase_.perNodeWork > 0) checkDeferred();
             }
         }
         return true;
@@ -407,6 +460,8 @@ private:
     std::vector<std::int64_t> nodeList_;
     bool rulesFromStart_ = false;
     bool shortBudgets_ = false;
+    bool eager_ = false;
+    std::int64_t distinct_ = 0;
     Phase phase_{};
     std::int64_t ruleWork_ = 0;
 };
