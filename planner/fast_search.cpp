@@ -65,30 +65,48 @@
 //
 // Bounds by rule. By (F1) the subtree of a node is itself a walk: over the
 // tracks off the path up to its reaching track, with the room as target.
-// smallestValue looks at every possible reaching track r and room rho of a
-// set in such a walk: the tracks before r of at least rho seconds are in the
-// set, the shorter ones are free, and the set's tracks after r are those a
-// rule accepts.
-//  - PossibleRule accepts a superset of the visited ones: for every outsider o
-//    at or after r, the set's tracks after o all start with p < T - t(o), and
-//    the last of them to start does so at their sum less the longest of them
-//    or later. A node whose smallest possible value is not below BestDiff
-//    holds nothing that could be recorded, and is skipped.
-//  - SureRule accepts only visited ones: the tracks after r taken first, from
-//    the last index down, each checked against a level at least the longest
-//    outsider before it. If a node surely holds a set of value v with
-//    v + 1 < BestDiff, BestDiff drops to v + 1: that set lies in the part not
+// smallestValue (split_bounds.h) looks at every possible reaching track r and
+// room rho of a set in such a walk: the tracks before r of at least rho
+// seconds are in the set, the shorter ones are free, and the set's tracks
+// after r are those a rule accepts.
+//  - The oracle (split_oracle.cpp) accepts exactly the visited ones, so it
+//    gives the smallest value of the subtree. If that is not below BestDiff
+//    the node holds nothing that could be recorded and is skipped; if it is
+//    v < BestDiff - 1, BestDiff drops to v + 1: that set lies in the part not
 //    yet walked (everything walked is >= BestDiff) and will be recorded, and a
-//    candidate of value above v can no longer be the final one.
-// These cost bit arrays of the node's room times its number of tracks, so
-// they run only within a work budget per node, and only once a first walk
-// with the cheap rules has taken kRulesAfter steps without finishing. Then the
-// walk starts again from the root, keeping BestDiff and the best set: the part
-// already walked holds no value below BestDiff, so it records nothing again.
+//    candidate of value above v can no longer be the final one. Run on the
+//    root it gives the smallest value of the whole walk, which is then also
+//    the global bound: the walk ends as soon as it is recorded, and from a
+//    node it goes down only into children whose subtrees hold it.
+//  - Past the oracle's staircase budget its answer is only a lower bound
+//    (every subset after r counted as visited); then PossibleRule (a superset
+//    of the visited sets: for every outsider o at or after r, the set's
+//    tracks after o all start with p < T - t(o), and the last of them to
+//    start does so at their sum less the longest of them or later) and
+//    SureRule (a subset: the tracks after r taken first, from the last index
+//    down, each checked against a level at least the longest outsider
+//    before it) are used the same way.
+// All of these cost bit arrays of the node's room times its number of tracks
+// (times its number of distinct lengths), so they run within work budgets:
+//  - Phases: a first walk with the cheap rules only; if it passes its steps,
+//    the walk starts again from the root with a work budget per node, then
+//    with larger ones. A restart keeps BestDiff and the best set: the part
+//    already walked holds no value below BestDiff, so it records nothing
+//    again.
+//  - A node whose bound costs more than kEagerWork is bounded only once the
+//    walk has spent as much in its finished children (steps count
+//    kWorkPerStep words): on the way to the result most nodes' first child
+//    is the right one, and bounding them would only confirm it. Skipping
+//    such a node when its bound comes is a skip like any other: the part of
+//    it already walked holds nothing below BestDiff, the rest nothing either.
+// SearchControl::shortBudgets cuts all of these to a few steps and words, so
+// that tests on small inputs go through every phase change, restart, late
+// bound and fallback.
 //
 // The walk uses an explicit stack (depth up to the number of tracks + 1).
 // Memory: bit arrays of (T + longest track) bits for the global bound, and
-// for the rules at most kRuleMemoryWords words.
+// for the rules at most kRuleMemoryWords words (the oracle's kept subset sums
+// at most 2^21 words more).
 #include "split_search.h"
 
 #include <algorithm>

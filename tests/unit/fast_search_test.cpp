@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "split_oracle.h"
 #include "split_search.h"
 
 using namespace ztp;
@@ -331,6 +332,39 @@ TEST(FastSearch, FewLengthsOnLongListsGiveRecordableSplits) {
         if (a.bestDiff != kInitialBestDiff) {
             EXPECT_TRUE(literalWalkCanRecord(times, target, a));
         }
+    }
+}
+
+// Long lists of a few lengths, some near sums or multiples of others, that
+// once took the engine tens of seconds: the shipped engine, every bound from
+// the first node and the oracle alone agree, and the literal walk can record
+// the result.
+TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
+    std::mt19937_64 rng(900);
+    const std::int32_t lengths[] = {50, 51, 100, 150, 151, 400};
+    Times times;
+    for (int i = 0; i < kMaxTracks; ++i) times.push_back(lengths[std::uniform_int_distribution<int>(0, 5)(rng)]);
+    struct Known {
+        std::int64_t target, bestDiff;
+        std::size_t tracks;
+    };
+    const Known known[] = {{1380, 11, 20}, {3600, 0, 55}};
+    SearchControl eager;
+    eager.eagerBounds = true;
+    for (const Known& k : known) {
+        SCOPED_TRACE(k.target);
+        const SearchResult r = fastSearch(times, k.target);
+        expectConsistent(times, k.target, r);
+        EXPECT_EQ(r.bestDiff, k.bestDiff);
+        EXPECT_EQ(r.best.size(), k.tracks);
+        EXPECT_TRUE(literalWalkCanRecord(times, k.target, r));
+        const SearchResult e = fastSearch(times, k.target, &eager);
+        EXPECT_EQ(sortedSet(e.best), sortedSet(r.best));
+        std::int64_t spent = 0;
+        const split::OracleAnswer a = split::exactValue(std::vector<std::int64_t>(times.begin(), times.end()), k.target,
+                                                        kInitialBestDiff, INT64_MAX, INT64_MAX, spent);
+        EXPECT_TRUE(a.exact);
+        EXPECT_EQ(a.value, r.bestDiff);
     }
 }
 
