@@ -359,11 +359,17 @@ private:
         }
         if (sum < lo || hi < 0) return true;
         if (lo <= 0) return false;
-        const std::int64_t limit = std::min(hi, sum) + 1;
-        if (static_cast<std::int64_t>(lens_.size()) * (limit / 64 + 1) > kBoundBudget) return false;
-        bits_.reset(limit);
+        // Subset sums are symmetric (x is one exactly when sum - x is): look
+        // at whichever end of the range is nearer to 0.
+        std::int64_t a = lo, b = std::min(hi, sum);
+        if (sum - lo < b) {
+            a = std::max<std::int64_t>(0, sum - hi);
+            b = sum - lo;
+        }
+        if (static_cast<std::int64_t>(lens_.size()) * ((b + 1) / 64 + 1) > kBoundBudget) return false;
+        bits_.reset(b + 1);
         addAll(bits_, lens_);
-        return !bits_.anyIn(lo, hi);
+        return !bits_.anyIn(a, b);
     }
 
     void computeGlobalBound() {
