@@ -195,6 +195,7 @@ private:
         std::uint64_t failed; // steps spent in finished children
         std::int64_t entryWork;   // ruleWork_ when entered
         std::int64_t failedWork;  // bound work spent in finished children
+        std::int64_t heldBelow;   // bestDiff_ when bounds showed a value below it here, else 0
         std::int64_t cost;    // words the bounds by rule would take
     };
 
@@ -262,6 +263,7 @@ private:
         f.failed = 0;
         f.entryWork = ruleWork_;
         f.failedWork = 0;
+        f.heldBelow = 0;
         f.cost = 0;
         f.r = parentR;
         const std::int64_t R = T_ - s;
@@ -299,6 +301,7 @@ private:
                 if (f.cost <= eagerWork()) {
                     f.checked = true;
                     f.done = boundNode(R);
+                    if (!f.done) f.heldBelow = bestDiff_;
                 }
             }
         }
@@ -334,12 +337,47 @@ private:
         Frame& f = stack_.back();
         if (f.checked || f.done || f.cost > phase_.perNodeWork) return;
         if (static_cast<std::int64_t>(f.failed) * workPerStep() + f.failedWork < f.cost) return;
+        const std::size_t k = stack_.size() - 1;
+        if (!frameEmpty(k)) return;
+        // The nodes on the path above may be empty as well (a node holds the
+        // subtrees of the nodes below it): find the highest one by halving,
+        // between the deepest node known to hold a value below bestDiff_ and
+        // this one, and leave it.
+        std::size_t lo = 0, hi = k;
+        for (std::size_t i = k; i-- > 0;)
+            if (stack_[i].heldBelow == bestDiff_) {
+                lo = i + 1;
+                break;
+            }
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (frameEmpty(mid)) hi = mid;
+            else lo = mid + 1;
+        }
+        while (stack_.size() > hi + 1) {
+            in_[static_cast<std::size_t>(path_.back())] = 0;
+            path_.pop_back();
+            stack_.pop_back();
+        }
+        stack_.back().done = true;
+    }
+
+    // Runs the bounds by rule on the node at stack index k: true if nothing
+    // in its subtree can be recorded. The node's list is the tracks off its
+    // path: off the whole path, or added below it.
+    bool frameEmpty(std::size_t k) {
+        Frame& f = stack_[k];
         f.checked = true;
+        if (f.cost > phase_.perNodeWork) return false;
+        for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 0;
         nodeList_.clear();
         for (int i = 0; i < f.r; ++i)
             if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
         if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
-        if (boundNode(T_ - f.s)) f.done = true;
+        for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
+        const bool empty = boundNode(T_ - f.s);
+        if (!empty) f.heldBelow = bestDiff_;
+        return empty;
     }
 
     // Subset-sum bound over the children and the reaching track (see header).
