@@ -213,11 +213,10 @@ private:
         std::uint64_t steps;
         std::int64_t ruleWork;     // words
     };
-    static constexpr std::size_t kPhaseCount = 4;
+    static constexpr std::size_t kPhaseCount = 3;
     static constexpr Phase kPhases[kPhaseCount] = {
         {0, 2000, 0},
         {std::int64_t{1} << 20, 20000, std::int64_t{1} << 28},
-        {std::int64_t{1} << 23, 0, std::int64_t{1} << 31},
         {std::int64_t{1} << 26, 0, 0},
     };
     // The same, cut short (SearchControl::shortBudgets): on small inputs every
@@ -225,7 +224,6 @@ private:
     static constexpr Phase kShortPhases[kPhaseCount] = {
         {0, 3, 0},
         {64, 6, 2000},
-        {256, 0, 4000},
         {std::int64_t{1} << 26, 0, 0},
     };
     static constexpr std::int64_t kRuleWorkRoot = std::int64_t{1} << 28;
