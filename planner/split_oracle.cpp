@@ -42,10 +42,11 @@ public:
     static constexpr bool kAnyBelow = false;
     static constexpr bool kHasWindow = true;
 
-    ExactRule(std::int64_t T, std::int64_t gap, std::int64_t budget, std::size_t keep)
-        : T_(T), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1) {
+    // `snaps` is storage kept between calls (its bit arrays are reused).
+    ExactRule(std::int64_t T, std::int64_t gap, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps)
+        : T_(T), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snaps_(snaps) {
         plain_.reset(T);
-        snaps_.resize(keep_);
+        if (snaps_.size() < keep_) snaps_.resize(keep_);
         snaps_[0] = plain_;
         suffixSum_.push_back(0);
     }
@@ -168,7 +169,7 @@ private:
     std::int64_t spent_ = 0;
     bool exact_ = true;
     SumBits plain_, out_, bits_, prev_;
-    std::vector<SumBits> snaps_;  // snaps_[k % keep_]: subset sums of suffix_[0..k-1]
+    std::vector<SumBits>& snaps_;  // snaps_[k % keep_]: subset sums of suffix_[0..k-1]
     std::vector<std::int64_t> suffix_, suffixSum_;
     std::vector<Free> free_, order_;
     std::vector<std::int64_t> freeSum_, lens_;
@@ -195,7 +196,8 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
         }
     const std::size_t keep =
         static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, kSnapshotWords / words)));
-    ExactRule rule(T, hi - lo, windowBudget, keep);
+    thread_local std::vector<SumBits> snaps;
+    ExactRule rule(T, hi - lo, windowBudget, keep, snaps);
     const std::int64_t value = smallestValue(t, lengths, T, best, rule);
     spent += work + rule.spent();
     return {value, rule.exact()};
