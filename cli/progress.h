@@ -8,7 +8,7 @@
 namespace ztp {
 
 // While alive: Ctrl+C (SIGINT) sets cancelFlag() instead of ending the
-// program, and if stderr is a terminal, a search running past half a second
+// program (unless the program was started with it ignored), and if stderr is a terminal, a search running past half a second
 // shows one line "searching... N.N s" on it, cleared when the search ends.
 class SearchProgress {
 public:

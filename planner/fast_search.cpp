@@ -99,6 +99,10 @@
 //    is the right one, and bounding them would only confirm it. Skipping
 //    such a node when its bound comes is a skip like any other: the part of
 //    it already walked holds nothing below BestDiff, the rest nothing either.
+//    A node found empty so may lie below others on its path that are empty
+//    too (a node's subtree holds those below it): the highest of them is
+//    found by halving between it and the deepest node known to hold a value
+//    below BestDiff, and left.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
 // bound and fallback.
@@ -110,8 +114,6 @@
 #include "split_search.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 #include "split_bounds.h"
 #include "split_oracle.h"
