@@ -217,7 +217,7 @@ private:
     };
     static constexpr std::size_t kPhaseCount = 3;
     static constexpr Phase kPhases[kPhaseCount] = {
-        {0, 2000, 0},
+        {0, 500, 0},
         {std::int64_t{1} << 20, 20000, std::int64_t{1} << 28},
         {std::int64_t{1} << 26, 0, 0},
     };

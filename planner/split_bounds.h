@@ -61,15 +61,20 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
     SumBits x;
     for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
-        if (tr > 0) {
+        // The largest sum asked for below: T - 1 less the tracks forced in at
+        // the largest room looked at.
+        const std::int64_t hi = std::min(tr, T);
+        std::int64_t freeAtHi = 0;
+        for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
+        const std::int64_t qmax = T - 1 - (beforeSum - freeAtHi);
+        if (tr > 0 && qmax >= 0) {
             if constexpr (Rule::kHasWindow) {
-                x = rule.after(tr, windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap()));
+                x.copyBelow(rule.after(tr, windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap())), qmax + 1);
             } else {
-                x = rule.after(tr);
+                x.copyBelow(rule.after(tr), qmax + 1);
             }
             std::int64_t forcedSum = beforeSum;
             std::size_t nf = 0;  // lengths below rho: free
-            const std::int64_t hi = std::min(tr, T);
             auto scan = [&](std::int64_t lo, std::int64_t top) {
                 for (std::int64_t rho = lo; rho <= top; ++rho) {
                     for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {

@@ -56,6 +56,14 @@ public:
 
     bool sameAs(const SumBits& other) const { return words_ == other.words_; }
 
+    // This array := other's sums below `bits`, over [0, bits).
+    void copyBelow(const SumBits& other, std::int64_t bits) {
+        bits_ = std::max<std::int64_t>(1, std::min(bits, other.bits_));
+        const std::size_t n = static_cast<std::size_t>((bits_ + 63) / 64);
+        words_.assign(other.words_.begin(), other.words_.begin() + static_cast<std::ptrdiff_t>(n));
+        trimTail();
+    }
+
     void clear() { std::fill(words_.begin(), words_.end(), 0); }
 
     // sums |= other
