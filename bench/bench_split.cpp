@@ -55,6 +55,15 @@ Times alphabetTimes(int n, std::uint64_t seed) {
     return t;
 }
 
+// n tracks drawn from the given lengths.
+Times pickTimes(int n, const std::vector<std::int32_t>& lengths, std::uint64_t seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_int_distribution<std::size_t> d(0, lengths.size() - 1);
+    Times t;
+    for (int i = 0; i < n; ++i) t.push_back(lengths[d(rng)]);
+    return t;
+}
+
 std::int64_t half(const Times& t) { return total(t) / 2; }
 std::int64_t tape(int minutes) { return static_cast<std::int64_t>(minutes) * 30; }
 
@@ -185,6 +194,27 @@ void registerAll() {
         });
         registerFamily("Random2048_Tape120" + s, [seed] { return Input{randomTimes(2048, 60, 600, 400 + seed), tape(120)}; });
     }
+    // Few lengths, some near sums or multiples of others: 2048 tracks drawn
+    // from {50, 51, 100, 150, 151, 400} s, side A first and side B first
+    // (the same search, the sides exchanged after it) and both sides equal.
+    for (int minutes : {46, 120}) {
+        for (const char* side : {"A", "B"})
+            registerFamily("NearMultiples2048_Tape" + std::to_string(minutes) + "_" + side,
+                           [minutes] { return Input{pickTimes(2048, {50, 51, 100, 150, 151, 400}, 900), tape(minutes)}; });
+    }
+    registerFamily("NearMultiples2048_Both", [] {
+        Times t = pickTimes(2048, {50, 51, 100, 150, 151, 400}, 900);
+        return Input{t, half(t)};
+    });
+    // Inputs hunt_split found slow: b, b + 1, 3b (and 2b, 3b + 1, a long one).
+    registerFamily("NearMultiples1551_Both", [] {
+        Times t = pickTimes(1551, {115, 116, 346}, 901);
+        return Input{t, half(t)};
+    });
+    registerFamily("NearMultiples498_LongOne_Both", [] {
+        Times t = pickTimes(498, {230, 231, 460, 690, 691, 2529}, 902);
+        return Input{t, half(t)};
+    });
     registerFamily("OneLength2048_Tape46", [] { return Input{Times(2048, 247), tape(46)}; });
     registerFamily("OneLength2048_Both", [] {
         Times t(2048, 247);

@@ -11,6 +11,7 @@
 #include "convert.h"
 #include "disc_file.h"
 #include "errors.h"
+#include "progress.h"
 #include "result_file.h"
 #include "track_table.h"
 
@@ -51,11 +52,17 @@ const char* const kUsage =
     "  Minutes 0-255, seconds 0-59, frames 0-74; at most 255 tracks a disc, and\n"
     "  a disc's total within 255:59:74. At most 30 discs and 2048 tracks.\n"
     "\n"
-    "Exit status: 0 on success, 2 on any usage or input error (no file written).\n";
+    "On a terminal, a search running past half a second shows its time; Ctrl+C\n"
+    "stops it.\n"
+    "\n"
+    "Exit status: 0 on success, 2 on any usage or input error, 130 when the\n"
+    "search is stopped by Ctrl+C (no file written in either case).\n";
 
 struct UsageError {
     std::string message;
 };
+
+struct Cancelled {};
 
 bool parseDate(const std::string& s, Date& d) {
     int y, m, day;
@@ -137,7 +144,21 @@ int run(int argc, char** argv) {
         }
     }
     table.ShowSelectTotal();
-    table.pageChange(true, searchMode, tape, engine);
+    table.pageChange(false, searchMode, tape, engine);  // resets the search state
+    const std::int64_t target = table.target(searchMode, tape);
+    SearchResult result;
+    {
+        SearchProgress progress;
+        SearchControl control;
+        control.cancel = progress.cancelFlag();
+        try {
+            result = runSearch(engine, table.trackTimes(), target, &control);
+        } catch (const SearchAborted&) {
+            progress.finish();
+            throw Cancelled{};
+        }
+    }
+    table.applySearch(result, searchMode);
     if (!haveDate) date = todayLocal();
     const std::string bytes = resultBytes(resultSource(table), date, "/");
     // The card is laid out before anything is written: lists that do not fit stop here.
@@ -157,6 +178,9 @@ int run(int argc, char** argv) {
 int main(int argc, char** argv) {
     try {
         return run(argc, argv);
+    } catch (const Cancelled&) {
+        std::fputs("ztp-plan: search cancelled (Ctrl+C); no result written\n", stderr);
+        return 130;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "ztp-plan: %s\n", e.message.c_str());
     } catch (const CardWriteError& e) {

@@ -65,343 +65,63 @@
 //
 // Bounds by rule. By (F1) the subtree of a node is itself a walk: over the
 // tracks off the path up to its reaching track, with the room as target.
-// smallestValue looks at every possible reaching track r and room rho of a
-// set in such a walk: the tracks before r of at least rho seconds are in the
-// set, the shorter ones are free, and the set's tracks after r are those a
-// rule accepts.
-//  - PossibleRule accepts a superset of the visited ones: for every outsider o
-//    at or after r, the set's tracks after o all start with p < T - t(o), and
-//    the last of them to start does so at their sum less the longest of them
-//    or later. A node whose smallest possible value is not below BestDiff
-//    holds nothing that could be recorded, and is skipped.
-//  - SureRule accepts only visited ones: the tracks after r taken first, from
-//    the last index down, each checked against a level at least the longest
-//    outsider before it. If a node surely holds a set of value v with
-//    v + 1 < BestDiff, BestDiff drops to v + 1: that set lies in the part not
+// smallestValue (split_bounds.h) looks at every possible reaching track r and
+// room rho of a set in such a walk: the tracks before r of at least rho
+// seconds are in the set, the shorter ones are free, and the set's tracks
+// after r are those a rule accepts.
+//  - The oracle (split_oracle.cpp) accepts exactly the visited ones, so it
+//    gives the smallest value of the subtree. If that is not below BestDiff
+//    the node holds nothing that could be recorded and is skipped; if it is
+//    v < BestDiff - 1, BestDiff drops to v + 1: that set lies in the part not
 //    yet walked (everything walked is >= BestDiff) and will be recorded, and a
-//    candidate of value above v can no longer be the final one.
-// These cost bit arrays of the node's room times its number of tracks, so
-// they run only within a work budget per node, and only once a first walk
-// with the cheap rules has taken kRulesAfter steps without finishing. Then the
-// walk starts again from the root, keeping BestDiff and the best set: the part
-// already walked holds no value below BestDiff, so it records nothing again.
+//    candidate of value above v can no longer be the final one. Run on the
+//    root it gives the smallest value of the whole walk, which is then also
+//    the global bound: the walk ends as soon as it is recorded, and from a
+//    node it goes down only into children whose subtrees hold it.
+//  - Past the oracle's staircase budget its answer is only a lower bound
+//    (every subset after r counted as visited); then PossibleRule (a superset
+//    of the visited sets: for every outsider o at or after r, the set's
+//    tracks after o all start with p < T - t(o), and the last of them to
+//    start does so at their sum less the longest of them or later) and
+//    SureRule (a subset: the tracks after r taken first, from the last index
+//    down, each checked against a level at least the longest outsider
+//    before it) are used the same way.
+// All of these cost bit arrays of the node's room times its number of tracks
+// (times its number of distinct lengths), so they run within work budgets:
+//  - Phases: a first walk with the cheap rules only; if it passes its steps,
+//    the walk starts again from the root with a work budget per node, then
+//    with larger ones. A restart keeps BestDiff and the best set: the part
+//    already walked holds no value below BestDiff, so it records nothing
+//    again.
+//  - A node whose bound costs more than kEagerWork is bounded only once the
+//    walk has spent as much in its finished children (steps count
+//    kWorkPerStep words): on the way to the result most nodes' first child
+//    is the right one, and bounding them would only confirm it. Skipping
+//    such a node when its bound comes is a skip like any other: the part of
+//    it already walked holds nothing below BestDiff, the rest nothing either.
+//    A node found empty so may lie below others on its path that are empty
+//    too (a node's subtree holds those below it): the highest of them is
+//    found by halving between it and the deepest node known to hold a value
+//    below BestDiff, and left.
+// SearchControl::shortBudgets cuts all of these to a few steps and words, so
+// that tests on small inputs go through every phase change, restart, late
+// bound and fallback.
 //
 // The walk uses an explicit stack (depth up to the number of tracks + 1).
 // Memory: bit arrays of (T + longest track) bits for the global bound, and
-// for the rules at most kRuleMemoryWords words.
+// for the rules at most kRuleMemoryWords words (the oracle's kept subset sums
+// at most 2^21 words more).
 #include "split_search.h"
 
 #include <algorithm>
 
+#include "split_bounds.h"
+#include "split_oracle.h"
+
 namespace ztp {
 namespace {
 
-// Subset sums over [0, bits) as a bit array.
-class SumBits {
-public:
-    void reset(std::int64_t bits) {
-        bits_ = bits < 1 ? 1 : bits;
-        words_.assign(static_cast<std::size_t>((bits_ + 63) / 64), 0);
-        words_[0] = 1;
-    }
-
-    // sums |= sums << len
-    void add(std::int64_t len) {
-        if (len <= 0 || len >= bits_) return;
-        const std::size_t q = static_cast<std::size_t>(len / 64);
-        const unsigned b = static_cast<unsigned>(len % 64);
-        std::uint64_t* w = words_.data();
-        const std::size_t nw = words_.size();
-        if (b == 0) {
-            for (std::size_t i = nw; i-- > q;) w[i] |= w[i - q];
-        } else {
-            for (std::size_t i = nw; i-- > q + 1;) w[i] |= (w[i - q] << b) | (w[i - q - 1] >> (64 - b));
-            w[q] |= w[0] << b;
-        }
-        trimTail();
-    }
-
-    bool test(std::int64_t k) const {
-        if (k < 0 || k >= bits_) return false;
-        return (words_[static_cast<std::size_t>(k / 64)] >> (k % 64)) & 1;
-    }
-
-    // Any sum in [lo, hi] (clipped to the array)?
-    bool anyIn(std::int64_t lo, std::int64_t hi) const {
-        if (lo < 0) lo = 0;
-        if (hi >= bits_) hi = bits_ - 1;
-        for (std::int64_t k = lo; k <= hi;) {
-            if (k % 64 == 0 && k + 63 <= hi) {
-                if (words_[static_cast<std::size_t>(k / 64)] != 0) return true;
-                k += 64;
-            } else {
-                if (test(k)) return true;
-                ++k;
-            }
-        }
-        return false;
-    }
-
-    std::int64_t bits() const { return bits_; }
-
-    void clear() { std::fill(words_.begin(), words_.end(), 0); }
-
-    // sums |= other
-    void orWith(const SumBits& other) {
-        for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i) words_[i] |= other.words_[i];
-    }
-
-    // sums |= (other's sums below limit) << len; other is not this array.
-    void orShifted(const SumBits& other, std::int64_t limit, std::int64_t len) {
-        if (len < 0 || len >= bits_) return;
-        limit = std::min(limit, other.bits_);
-        if (limit <= 0) return;
-        const std::size_t q = static_cast<std::size_t>(len / 64);
-        const unsigned b = static_cast<unsigned>(len % 64);
-        const std::size_t nd = words_.size();
-        const std::size_t nsrc = std::min(static_cast<std::size_t>((limit + 63) / 64), nd - q);
-        const unsigned tail = static_cast<unsigned>(limit % 64);
-        const std::uint64_t* src = other.words_.data();
-        std::uint64_t* dst = words_.data() + q;
-        std::uint64_t carry = 0;
-        for (std::size_t k = 0; k < nsrc; ++k) {
-            std::uint64_t w = src[k];
-            if (k + 1 == static_cast<std::size_t>((limit + 63) / 64) && tail) w &= (std::uint64_t{1} << tail) - 1;
-            if (b == 0) {
-                dst[k] |= w;
-            } else {
-                dst[k] |= (w << b) | carry;
-                carry = w >> (64 - b);
-            }
-        }
-        if (b && q + nsrc < nd) dst[nsrc] |= carry;
-        trimTail();
-    }
-
-    // Clears the sums at or above limit.
-    void keepBelow(std::int64_t limit) {
-        if (limit >= bits_) return;
-        if (limit < 0) limit = 0;
-        std::size_t w = static_cast<std::size_t>(limit / 64);
-        const unsigned b = static_cast<unsigned>(limit % 64);
-        if (b) words_[w++] &= (std::uint64_t{1} << b) - 1;
-        for (; w < words_.size(); ++w) words_[w] = 0;
-    }
-
-private:
-    void trimTail() {
-        const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
-        if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
-    }
-
-    std::int64_t bits_ = 1;
-    std::vector<std::uint64_t> words_;
-};
-
-// Adds `count` tracks of one length as O(log count) items.
-void addCopies(SumBits& bits, std::int64_t len, std::int64_t count) {
-    if (len <= 0) return;
-    for (std::int64_t part = 1; count > 0; part *= 2) {
-        const std::int64_t take = std::min(part, count);
-        bits.add(len * take);
-        count -= take;
-    }
-}
-
-// Adds a multiset of lengths (sorted in place).
-void addAll(SumBits& bits, std::vector<std::int64_t>& lengths) {
-    std::sort(lengths.begin(), lengths.end());
-    for (std::size_t i = 0; i < lengths.size();) {
-        std::size_t j = i;
-        while (j < lengths.size() && lengths[j] == lengths[i]) ++j;
-        addCopies(bits, lengths[i], static_cast<std::int64_t>(j - i));
-        i = j;
-    }
-}
-
-// Candidate sets by reaching track. A set U the walk visits, with reaching
-// track r and room rho, holds every track before r of at least rho seconds;
-// its tracks after r are the ones a rule below accepts. Scanning r from the
-// right, a rule keeps the sums its accepted sets of tracks after r can make;
-// smallestValue combines them with the tracks before r and returns the
-// smallest value min(rho, t(r) - rho) below `best` (or, for a rule with
-// kAnyBelow, the first one found), else `best`.
-std::vector<std::int64_t> distinctLengths(const std::vector<std::int64_t>& t) {
-    std::vector<std::int64_t> v(t);
-    std::sort(v.begin(), v.end());
-    v.erase(std::unique(v.begin(), v.end()), v.end());
-    return v;
-}
-
-template <typename Rule>
-std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                           std::int64_t best, Rule& rule) {
-    const std::int64_t given = best;
-    const int n = static_cast<int>(t.size());
-    // The tracks before r, as counts per distinct length (`lengths`, ascending).
-    auto slot = [&](std::int64_t len) {
-        return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
-    };
-    std::vector<std::int64_t> count(lengths.size(), 0);
-    std::int64_t beforeSum = 0;
-    for (int i = 0; i + 1 < n; ++i) {
-        ++count[slot(t[static_cast<std::size_t>(i)])];
-        beforeSum += t[static_cast<std::size_t>(i)];
-    }
-    SumBits x;
-    for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
-        const std::int64_t tr = t[static_cast<std::size_t>(r)];
-        if (tr > 0) {
-            x = rule.after(tr);
-            std::int64_t forcedSum = beforeSum;
-            std::size_t nf = 0;  // lengths below rho: free
-            const std::int64_t hi = std::min(tr, T);
-            auto scan = [&](std::int64_t lo, std::int64_t top) {
-                for (std::int64_t rho = lo; rho <= top; ++rho) {
-                    for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
-                        forcedSum -= lengths[nf] * count[nf];
-                        addCopies(x, lengths[nf], count[nf]);
-                    }
-                    const std::int64_t q = T - rho - forcedSum;
-                    if (q >= 0 && x.test(q)) best = std::min(best, std::min(rho, tr - rho));
-                }
-            };
-            const std::int64_t top = std::min(hi, best - 1);
-            scan(1, top);
-            scan(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
-        }
-        rule.pass(tr);
-        if (r > 0) {
-            --count[slot(t[static_cast<std::size_t>(r - 1)])];
-            beforeSum -= t[static_cast<std::size_t>(r - 1)];
-        }
-    }
-    return best;
-}
-
-// Sure to be visited: the tracks after r taken first, from the last index
-// down, each while the room still exceeds every track left out between r
-// and it. Kept per level lambda, a bound on the longest track left out so
-// far that every taken track was checked against.
-class SureRule {
-public:
-    static constexpr bool kAnyBelow = false;  // the smallest value is wanted
-
-    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), levels_(lengths) {
-        const std::size_t L = levels_.size();
-        dp_.resize(L + 1);
-        cum_.resize(L + 1);
-        for (auto& b : dp_) {
-            b.reset(T);
-            b.clear();
-        }
-        for (auto& b : cum_) b.reset(T);
-        dp_[L].reset(T);  // nothing taken yet
-    }
-
-    // Bit arrays touched per track (at least the number held).
-    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
-
-    const SumBits& after(std::int64_t tr) {
-        cumulate();
-        return cum_[level(tr)];
-    }
-
-    void pass(std::int64_t len) {
-        cumulate();
-        for (std::size_t l = 0; l < levels_.size(); ++l) {
-            if (levels_[l] < len) dp_[l].clear();
-            dp_[l].orShifted(cum_[l], T_ - levels_[l], len);
-        }
-    }
-
-private:
-    std::size_t level(std::int64_t len) const {
-        return static_cast<std::size_t>(std::lower_bound(levels_.begin(), levels_.end(), len) - levels_.begin());
-    }
-
-    void cumulate() {
-        for (std::size_t l = dp_.size(); l-- > 0;) {
-            cum_[l] = dp_[l];
-            if (l + 1 < dp_.size()) cum_[l].orWith(cum_[l + 1]);
-        }
-    }
-
-    std::int64_t T_;
-    std::vector<std::int64_t> levels_;
-    std::vector<SumBits> dp_, cum_;
-};
-
-// Necessary for being visited: for every track o left out at or after r,
-// the taken tracks after o all start while the room exceeds t(o), so their
-// sum less the longest of them is below T - t(o). Kept per longest taken
-// track.
-class PossibleRule {
-public:
-    static constexpr bool kAnyBelow = true;  // any value below `best` will do
-
-    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), lengths_(lengths) {
-        dp_.resize(lengths_.size() + 1);
-        for (auto& b : dp_) {
-            b.reset(T);
-            b.clear();
-        }
-        dp_.back().reset(T);  // nothing taken yet
-        out_.reset(T);
-    }
-
-    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
-
-    const SumBits& after(std::int64_t tr) {
-        out_.clear();
-        for (std::size_t k = 0; k < lengths_.size(); ++k) out_.orShifted(dp_[k], T_ - tr + lengths_[k], 0);
-        out_.orWith(dp_.back());
-        return out_;
-    }
-
-    void pass(std::int64_t len) {
-        const std::size_t own = static_cast<std::size_t>(std::lower_bound(lengths_.begin(), lengths_.end(), len) - lengths_.begin());
-        // Taken: into the bucket of max(longest, len).
-        SumBits& into = tmp_;
-        into.reset(T_);
-        into.clear();
-        into.orShifted(dp_.back(), T_, len);
-        for (std::size_t k = 0; k <= own; ++k) into.orShifted(dp_[k], T_, len);
-        for (std::size_t k = own + 1; k < lengths_.size(); ++k) {
-            keep_ = dp_[k];
-            dp_[k].keepBelow(T_ - len + lengths_[k]);
-            dp_[k].orShifted(keep_, T_, len);
-        }
-        for (std::size_t k = 0; k <= own; ++k) dp_[k].keepBelow(T_ - len + lengths_[k]);
-        dp_[own].orWith(into);
-    }
-
-private:
-    std::int64_t T_;
-    std::vector<std::int64_t> lengths_;
-    std::vector<SumBits> dp_;  // per longest taken track; last: none taken
-    SumBits out_, tmp_, keep_;
-};
-
-constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
-
-// smallestValue with a rule, unless its bit work (about the number of 64-bit
-// words touched, added to `spent`) would pass `budget` or its bit arrays
-// kRuleMemoryWords; then -1.
-template <typename Rule>
-std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                         std::int64_t& spent) {
-    if (T <= 0 || t.empty()) return -1;
-    const std::int64_t words = T / 64 + 1;
-    if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
-    const std::vector<std::int64_t> lengths = distinctLengths(t);
-    const std::size_t distinct = lengths.size();
-    const std::int64_t work = static_cast<std::int64_t>(t.size()) * (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
-    if (work > budget || Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
-    spent += work;
-    Rule rule(lengths, T);
-    return smallestValue(t, lengths, T, best, rule);
-}
+using namespace split;
 
 class FastSearch {
 public:
@@ -415,6 +135,11 @@ public:
         }
         in_.assign(static_cast<std::size_t>(n_) + 1, 0);
         rulesFromStart_ = control && control->eagerBounds;
+        shortBudgets_ = control && control->shortBudgets;
+        eager_ = rulesFromStart_;
+        std::vector<std::int64_t> d(t_);
+        std::sort(d.begin(), d.end());
+        distinct_ = std::unique(d.begin(), d.end()) - d.begin();
     }
 
     SearchResult run() {
@@ -427,13 +152,22 @@ public:
         // no value below bestDiff_, so it records nothing the second time.
         const std::size_t first = rulesFromStart_ ? kPhaseCount - 1 : 0;
         for (std::size_t k = first; k < kPhaseCount && !stop_; ++k) {
-            phase_ = kPhases[k];
+            phase_ = shortBudgets_ ? kShortPhases[k] : kPhases[k];
             if (phase_.perNodeWork > 0 && !globalKnown_) {
                 computeGlobalBound();
-                // A set sure to be visited has a value below bestDiff_, so it
-                // lies in the part not yet walked, and will be recorded.
-                const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_);
-                if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
+                // The smallest value of the whole walk: a value below bestDiff_
+                // lies in the part not yet walked and will be recorded, and
+                // once it is, nothing else can be.
+                const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kRuleWorkRoot), ruleWork_);
+                if (all.value >= 0 && all.exact) {
+                    if (all.value < bestDiff_) bestDiff_ = all.value + 1;
+                    globalBound_ = std::max(globalBound_, all.value);
+                } else {
+                    // A set sure to be visited has a value below bestDiff_, so it
+                    // lies in the part not yet walked, and will be recorded.
+                    const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_);
+                    if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
+                }
                 if (bestDiff_ <= globalBound_) break;
             }
             stack_.clear();
@@ -458,6 +192,13 @@ private:
         int arg1;        // index of max1
         std::int64_t max1, max2;  // two longest non-path tracks below `added`
         bool done;       // nothing more in this subtree can record
+        bool checked;    // the bounds by rule have run (or are not to run)
+        std::uint64_t entry;  // steps_ when entered
+        std::uint64_t failed; // steps spent in finished children
+        std::int64_t entryWork;   // ruleWork_ when entered
+        std::int64_t failedWork;  // bound work spent in finished children
+        std::int64_t heldBelow;   // bestDiff_ when bounds showed a value below it here, else 0
+        std::int64_t cost;    // words the bounds by rule would take
     };
 
     static constexpr std::int64_t kBoundBudget = 1 << 16;  // words touched per subtree bound
@@ -476,11 +217,28 @@ private:
     };
     static constexpr std::size_t kPhaseCount = 3;
     static constexpr Phase kPhases[kPhaseCount] = {
-        {0, 2000, 0},
+        {0, 500, 0},
         {std::int64_t{1} << 20, 20000, std::int64_t{1} << 28},
         {std::int64_t{1} << 26, 0, 0},
     };
+    // The same, cut short (SearchControl::shortBudgets): on small inputs every
+    // phase change, restart and budget fallback then happens, for tests.
+    static constexpr Phase kShortPhases[kPhaseCount] = {
+        {0, 3, 0},
+        {64, 6, 2000},
+        {std::int64_t{1} << 26, 0, 0},
+    };
     static constexpr std::int64_t kRuleWorkRoot = std::int64_t{1} << 28;
+    static constexpr std::int64_t kShortWindowBudget = 40;
+
+    // Bounds by rule cheaper than this run on entering a node; dearer ones
+    // once the walk has spent kWorkPerStep words per step below the node.
+    static constexpr std::int64_t kEagerWork = std::int64_t{1} << 21;
+    static constexpr std::int64_t kWorkPerStep = std::int64_t{1} << 14;
+    std::int64_t eagerWork() const { return eager_ ? phase_.perNodeWork : shortBudgets_ ? 16 : kEagerWork; }
+    std::int64_t workPerStep() const { return shortBudgets_ ? 4 : kWorkPerStep; }
+
+    std::int64_t windowBudget(std::int64_t budget) const { return shortBudgets_ ? kShortWindowBudget : budget; }
 
     void tick() {
         ++steps_;
@@ -500,6 +258,13 @@ private:
         f.arg1 = -1;
         f.max1 = f.max2 = -1;
         f.done = false;
+        f.checked = phase_.perNodeWork == 0;
+        f.entry = steps_;
+        f.failed = 0;
+        f.entryWork = ruleWork_;
+        f.failedWork = 0;
+        f.heldBelow = 0;
+        f.cost = 0;
         f.r = parentR;
         const std::int64_t R = T_ - s;
         bool found = false;
@@ -522,26 +287,97 @@ private:
             }
         }
         {
-            if (bestDiff_ < kInitialBestDiff && steps_ >= kCheapBoundAfter && cannotImprove(f)) {
+            if (bestDiff_ < kInitialBestDiff && steps_ >= (shortBudgets_ ? 2 : kCheapBoundAfter) && cannotImprove(f)) {
                 f.done = true;
             } else if (phase_.perNodeWork > 0) {
-                // The subtree is the walk over the tracks off the path up to
-                // the reaching track, with the room as target (F1).
                 nodeList_.clear();
                 for (int i = 0; i < f.r; ++i)
                     if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
                 if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
-                const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_);
-                if (possible >= bestDiff_) {
-                    f.done = true;
-                } else if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
-                    // A set sure to be visited below lies ahead: it will be recorded.
-                    const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_);
-                    if (sure >= 0 && sure < bestDiff_ - 1) bestDiff_ = sure + 1;
+                f.cost = static_cast<std::int64_t>(nodeList_.size()) * (3 + 2 * distinct_) * (R / 64 + 1);
+                // A dear bound waits until the walk below has spent about as
+                // much (most nodes on the way to the result would only
+                // confirm it).
+                if (f.cost <= eagerWork()) {
+                    f.checked = true;
+                    f.done = boundNode(R);
+                    if (!f.done) f.heldBelow = bestDiff_;
                 }
             }
         }
         stack_.push_back(f);
+    }
+
+    // The bounds by rule for a node whose subtree is the walk over nodeList_
+    // with room R (F1): true when nothing in it can be recorded.
+    bool boundNode(std::int64_t R) {
+        const OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(phase_.perNodeWork),
+                                          ruleWork_);
+        if (a.value >= 0 && a.exact) {
+            // Exact: nothing below bestDiff_, or a value that will be recorded.
+            if (a.value >= bestDiff_) return true;
+            if (a.value + 1 < bestDiff_) bestDiff_ = a.value + 1;
+            return false;
+        }
+        if (a.value >= bestDiff_) return true;
+        const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_);
+        if (possible >= bestDiff_) return true;
+        if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
+            // A set sure to be visited below lies ahead: it will be recorded.
+            const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_);
+            if (sure >= 0 && sure < bestDiff_ - 1) bestDiff_ = sure + 1;
+        }
+        return false;
+    }
+
+    // Bounds the node on top of the stack once the walk has spent enough
+    // steps in its finished children (a node whose first children lead to
+    // the result never needs it).
+    void checkDeferred() {
+        Frame& f = stack_.back();
+        if (f.checked || f.done || f.cost > phase_.perNodeWork) return;
+        if (static_cast<std::int64_t>(f.failed) * workPerStep() + f.failedWork < f.cost) return;
+        const std::size_t k = stack_.size() - 1;
+        if (!frameEmpty(k)) return;
+        // The nodes on the path above may be empty as well (a node holds the
+        // subtrees of the nodes below it): find the highest one by halving,
+        // between the deepest node known to hold a value below bestDiff_ and
+        // this one, and leave it.
+        std::size_t lo = 0, hi = k;
+        for (std::size_t i = k; i-- > 0;)
+            if (stack_[i].heldBelow == bestDiff_) {
+                lo = i + 1;
+                break;
+            }
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (frameEmpty(mid)) hi = mid;
+            else lo = mid + 1;
+        }
+        while (stack_.size() > hi + 1) {
+            in_[static_cast<std::size_t>(path_.back())] = 0;
+            path_.pop_back();
+            stack_.pop_back();
+        }
+        stack_.back().done = true;
+    }
+
+    // Runs the bounds by rule on the node at stack index k: true if nothing
+    // in its subtree can be recorded. The node's list is the tracks off its
+    // path: off the whole path, or added below it.
+    bool frameEmpty(std::size_t k) {
+        Frame& f = stack_[k];
+        f.checked = true;
+        if (f.cost > phase_.perNodeWork) return false;
+        for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 0;
+        nodeList_.clear();
+        for (int i = 0; i < f.r; ++i)
+            if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
+        if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
+        for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
+        const bool empty = boundNode(T_ - f.s);
+        if (!empty) f.heldBelow = bestDiff_;
+        return empty;
     }
 
     // Subset-sum bound over the children and the reaching track (see header).
@@ -561,11 +397,17 @@ private:
         }
         if (sum < lo || hi < 0) return true;
         if (lo <= 0) return false;
-        const std::int64_t limit = std::min(hi, sum) + 1;
-        if (static_cast<std::int64_t>(lens_.size()) * (limit / 64 + 1) > kBoundBudget) return false;
-        bits_.reset(limit);
+        // Subset sums are symmetric (x is one exactly when sum - x is): look
+        // at whichever end of the range is nearer to 0.
+        std::int64_t a = lo, b = std::min(hi, sum);
+        if (sum - lo < b) {
+            a = std::max<std::int64_t>(0, sum - hi);
+            b = sum - lo;
+        }
+        if (static_cast<std::int64_t>(lens_.size()) * ((b + 1) / 64 + 1) > kBoundBudget) return false;
+        bits_.reset(b + 1);
         addAll(bits_, lens_);
-        return !bits_.anyIn(lo, hi);
+        return !bits_.anyIn(a, b);
     }
 
     void computeGlobalBound() {
@@ -642,11 +484,18 @@ private:
                 if (f.r < n_) record(f);
             }
             const int a = stack_.back().added;
+            const std::uint64_t entry = stack_.back().entry;
+            const std::int64_t entryWork = stack_.back().entryWork;
             stack_.pop_back();
             if (a >= 0) {
                 in_[static_cast<std::size_t>(a)] = 0;
                 path_.pop_back();
                 if (t_[static_cast<std::size_t>(a)] == 0 && !stack_.empty()) stack_.back().done = true;
+            }
+            if (!stack_.empty() && !stop_) {
+                stack_.back().failed += steps_ - entry;
+                stack_.back().failedWork += ruleWork_ - entryWork;
+                if (phase_.perNodeWork > 0) checkDeferred();
             }
         }
         return true;
@@ -672,6 +521,9 @@ private:
     std::vector<std::int64_t> lens_;
     std::vector<std::int64_t> nodeList_;
     bool rulesFromStart_ = false;
+    bool shortBudgets_ = false;
+    bool eager_ = false;
+    std::int64_t distinct_ = 0;
     Phase phase_{};
     std::int64_t ruleWork_ = 0;
 };

@@ -18,7 +18,8 @@ using IndexList = std::array<int, kMaxTracks>;  // -1-terminated table indices
 struct SearchControl {
     const std::atomic<bool>* cancel = nullptr;
     std::uint64_t stepLimit = 0;
-    bool eagerBounds = false;  // fast engine: every bound from the first node (for tests)
+    bool eagerBounds = false;   // fast engine: every bound from the first node (for tests)
+    bool shortBudgets = false;  // fast engine: phases and work budgets cut to a few steps (for tests)
 };
 
 struct SearchAborted {

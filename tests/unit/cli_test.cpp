@@ -36,8 +36,8 @@ protected:
         ss << f.rdbuf();
         return ss.str();
     }
-    Outcome run(const std::string& args) {
-        const std::string cmd = std::string(ZTP_PLAN_EXE) + " " + args + " 2>" + (dir / "err").string();
+    Outcome run(const std::string& args, const std::string& prefix = "") {
+        const std::string cmd = prefix + std::string(ZTP_PLAN_EXE) + " " + args + " 2>" + (dir / "err").string();
         FILE* p = popen(cmd.c_str(), "r");
         std::string out;
         char buf[4096];
@@ -137,4 +137,17 @@ TEST_F(ZtpPlan, FailedWriteKeepsTheEarlierFile) {
     Outcome help = run("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("disc TITLE"), std::string::npos);
+}
+
+// A search stopped by Ctrl+C: a message, status 130, no file; with stderr not
+// a terminal no progress line. The literal search on 14 tracks and a long
+// tape would walk 14! orderings.
+TEST_F(ZtpPlan, CtrlCStopsTheSearchWithoutAFile) {
+    const fs::path discs = write("d.disc", "disc A\n4:05 3:58 5:30 6:12 4:44 3:21 4:12 5:02 3:47 4:29 6:12 3:33 4:58 2:15\n");
+    const fs::path out = dir / "tape.ztp";
+    const Outcome r = run("--mode a --tape 600 --engine literal --out " + out.string() + " " + discs.string(),
+                          "timeout --preserve-status -s INT 1 ");
+    EXPECT_EQ(r.status, 130) << err();
+    EXPECT_EQ(err(), "ztp-plan: search cancelled (Ctrl+C); no result written\n");
+    EXPECT_FALSE(fs::exists(out));
 }

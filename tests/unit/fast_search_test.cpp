@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "split_oracle.h"
 #include "split_search.h"
 
 using namespace ztp;
@@ -30,15 +31,17 @@ std::string describe(const Times& times, std::int64_t target) {
     return s;
 }
 
-// Compares both ways of running the fast engine: as shipped, and with every
-// bound applied from the first node.
+// Compares the ways of running the fast engine: as shipped, with every
+// bound applied from the first node, and with phases and budgets cut short.
 void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchResult& lit) {
     SearchControl eager;
     eager.eagerBounds = true;
-    const SearchControl* const modes[] = {nullptr, &eager};
+    SearchControl shortBudgets;
+    shortBudgets.shortBudgets = true;
+    const SearchControl* const modes[] = {nullptr, &eager, &shortBudgets};
     for (const SearchControl* control : modes) {
         const SearchResult fast = fastSearch(times, target, control);
-        const char* mode = control ? " (eager bounds)" : "";
+        const char* mode = !control ? "" : control == &eager ? " (eager bounds)" : " (short budgets)";
         EXPECT_EQ(sortedSet(fast.best), sortedSet(lit.best)) << describe(times, target) << mode;
         EXPECT_EQ(fast.bestDiff, lit.bestDiff) << describe(times, target) << mode;
         EXPECT_EQ(fast.exactHit, lit.exactHit) << describe(times, target) << mode;
@@ -329,6 +332,39 @@ TEST(FastSearch, FewLengthsOnLongListsGiveRecordableSplits) {
         if (a.bestDiff != kInitialBestDiff) {
             EXPECT_TRUE(literalWalkCanRecord(times, target, a));
         }
+    }
+}
+
+// Long lists of a few lengths, some near sums or multiples of others, that
+// once took the engine tens of seconds: the shipped engine, every bound from
+// the first node and the oracle alone agree, and the literal walk can record
+// the result.
+TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
+    std::mt19937_64 rng(900);
+    const std::int32_t lengths[] = {50, 51, 100, 150, 151, 400};
+    Times times;
+    for (int i = 0; i < kMaxTracks; ++i) times.push_back(lengths[std::uniform_int_distribution<int>(0, 5)(rng)]);
+    struct Known {
+        std::int64_t target, bestDiff;
+        std::size_t tracks;
+    };
+    const Known known[] = {{1380, 11, 20}, {3600, 0, 55}};
+    SearchControl eager;
+    eager.eagerBounds = true;
+    for (const Known& k : known) {
+        SCOPED_TRACE(k.target);
+        const SearchResult r = fastSearch(times, k.target);
+        expectConsistent(times, k.target, r);
+        EXPECT_EQ(r.bestDiff, k.bestDiff);
+        EXPECT_EQ(r.best.size(), k.tracks);
+        EXPECT_TRUE(literalWalkCanRecord(times, k.target, r));
+        const SearchResult e = fastSearch(times, k.target, &eager);
+        EXPECT_EQ(sortedSet(e.best), sortedSet(r.best));
+        std::int64_t spent = 0;
+        const split::OracleAnswer a = split::exactValue(std::vector<std::int64_t>(times.begin(), times.end()), k.target,
+                                                        kInitialBestDiff, INT64_MAX, INT64_MAX, spent);
+        EXPECT_TRUE(a.exact);
+        EXPECT_EQ(a.value, r.bestDiff);
     }
 }
 

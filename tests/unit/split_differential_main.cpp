@@ -1,4 +1,6 @@
-// Runs many random inputs through both search engines and reports every input
+// Runs many random inputs through both search engines (the fast one as
+// shipped, with every bound from the first node, and with its phases and
+// budgets cut short) and reports every input
 // on which the fast engine's split differs from the literal search's.
 // Usage: split_differential [cases [seed [max_tracks [literal_steps]]]]
 // With literal_steps, inputs on which the literal search passes that many
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "split_oracle.h"
 #include "split_search.h"
 
 namespace {
@@ -116,17 +119,38 @@ int main(int argc, char** argv) {
         ztp::SearchControl eager;
         eager.eagerBounds = true;
         const ztp::SearchResult fastEager = ztp::fastSearch(c.times, c.target, &eager);
+        ztp::SearchControl shortBudgets;
+        shortBudgets.shortBudgets = true;
+        const ztp::SearchResult fastShort = ztp::fastSearch(c.times, c.target, &shortBudgets);
         const bool same = sorted(lit.best) == sorted(fast.best) && lit.bestDiff == fast.bestDiff &&
                           lit.exactHit == fast.exactHit && sorted(fastEager.best) == sorted(fast.best) &&
-                          fastEager.bestDiff == fast.bestDiff && fastEager.exactHit == fast.exactHit;
+                          fastEager.bestDiff == fast.bestDiff && fastEager.exactHit == fast.exactHit &&
+                          sorted(fastShort.best) == sorted(fast.best) && fastShort.bestDiff == fast.bestDiff &&
+                          fastShort.exactHit == fast.exactHit;
+        // The oracle alone: the smallest value of the whole walk is the
+        // literal search's final distance.
+        if (c.target > 0 && !c.times.empty()) {
+            std::int64_t spent = 0;
+            const std::vector<std::int64_t> lengths(c.times.begin(), c.times.end());
+            const ztp::split::OracleAnswer a =
+                ztp::split::exactValue(lengths, c.target, ztp::kInitialBestDiff, INT64_MAX, INT64_MAX, spent);
+            if (!a.exact || a.value != lit.bestDiff) {
+                ++mismatches;
+                if (mismatches <= 20)
+                    std::printf("ORACLE case %lld: %s literal diff=%lld oracle=%lld exact=%d\n", k, show(c).c_str(),
+                                static_cast<long long>(lit.bestDiff), static_cast<long long>(a.value), a.exact);
+            }
+        }
         if (!same) {
             ++mismatches;
             if (mismatches <= 20)
-                std::printf("MISMATCH case %lld: %s literal=%s diff=%lld hit=%d fast=%s diff=%lld hit=%d eager=%s diff=%lld\n", k,
+                std::printf("MISMATCH case %lld: %s literal=%s diff=%lld hit=%d fast=%s diff=%lld hit=%d eager=%s diff=%lld "
+                            "short=%s diff=%lld\n", k,
                             show(c).c_str(), showSet(sorted(lit.best)).c_str(), static_cast<long long>(lit.bestDiff),
                             lit.exactHit, showSet(sorted(fast.best)).c_str(), static_cast<long long>(fast.bestDiff),
                             fast.exactHit, showSet(sorted(fastEager.best)).c_str(),
-                            static_cast<long long>(fastEager.bestDiff));
+                            static_cast<long long>(fastEager.bestDiff), showSet(sorted(fastShort.best)).c_str(),
+                            static_cast<long long>(fastShort.bestDiff));
         }
     }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,0 +1,227 @@
+// Bounds on the values a subtree of the split walk can record: smallest
+// values by reaching track, with rules for which sets of tracks after the
+// reaching track a visited set can hold.
+#pragma once
+#include "sum_bits.h"
+
+namespace ztp::split {
+
+// Candidate sets by reaching track. A set U the walk visits, with reaching
+// track r and room rho, holds every track before r of at least rho seconds;
+// its tracks after r are the ones a rule below accepts. Scanning r from the
+// right, a rule keeps the sums its accepted sets of tracks after r can make;
+// smallestValue combines them with the tracks before r and returns the
+// smallest value min(rho, t(r) - rho) below `best` (or, for a rule with
+// kAnyBelow, the first one found), else `best`.
+// Whether a set with reaching track of length tr, a room rho that the scan
+// below looks at, and tracks after the reaching track summing to at least
+// T - gap exists at all: only then are those sums asked for. The tracks
+// before the reaching track of at least rho seconds are in the set, so the
+// sum after it is at most T - rho - (their sum).
+inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::vector<std::int64_t>& count,
+                         std::int64_t beforeSum, std::int64_t tr, std::int64_t T, std::int64_t best, std::int64_t gap) {
+    const std::int64_t hi = std::min(tr, T);
+    const std::int64_t top = std::min(hi, best - 1);
+    auto any = [&](std::int64_t lo, std::int64_t last) {
+        last = std::min(last, gap);
+        std::size_t k = 0;
+        std::int64_t freed = 0;
+        auto fits = [&](std::int64_t rho) {
+            for (; k < lengths.size() && lengths[k] < rho; ++k) freed += lengths[k] * count[k];
+            return rho + beforeSum - freed <= gap;
+        };
+        if (lo > last) return false;
+        if (fits(lo)) return true;
+        for (std::size_t j = 0; j < lengths.size(); ++j) {
+            const std::int64_t rho = lengths[j] + 1;
+            if (rho <= lo) continue;
+            if (rho > last) break;
+            if (fits(rho)) return true;
+        }
+        return false;
+    };
+    return any(1, top) || any(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
+}
+
+template <typename Rule>
+std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
+                           std::int64_t best, Rule& rule) {
+    const std::int64_t given = best;
+    const int n = static_cast<int>(t.size());
+    // The tracks before r, as counts per distinct length (`lengths`, ascending).
+    auto slot = [&](std::int64_t len) {
+        return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
+    };
+    std::vector<std::int64_t> count(lengths.size(), 0);
+    std::int64_t beforeSum = 0;
+    for (int i = 0; i + 1 < n; ++i) {
+        ++count[slot(t[static_cast<std::size_t>(i)])];
+        beforeSum += t[static_cast<std::size_t>(i)];
+    }
+    SumBits x;
+    for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
+        const std::int64_t tr = t[static_cast<std::size_t>(r)];
+        // The largest sum asked for below: T - 1 less the tracks forced in at
+        // the largest room looked at.
+        const std::int64_t hi = std::min(tr, T);
+        std::int64_t freeAtHi = 0;
+        for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
+        const std::int64_t qmax = T - 1 - (beforeSum - freeAtHi);
+        if (tr > 0 && qmax >= 0) {
+            if constexpr (Rule::kHasWindow) {
+                x.copyBelow(rule.after(tr, windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap())), qmax + 1);
+            } else {
+                x.copyBelow(rule.after(tr), qmax + 1);
+            }
+            std::int64_t forcedSum = beforeSum;
+            std::size_t nf = 0;  // lengths below rho: free
+            auto scan = [&](std::int64_t lo, std::int64_t top) {
+                for (std::int64_t rho = lo; rho <= top; ++rho) {
+                    for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
+                        forcedSum -= lengths[nf] * count[nf];
+                        addCopies(x, lengths[nf], count[nf]);
+                    }
+                    const std::int64_t q = T - rho - forcedSum;
+                    if (q >= 0 && x.test(q)) best = std::min(best, std::min(rho, tr - rho));
+                }
+            };
+            const std::int64_t top = std::min(hi, best - 1);
+            scan(1, top);
+            scan(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
+        }
+        rule.pass(tr);
+        if (r > 0) {
+            --count[slot(t[static_cast<std::size_t>(r - 1)])];
+            beforeSum -= t[static_cast<std::size_t>(r - 1)];
+        }
+    }
+    return best;
+}
+
+// Sure to be visited: the tracks after r taken first, from the last index
+// down, each while the room still exceeds every track left out between r
+// and it. Kept per level lambda, a bound on the longest track left out so
+// far that every taken track was checked against.
+class SureRule {
+public:
+    static constexpr bool kAnyBelow = false;  // the smallest value is wanted
+    static constexpr bool kHasWindow = false;
+
+    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), levels_(lengths) {
+        const std::size_t L = levels_.size();
+        dp_.resize(L + 1);
+        cum_.resize(L + 1);
+        for (auto& b : dp_) {
+            b.reset(T);
+            b.clear();
+        }
+        for (auto& b : cum_) b.reset(T);
+        dp_[L].reset(T);  // nothing taken yet
+    }
+
+    // Bit arrays touched per track (at least the number held).
+    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
+
+    const SumBits& after(std::int64_t tr) {
+        cumulate();
+        return cum_[level(tr)];
+    }
+
+    void pass(std::int64_t len) {
+        cumulate();
+        for (std::size_t l = 0; l < levels_.size(); ++l) {
+            if (levels_[l] < len) dp_[l].clear();
+            dp_[l].orShifted(cum_[l], T_ - levels_[l], len);
+        }
+    }
+
+private:
+    std::size_t level(std::int64_t len) const {
+        return static_cast<std::size_t>(std::lower_bound(levels_.begin(), levels_.end(), len) - levels_.begin());
+    }
+
+    void cumulate() {
+        for (std::size_t l = dp_.size(); l-- > 0;) {
+            cum_[l] = dp_[l];
+            if (l + 1 < dp_.size()) cum_[l].orWith(cum_[l + 1]);
+        }
+    }
+
+    std::int64_t T_;
+    std::vector<std::int64_t> levels_;
+    std::vector<SumBits> dp_, cum_;
+};
+
+// Necessary for being visited: for every track o left out at or after r,
+// the taken tracks after o all start while the room exceeds t(o), so their
+// sum less the longest of them is below T - t(o). Kept per longest taken
+// track.
+class PossibleRule {
+public:
+    static constexpr bool kAnyBelow = true;  // any value below `best` will do
+    static constexpr bool kHasWindow = false;
+
+    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), lengths_(lengths) {
+        dp_.resize(lengths_.size() + 1);
+        for (auto& b : dp_) {
+            b.reset(T);
+            b.clear();
+        }
+        dp_.back().reset(T);  // nothing taken yet
+        out_.reset(T);
+    }
+
+    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
+
+    const SumBits& after(std::int64_t tr) {
+        out_.clear();
+        for (std::size_t k = 0; k < lengths_.size(); ++k) out_.orShifted(dp_[k], T_ - tr + lengths_[k], 0);
+        out_.orWith(dp_.back());
+        return out_;
+    }
+
+    void pass(std::int64_t len) {
+        const std::size_t own = static_cast<std::size_t>(std::lower_bound(lengths_.begin(), lengths_.end(), len) - lengths_.begin());
+        // Taken: into the bucket of max(longest, len).
+        SumBits& into = tmp_;
+        into.reset(T_);
+        into.clear();
+        into.orShifted(dp_.back(), T_, len);
+        for (std::size_t k = 0; k <= own; ++k) into.orShifted(dp_[k], T_, len);
+        for (std::size_t k = own + 1; k < lengths_.size(); ++k) {
+            keep_ = dp_[k];
+            dp_[k].keepBelow(T_ - len + lengths_[k]);
+            dp_[k].orShifted(keep_, T_, len);
+        }
+        for (std::size_t k = 0; k <= own; ++k) dp_[k].keepBelow(T_ - len + lengths_[k]);
+        dp_[own].orWith(into);
+    }
+
+private:
+    std::int64_t T_;
+    std::vector<std::int64_t> lengths_;
+    std::vector<SumBits> dp_;  // per longest taken track; last: none taken
+    SumBits out_, tmp_, keep_;
+};
+
+constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
+
+// smallestValue with a rule, unless its bit work (about the number of 64-bit
+// words touched, added to `spent`) would pass `budget` or its bit arrays
+// kRuleMemoryWords; then -1.
+template <typename Rule>
+std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
+                         std::int64_t& spent) {
+    if (T <= 0 || t.empty()) return -1;
+    const std::int64_t words = T / 64 + 1;
+    if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
+    const std::vector<std::int64_t> lengths = distinctLengths(t);
+    const std::size_t distinct = lengths.size();
+    const std::int64_t work = static_cast<std::int64_t>(t.size()) * (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
+    if (work > budget || Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
+    spent += work;
+    Rule rule(lengths, T);
+    return smallestValue(t, lengths, T, best, rule);
+}
+
+}  // namespace ztp::split

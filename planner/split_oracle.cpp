@@ -1,0 +1,206 @@
+// Exact smallest value of a walk (the subtree oracle).
+//
+// Which sets the walk visits (see fast_search.cpp): a set U with sum below T,
+// room R = T - sum(U) and reaching track w (the first track left out of at
+// least R seconds) is visited exactly when its tracks after w, A, can be taken
+// in an order in which each x starts while the room exceeds need(x), the
+// longest track left out between w and x, w included. With g(x) =
+// need(x) - t(x), that is the deadline condition: taken by g from largest to
+// smallest, every running sum including x stays below T - g(x). The tracks
+// of U before w never constrain (the ones left out there are shorter than R),
+// and those of at least R seconds must be in U.
+//
+// Three facts make this cheap:
+//  - Every g is at most gap = longest - shortest positive length, so a set A
+//    with sum at most T - gap - 1 is always visited: outside the window
+//    [T - gap, T - 1] the sums of A are the plain subset sums of the tracks
+//    after w. smallestValue asks for the window only for walls where a room
+//    and the tracks forced in before w leave a sum that large.
+//  - In the window, A is fixed by its staircase: walking right from w with
+//    level = t(w), a track longer than the level is either left out (the
+//    level rises to it) or in A with g < 0; a track no longer than the level
+//    may be in A with g = level - t. For one staircase the reachable sums are
+//    one deadline pass over its free tracks, shifted by the forced sum F.
+//  - Tracks with g <= 0 are taken last and never fail, so once F reaches gap
+//    every completion is visited: the branch closes with F plus the subset
+//    sums of its free tracks and of every track after it. Branches that can
+//    no longer reach the window add nothing beyond the plain sums and end.
+// The staircase tree is not polynomially bounded in general; past its
+// budget the walls left fall back to the plain subset sums, a superset of
+// the visited sums, and the answer becomes a lower bound.
+#include "split_oracle.h"
+
+#include <algorithm>
+
+#include "split_bounds.h"
+
+namespace ztp::split {
+namespace {
+
+class ExactRule {
+public:
+    static constexpr bool kAnyBelow = false;
+    static constexpr bool kHasWindow = true;
+
+    // `snaps` is storage kept between calls (its bit arrays are reused).
+    ExactRule(std::int64_t T, std::int64_t gap, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps)
+        : T_(T), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snaps_(snaps) {
+        plain_.reset(T);
+        if (snaps_.size() < keep_) snaps_.resize(keep_);
+        snaps_[0] = plain_;
+        suffixSum_.push_back(0);
+    }
+
+    std::int64_t gap() const { return gap_; }
+    bool exact() const { return exact_; }
+    std::int64_t spent() const { return spent_; }
+
+    const SumBits& after(std::int64_t tr, bool window) {
+        if (!window) return plain_;
+        if (!exact_) return plain_;  // over budget: a superset
+        out_ = plain_;
+        out_.keepBelow(T_ - gap_);
+        free_.clear();
+        freeSum_.assign(1, 0);
+        if (!stairs(static_cast<int>(suffix_.size()) - 1, tr, 0)) {
+            exact_ = false;
+            return plain_;
+        }
+        return out_;
+    }
+
+    void pass(std::int64_t len) {
+        suffix_.push_back(len);
+        suffixSum_.push_back(suffixSum_.back() + len);
+        plain_.add(len);
+        snaps_[suffix_.size() % keep_] = plain_;
+    }
+
+private:
+    struct Free {
+        std::int64_t level, len;
+    };
+
+    bool charge(std::int64_t w) {
+        spent_ += w;
+        return spent_ <= budget_;
+    }
+
+    // Staircases from suffix index k (tracks after the wall are suffix_[k],
+    // suffix_[k-1], ..., suffix_[0], left to right).
+    bool stairs(int k, std::int64_t level, std::int64_t F) {
+        const std::size_t mark = free_.size();
+        for (; k >= 0; --k) {
+            // Everything still possible stays below the window: plain sums only.
+            if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k) + 1] < T_ - gap_) break;
+            const std::int64_t len = suffix_[static_cast<std::size_t>(k)];
+            if (len == 0) continue;
+            if (len <= level) {
+                free_.push_back({level, len});
+                freeSum_.push_back(freeSum_.back() + len);
+                continue;
+            }
+            if (!charge(1)) return false;
+            if (F + len < T_) {  // in A, before the level
+                if (F + len >= gap_) {
+                    if (!close(k, F + len)) return false;
+                } else if (!stairs(k - 1, level, F + len)) {
+                    return false;
+                }
+            }
+            level = len;  // left out: the level rises
+        }
+        if (k < 0 && F + freeSum_.back() >= T_ - gap_ && !leaf(F)) return false;
+        free_.resize(mark);
+        freeSum_.resize(mark + 1);
+        return true;
+    }
+
+    // Forced sum F >= gap after suffix index k: every completion is visited.
+    bool close(int k, std::int64_t F) {
+        if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] < T_ - gap_) return true;
+        if (suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
+        bits_ = snaps_[static_cast<std::size_t>(k) % keep_];
+        lens_.clear();
+        for (const Free& f : free_) lens_.push_back(f.len);
+        if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
+        addAll(bits_, lens_);
+        out_.orShifted(bits_, T_ - F, F);
+        return true;
+    }
+
+    // The deadline pass for one staircase with forced sum F < gap.
+    bool leaf(std::int64_t F) {
+        order_ = free_;
+        std::sort(order_.begin(), order_.end(), [](const Free& a, const Free& b) {
+            const std::int64_t ga = a.level - a.len, gb = b.level - b.len;
+            return ga != gb ? ga > gb : a.len < b.len;
+        });
+        bits_.reset(T_);
+        lens_.clear();
+        for (std::size_t i = 0; i < order_.size();) {
+            std::size_t j = i;
+            while (j < order_.size() && order_[j].level - order_[j].len == order_[i].level - order_[i].len &&
+                   order_[j].len == order_[i].len)
+                ++j;
+            const std::int64_t g = order_[i].level - order_[i].len, len = order_[i].len;
+            if (g <= 0) {
+                for (std::size_t c = i; c < j; ++c) lens_.push_back(len);
+            } else {
+                // Copies of one (g, length): stop as soon as one adds nothing.
+                for (std::size_t c = i; c < j; ++c) {
+                    if (!charge(3 * words_)) return false;
+                    prev_ = bits_;
+                    bits_.orShifted(prev_, T_ - g - len, len);
+                    if (bits_.sameAs(prev_)) break;
+                }
+            }
+            i = j;
+        }
+        if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
+        addAll(bits_, lens_);
+        out_.orShifted(bits_, T_ - F, F);
+        return true;
+    }
+
+    std::int64_t T_, gap_, budget_;
+    std::size_t keep_;
+    std::int64_t words_;
+    std::int64_t spent_ = 0;
+    bool exact_ = true;
+    SumBits plain_, out_, bits_, prev_;
+    std::vector<SumBits>& snaps_;  // snaps_[k % keep_]: subset sums of suffix_[0..k-1]
+    std::vector<std::int64_t> suffix_, suffixSum_;
+    std::vector<Free> free_, order_;
+    std::vector<std::int64_t> freeSum_, lens_;
+};
+
+constexpr std::int64_t kSnapshotWords = std::int64_t{1} << 21;
+
+}  // namespace
+
+OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
+                        std::int64_t windowBudget, std::int64_t& spent) {
+    if (T <= 0 || t.empty()) return {-1, false};
+    const std::int64_t words = T / 64 + 1;
+    const std::vector<std::int64_t> lengths = distinctLengths(t);
+    const std::int64_t d = static_cast<std::int64_t>(lengths.size());
+    const std::int64_t n = static_cast<std::int64_t>(t.size());
+    const std::int64_t work = n * (3 + 2 * d) * words;
+    if (work > budget) return {-1, false};
+    std::int64_t lo = 0, hi = 0;
+    for (std::int64_t len : lengths)
+        if (len > 0) {
+            if (lo == 0) lo = len;
+            hi = len;
+        }
+    const std::size_t keep =
+        static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, kSnapshotWords / words)));
+    thread_local std::vector<SumBits> snaps;
+    ExactRule rule(T, hi - lo, windowBudget, keep, snaps);
+    const std::int64_t value = smallestValue(t, lengths, T, best, rule);
+    spent += work + rule.spent();
+    return {value, rule.exact()};
+}
+
+}  // namespace ztp::split

@@ -1,0 +1,22 @@
+// The exact subtree oracle of the split walk: the smallest value the walk
+// over a list of tracks with a target records, computed without walking.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace ztp::split {
+
+struct OracleAnswer {
+    std::int64_t value;  // -1: not computed (over budget or nothing to do)
+    bool exact;          // false: `value` is only a lower bound
+};
+
+// The smallest value below `best` of any set the walk over (t, T) visits, or
+// `best` if there is none. The bit work (64-bit words touched) is added to
+// `spent`; if it would pass `budget` before starting the answer is -1, and
+// if the part that follows which sets are visited passes `windowBudget`, the
+// rest of the answer counts every subset as visited and is a lower bound.
+OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
+                        std::int64_t windowBudget, std::int64_t& spent);
+
+}  // namespace ztp::split

@@ -1,0 +1,149 @@
+// Subset sums as bit arrays, shared by the split engine's bounds and oracle.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace ztp::split {
+
+// Subset sums over [0, bits) as a bit array.
+class SumBits {
+public:
+    void reset(std::int64_t bits) {
+        bits_ = bits < 1 ? 1 : bits;
+        words_.assign(static_cast<std::size_t>((bits_ + 63) / 64), 0);
+        words_[0] = 1;
+    }
+
+    // sums |= sums << len
+    void add(std::int64_t len) {
+        if (len <= 0 || len >= bits_) return;
+        const std::size_t q = static_cast<std::size_t>(len / 64);
+        const unsigned b = static_cast<unsigned>(len % 64);
+        std::uint64_t* w = words_.data();
+        const std::size_t nw = words_.size();
+        if (b == 0) {
+            for (std::size_t i = nw; i-- > q;) w[i] |= w[i - q];
+        } else {
+            for (std::size_t i = nw; i-- > q + 1;) w[i] |= (w[i - q] << b) | (w[i - q - 1] >> (64 - b));
+            w[q] |= w[0] << b;
+        }
+        trimTail();
+    }
+
+    bool test(std::int64_t k) const {
+        if (k < 0 || k >= bits_) return false;
+        return (words_[static_cast<std::size_t>(k / 64)] >> (k % 64)) & 1;
+    }
+
+    // Any sum in [lo, hi] (clipped to the array)?
+    bool anyIn(std::int64_t lo, std::int64_t hi) const {
+        if (lo < 0) lo = 0;
+        if (hi >= bits_) hi = bits_ - 1;
+        for (std::int64_t k = lo; k <= hi;) {
+            if (k % 64 == 0 && k + 63 <= hi) {
+                if (words_[static_cast<std::size_t>(k / 64)] != 0) return true;
+                k += 64;
+            } else {
+                if (test(k)) return true;
+                ++k;
+            }
+        }
+        return false;
+    }
+
+    std::int64_t bits() const { return bits_; }
+
+    bool sameAs(const SumBits& other) const { return words_ == other.words_; }
+
+    // This array := other's sums below `bits`, over [0, bits).
+    void copyBelow(const SumBits& other, std::int64_t bits) {
+        bits_ = std::max<std::int64_t>(1, std::min(bits, other.bits_));
+        const std::size_t n = static_cast<std::size_t>((bits_ + 63) / 64);
+        words_.assign(other.words_.begin(), other.words_.begin() + static_cast<std::ptrdiff_t>(n));
+        trimTail();
+    }
+
+    void clear() { std::fill(words_.begin(), words_.end(), 0); }
+
+    // sums |= other
+    void orWith(const SumBits& other) {
+        for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i) words_[i] |= other.words_[i];
+    }
+
+    // sums |= (other's sums below limit) << len; other is not this array.
+    void orShifted(const SumBits& other, std::int64_t limit, std::int64_t len) {
+        if (len < 0 || len >= bits_) return;
+        limit = std::min(limit, other.bits_);
+        if (limit <= 0) return;
+        const std::size_t q = static_cast<std::size_t>(len / 64);
+        const unsigned b = static_cast<unsigned>(len % 64);
+        const std::size_t nd = words_.size();
+        const std::size_t nsrc = std::min(static_cast<std::size_t>((limit + 63) / 64), nd - q);
+        const unsigned tail = static_cast<unsigned>(limit % 64);
+        const std::uint64_t* src = other.words_.data();
+        std::uint64_t* dst = words_.data() + q;
+        std::uint64_t carry = 0;
+        for (std::size_t k = 0; k < nsrc; ++k) {
+            std::uint64_t w = src[k];
+            if (k + 1 == static_cast<std::size_t>((limit + 63) / 64) && tail) w &= (std::uint64_t{1} << tail) - 1;
+            if (b == 0) {
+                dst[k] |= w;
+            } else {
+                dst[k] |= (w << b) | carry;
+                carry = w >> (64 - b);
+            }
+        }
+        if (b && q + nsrc < nd) dst[nsrc] |= carry;
+        trimTail();
+    }
+
+    // Clears the sums at or above limit.
+    void keepBelow(std::int64_t limit) {
+        if (limit >= bits_) return;
+        if (limit < 0) limit = 0;
+        std::size_t w = static_cast<std::size_t>(limit / 64);
+        const unsigned b = static_cast<unsigned>(limit % 64);
+        if (b) words_[w++] &= (std::uint64_t{1} << b) - 1;
+        for (; w < words_.size(); ++w) words_[w] = 0;
+    }
+
+private:
+    void trimTail() {
+        const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
+        if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
+    }
+
+    std::int64_t bits_ = 1;
+    std::vector<std::uint64_t> words_;
+};
+
+// Adds `count` tracks of one length as O(log count) items.
+inline void addCopies(SumBits& bits, std::int64_t len, std::int64_t count) {
+    if (len <= 0) return;
+    for (std::int64_t part = 1; count > 0; part *= 2) {
+        const std::int64_t take = std::min(part, count);
+        bits.add(len * take);
+        count -= take;
+    }
+}
+
+// Adds a multiset of lengths (sorted in place).
+inline void addAll(SumBits& bits, std::vector<std::int64_t>& lengths) {
+    std::sort(lengths.begin(), lengths.end());
+    for (std::size_t i = 0; i < lengths.size();) {
+        std::size_t j = i;
+        while (j < lengths.size() && lengths[j] == lengths[i]) ++j;
+        addCopies(bits, lengths[i], static_cast<std::int64_t>(j - i));
+        i = j;
+    }
+}
+
+inline std::vector<std::int64_t> distinctLengths(const std::vector<std::int64_t>& t) {
+    std::vector<std::int64_t> v(t);
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+}
+
+}  // namespace ztp::split
