@@ -368,6 +368,14 @@ HWND waitBox(Program& p, const std::wstring& caption) {
 
 void answer(HWND box, int id) { pressButton(GetDlgItem(box, id)); }
 
+// Answers a box and waits for the next one of that caption (not the same
+// box on its way out).
+HWND answerThenNext(Program& p, HWND box, int id, const std::wstring& caption) {
+    answer(box, id);
+    waitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10s);
+    return waitBox(p, caption);
+}
+
 Wizard startWizard(Program& p) {
     HWND w = need(p.waitTop(L"TQV_Inst1", kCaption, 20s), L"wizard");
     return Wizard{p, w};
@@ -614,8 +622,7 @@ void installFlow() {
                 L"uninstall question");
         check(GetDlgItem(q, IDYES) && GetDlgItem(q, IDNO), L"question has Yes and No");
         check(p.topWindows(L"TQV_Inst", L"").empty(), L"no window of its own in uninstall mode");
-        answer(q, IDYES);
-        HWND done = need(p.waitDialog(kUninstallCaption, false, 15s), L"completion message");
+        HWND done = need(answerThenNext(p, q, IDYES, kUninstallCaption), L"completion message");
         waitFor([&] { return dialogText(done).find(L"完了") != std::wstring::npos; }, 5s);
         std::wstring self = kInsDir + L"\\setup.exe";
         checkEq(dialogText(done),
@@ -723,8 +730,9 @@ void refusalFlow() {
     DestroyWindow(fake);
     {
         Program p(other + L"\\setup.exe", nullptr, L"/R");
-        answer(need(waitBox(p, kUninstallCaption), L"question"), IDYES);
-        HWND done = need(waitBox(p, kUninstallCaption), L"completion");
+        HWND done = need(answerThenNext(p, need(waitBox(p, kUninstallCaption), L"question"), IDYES,
+                                        kUninstallCaption),
+                         L"completion");
         waitFor([&] { return dialogText(done).find(L"完了") != std::wstring::npos; }, 5s);
         check(dialogText(done).find(other + L"\\setup.exe") != std::wstring::npos,
               L"/R from another folder names that folder's setup.exe");
