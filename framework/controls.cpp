@@ -262,14 +262,7 @@ void ListBox::readSelection() {
 
 int ListBox::count() const { return int(SendMessageW(handle(), LB_GETCOUNT, 0, 0)); }
 
-std::wstring ListBox::itemText(int i) const {
-    LRESULT n = SendMessageW(handle(), LB_GETTEXTLEN, WPARAM(i), 0);
-    if (n < 0) return {};
-    std::wstring s(size_t(n) + 1, L'\0');
-    n = SendMessageW(handle(), LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(s.data()));
-    s.resize(size_t(n < 0 ? 0 : n));
-    return s;
-}
+std::wstring ListBox::itemText(int i) const { return listBoxItem(handle(), i); }
 
 // --- SpeedButton
 

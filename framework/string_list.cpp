@@ -15,14 +15,7 @@ void StringList::add(const std::wstring& text) {
 
 int StringList::count() const { return int(SendMessageW(handle(), LB_GETCOUNT, 0, 0)); }
 
-std::wstring StringList::item(int i) const {
-    LRESULT n = SendMessageW(handle(), LB_GETTEXTLEN, WPARAM(i), 0);
-    if (n < 0) return {};
-    std::wstring s(size_t(n) + 1, L'\0');
-    n = SendMessageW(handle(), LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(s.data()));
-    s.resize(size_t(n < 0 ? 0 : n));
-    return s;
-}
+std::wstring StringList::item(int i) const { return listBoxItem(handle(), i); }
 
 void StringList::select(int i) {
     SendMessageW(handle(), LB_SETCURSEL, WPARAM(i), 0);

@@ -39,6 +39,15 @@ HFONT font(const FontSpec& desc) {
     return f;
 }
 
+std::wstring listBoxItem(HWND list, int i) {
+    LRESULT n = SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0);
+    if (n < 0) return {};
+    std::wstring s(size_t(n) + 1, L'\0');
+    n = SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(size_t(n < 0 ? 0 : n));
+    return s;
+}
+
 Window::~Window() {
     if (hwnd_) {
         HWND h = hwnd_;

@@ -24,6 +24,9 @@ struct FontSpec {
 // Fonts live as long as the program; equal descriptions share one HFONT.
 HFONT font(const FontSpec& desc);
 
+// The text of entry i of a list box ("" if there is none).
+std::wstring listBoxItem(HWND list, int i);
+
 class Window {
 public:
     Window() = default;

@@ -14,50 +14,11 @@
 #include <vector>
 
 #include "driver.h"
+#include "report.h"
 
 using namespace e2e;
 
 namespace {
-
-int passed = 0, failed = 0;
-
-void out(const std::wstring& s) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string u(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), u.data(), n, nullptr, nullptr);
-    u += "\n";
-    DWORD w = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), u.data(), DWORD(u.size()), &w, nullptr);
-}
-
-void check(bool ok, const std::wstring& what, const std::wstring& detail = L"") {
-    if (ok) {
-        ++passed;
-        out(L"ok     " + what);
-    } else {
-        ++failed;
-        out(L"FAIL   " + what + (detail.empty() ? L"" : L": " + detail));
-    }
-}
-
-void checkEq(const std::wstring& got, const std::wstring& want, const std::wstring& what) {
-    check(got == want, what, L"got \"" + got + L"\", want \"" + want + L"\"");
-}
-
-void checkEq(const std::vector<std::wstring>& got, const std::vector<std::wstring>& want,
-             const std::wstring& what) {
-    auto join = [](const std::vector<std::wstring>& v) {
-        std::wstring s = L"[";
-        for (size_t i = 0; i < v.size(); ++i) s += (i ? L" | " : L"") + v[i];
-        return s + L"]";
-    };
-    check(got == want, what, L"got " + join(got) + L", want " + join(want));
-}
-
-HWND need(HWND h, const std::wstring& what) {
-    if (!h) throw std::runtime_error("missing window: " + std::string(what.begin(), what.end()));
-    return h;
-}
 
 const std::wstring kCaption = L"ZTP for win32 Setup";
 const std::wstring kUninstallCaption = L"ZTP for win32 Uninstall";
@@ -870,15 +831,6 @@ int pose(int pageIndex, const std::wstring& rectFile) {
     return 0;
 }
 
-void run(const std::wstring& name, const std::function<void()>& flow) {
-    out(L"-- " + name);
-    try {
-        flow();
-    } catch (const std::exception& e) {
-        check(false, name + L" (flow stopped)", std::wstring(e.what(), e.what() + strlen(e.what())));
-    }
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -895,10 +847,8 @@ int wmain(int argc, wchar_t** argv) {
         void (*fn)();
     } flows[] = {{L"install", installFlow}, {L"refusals", refusalFlow}, {L"failures", failureFlow}};
     for (auto& f : flows)
-        if (only.empty() || only == f.name) run(f.name, f.fn);
-    wchar_t line[64];
-    swprintf(line, 64, L"%d passed, %d failed", passed, failed);
-    out(line);
+        if (only.empty() || only == f.name) runFlow(f.name, f.fn);
+    int rc = summary();
     CoUninitialize();
-    return failed ? 1 : 0;
+    return rc;
 }

@@ -12,58 +12,11 @@
 #include <vector>
 
 #include "driver.h"
+#include "report.h"
 
 using namespace e2e;
 
 namespace {
-
-int passed = 0, failed = 0;
-
-void out(const std::wstring& s) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string u(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), u.data(), n, nullptr, nullptr);
-    u += "\n";
-    DWORD w = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), u.data(), DWORD(u.size()), &w, nullptr);
-}
-
-std::wstring join(const std::vector<std::wstring>& v) {
-    std::wstring s = L"[";
-    for (size_t i = 0; i < v.size(); ++i) s += (i ? L" | " : L"") + v[i];
-    return s + L"]";
-}
-
-void check(bool ok, const std::wstring& what, const std::wstring& detail = L"") {
-    if (ok) {
-        ++passed;
-        out(L"ok     " + what);
-    } else {
-        ++failed;
-        out(L"FAIL   " + what + (detail.empty() ? L"" : L": " + detail));
-    }
-}
-
-template <class T>
-void checkEq(const T& got, const T& want, const std::wstring& what);
-
-template <>
-void checkEq(const std::wstring& got, const std::wstring& want, const std::wstring& what) {
-    check(got == want, what, L"got \"" + got + L"\", want \"" + want + L"\"");
-}
-
-template <>
-void checkEq(const std::vector<std::wstring>& got, const std::vector<std::wstring>& want,
-             const std::wstring& what) {
-    check(got == want, what, L"got " + join(got) + L", want " + join(want));
-}
-
-// Stops a flow whose next steps cannot run.
-HWND need(HWND h, const std::wstring& what) {
-    if (!h) throw std::runtime_error(std::string("missing window"));
-    (void)what;
-    return h;
-}
 
 std::wstring exePath, scratch;
 
@@ -93,15 +46,6 @@ struct MainWindow {
     HWND player(const std::wstring& name) const { return findChild(h, L"FwSpeedButton", name); }
     HWND edtTapeTime() const { return findChild(h, L"Edit"); }
 };
-
-void run(const std::wstring& name, const std::function<void()>& flow) {
-    out(L"-- " + name);
-    try {
-        flow();
-    } catch (const std::exception& e) {
-        check(false, name + L" (flow stopped)", std::wstring(e.what(), e.what() + strlen(e.what())));
-    }
-}
 
 // Start-up with a disc, then eject and add, delete and the show button.
 void collectTracks() {
@@ -751,9 +695,6 @@ int wmain(int argc, wchar_t** argv) {
                  {L"road", roadOfATape},
                  {L"about", aboutAndNoResult}};
     for (auto& f : flows)
-        if (only.empty() || only == f.name) run(f.name, f.fn);
-    wchar_t line[64];
-    swprintf(line, 64, L"%d passed, %d failed", passed, failed);
-    out(line);
-    return failed ? 1 : 0;
+        if (only.empty() || only == f.name) runFlow(f.name, f.fn);
+    return summary();
 }
