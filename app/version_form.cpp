@@ -30,7 +30,7 @@ TfrmVersion::TfrmVersion(HWND owner)
       Panel1(*this, {{48, 8, 285, 57}, L"", loweredPanel()}),
       ProductName(Panel1, {{80, 4, 125, 12}, L"ZTP for win32 ver1.0.0.1"}),
       UserSys(Panel1, {{82, 18, 121, 12}, L"Windows 95 / NT ready"}),
-      Maker(Panel1, {{45, 40, 195, 12}, L"(C) 2026 ZTP for win32 Project"}),
+      Maker(Panel1, {{45, 40, 195, 12}, L"(C) 2026 The ZTP for win32 Project"}),
       Label3(*this, {{48, 168, 30, 12}, L"注意 :"}),
       Label2(*this, {{48, 184, 285, 41},
                      L"本ソフトウェアの使用により生じたいかなる損害についても、作者は一切の責任を"
