@@ -53,14 +53,19 @@ inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::ve
 // false everywhere.
 class PrefixSums {
 public:
+    // Tests: keep them wherever allowed, not only where cheaper (set by the
+    // engine under SearchControl::shortBudgets).
+    static inline thread_local bool always = false;
+
     static constexpr std::int64_t kMaxBest = 3;
     static constexpr std::int64_t kPrefixWords = std::int64_t{1} << 21;
+    static constexpr std::int64_t kMinWords = std::int64_t{1} << 14;
 
     PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
                std::int64_t best)
         : T_(T) {
         const int n = static_cast<int>(t.size());
-        if (best > kMaxBest || T <= 0 || n == 0) return;
+        if (best > kMaxBest || T <= 0 || n == 0 || (!always && static_cast<std::int64_t>(n) * (T / 64 + 1) < kMinWords)) return;
         const std::size_t d = lengths.size();
         auto slot = [&](std::int64_t len) {
             return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
@@ -72,6 +77,7 @@ public:
         std::vector<std::int64_t> low(static_cast<std::size_t>(n), T);  // first word kept
         std::vector<std::int64_t> count(d, 0);
         std::int64_t beforeSum = 0, total = 0;
+        std::int64_t perWall = 0;  // words the scan would touch adding the free tracks per wall
         for (int r = 0; r < n; ++r) {
             const std::int64_t tr = t[static_cast<std::size_t>(r)];
             const std::int64_t hi = std::min(tr, T);
@@ -89,6 +95,12 @@ public:
                 add(1, best - 1);
                 add(tr - best + 1, hi);
                 low[static_cast<std::size_t>(r)] = (T - 1 - qmax) / 64;
+                std::size_t top = 0;
+                for (std::size_t nf : out) top = std::max(top, nf);
+                std::int64_t items = 1;  // the copy
+                for (std::size_t k = 0; k < top; ++k)
+                    for (std::int64_t c = count[k]; c > 0; c /= 2) ++items;
+                perWall += items * (qmax / 64 + 1);
                 total += static_cast<std::int64_t>(out.size()) * ((T + 63) / 64 - low[static_cast<std::size_t>(r)]);
             }
             ++count[slot(tr)];
@@ -102,6 +114,12 @@ public:
             for (std::size_t nf : want[static_cast<std::size_t>(r)])
                 from[nf][static_cast<std::size_t>(r)] = std::min(from[nf][static_cast<std::size_t>(r)], low[static_cast<std::size_t>(r)]);
         }
+        // Kept only where it is clearly cheaper than adding per wall.
+        std::int64_t kept = total;
+        for (int r = 0; r < n; ++r)
+            for (std::size_t nf = slot(t[static_cast<std::size_t>(r)]) + 1; nf <= d; ++nf)
+                kept += std::max<std::int64_t>(0, (T + 63) / 64 - from[nf][static_cast<std::size_t>(r) + 1]);
+        if (!always && 2 * kept > perWall) return;
         std::vector<SumBits> rev(d + 1);
         for (auto& b : rev) {
             b.reset(T);
