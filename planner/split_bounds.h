@@ -59,13 +59,13 @@ public:
 
     static constexpr std::int64_t kMaxBest = 3;
     static constexpr std::int64_t kPrefixWords = std::int64_t{1} << 21;
-    static constexpr std::int64_t kMinWords = std::int64_t{1} << 14;
+    static constexpr std::int64_t kMinWords = 128;  // per array: below, the estimate costs more than it saves
 
     PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
                std::int64_t best)
         : T_(T) {
         const int n = static_cast<int>(t.size());
-        if (best > kMaxBest || T <= 0 || n == 0 || (!always && static_cast<std::int64_t>(n) * (T / 64 + 1) < kMinWords)) return;
+        if (best > kMaxBest || T <= 0 || n == 0 || (!always && T / 64 + 1 < kMinWords)) return;
         const std::size_t d = lengths.size();
         auto slot = [&](std::int64_t len) {
             return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
@@ -73,7 +73,14 @@ public:
         // Per wall: the free counts its scan can reach (rooms in [1, best - 1]
         // and [tr - best + 1, tr], clipped to [1, min(tr, T)]) and the largest
         // sum it asks for, as in smallestValue.
-        std::vector<std::vector<std::size_t>> want(static_cast<std::size_t>(n));
+        // At most 2 * kMaxBest - 1 rooms per wall.
+        struct Want {
+            std::size_t nf[2 * kMaxBest];
+            std::size_t size = 0;
+            const std::size_t* begin() const { return nf; }
+            const std::size_t* end() const { return nf + size; }
+        };
+        std::vector<Want> want(static_cast<std::size_t>(n));
         std::vector<std::int64_t> low(static_cast<std::size_t>(n), T);  // first word kept
         std::vector<std::int64_t> count(d, 0);
         std::int64_t beforeSum = 0, total = 0;
@@ -89,7 +96,7 @@ public:
                 auto add = [&](std::int64_t lo, std::int64_t top) {
                     for (std::int64_t rho = std::max<std::int64_t>(1, lo); rho <= std::min(top, hi); ++rho) {
                         const std::size_t nf = slot(rho);  // lengths below rho
-                        if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end()) out.push_back(nf);
+                        if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end()) out.nf[out.size++] = nf;
                     }
                 };
                 add(1, best - 1);
@@ -101,24 +108,26 @@ public:
                 for (std::size_t k = 0; k < top; ++k)
                     for (std::int64_t c = count[k]; c > 0; c /= 2) ++items;
                 perWall += items * (qmax / 64 + 1);
-                total += static_cast<std::int64_t>(out.size()) * ((T + 63) / 64 - low[static_cast<std::size_t>(r)]);
+                total += static_cast<std::int64_t>(out.size) * ((T + 63) / 64 - low[static_cast<std::size_t>(r)]);
             }
             ++count[slot(tr)];
             beforeSum += tr;
         }
         if (total > kPrefixWords) return;
         // From[nf][r]: the first word any wall from r on reads at nf.
-        std::vector<std::vector<std::int64_t>> from(d + 1, std::vector<std::int64_t>(static_cast<std::size_t>(n) + 1, T));
+        const std::size_t stride = static_cast<std::size_t>(n) + 1;
+        std::vector<std::int64_t> fromWords((d + 1) * stride, T);
+        auto from = [&](std::size_t nf, std::size_t r) -> std::int64_t& { return fromWords[nf * stride + r]; };
         for (int r = n - 1; r >= 0; --r) {
-            for (std::size_t nf = 1; nf <= d; ++nf) from[nf][static_cast<std::size_t>(r)] = from[nf][static_cast<std::size_t>(r) + 1];
-            for (std::size_t nf : want[static_cast<std::size_t>(r)])
-                from[nf][static_cast<std::size_t>(r)] = std::min(from[nf][static_cast<std::size_t>(r)], low[static_cast<std::size_t>(r)]);
+            const std::size_t ru = static_cast<std::size_t>(r);
+            for (std::size_t nf = 1; nf <= d; ++nf) from(nf, ru) = from(nf, ru + 1);
+            for (std::size_t nf : want[ru]) from(nf, ru) = std::min(from(nf, ru), low[ru]);
         }
         // Kept only where it is clearly cheaper than adding per wall.
         std::int64_t kept = total;
         for (int r = 0; r < n; ++r)
             for (std::size_t nf = slot(t[static_cast<std::size_t>(r)]) + 1; nf <= d; ++nf)
-                kept += std::max<std::int64_t>(0, (T + 63) / 64 - from[nf][static_cast<std::size_t>(r) + 1]);
+                kept += std::max<std::int64_t>(0, (T + 63) / 64 - from(nf, static_cast<std::size_t>(r) + 1));
         if (!always && 2 * kept > perWall) return;
         std::vector<SumBits> rev(d + 1);
         for (auto& b : rev) {
@@ -126,31 +135,34 @@ public:
             b.clear();
             b.set(T - 1);  // the empty sum
         }
-        at_.assign(static_cast<std::size_t>(n), {});
+        start_.assign(static_cast<std::size_t>(n) + 1, 0);
         for (int r = 0; r < n; ++r) {
             const std::int64_t tr = t[static_cast<std::size_t>(r)];
             for (std::size_t nf : want[static_cast<std::size_t>(r)]) {
                 Kept k{nf, low[static_cast<std::size_t>(r)], {}};
                 rev[nf].copyWords(k.first, k.words);
-                at_[static_cast<std::size_t>(r)].push_back(std::move(k));
+                kept_.push_back(std::move(k));
             }
+            start_[static_cast<std::size_t>(r) + 1] = kept_.size();
             // Track r is free for every free count above its slot; only the
             // words a later wall reads are kept up to date.
             for (std::size_t nf = slot(tr) + 1; nf <= d; ++nf) {
-                const std::int64_t f = from[nf][static_cast<std::size_t>(r) + 1];
+                const std::int64_t f = from(nf, static_cast<std::size_t>(r) + 1);
                 if (f * 64 < T) rev[nf].addDown(tr, static_cast<std::size_t>(f));
             }
         }
         on_ = true;
     }
 
-    bool has(int r) const { return on_ && !at_[static_cast<std::size_t>(r)].empty(); }
+    bool has(int r) const {
+        return on_ && start_[static_cast<std::size_t>(r) + 1] > start_[static_cast<std::size_t>(r)];
+    }
 
     // Is q a sum of one of `after` and one of the free tracks before r (the
     // nf shortest lengths)?
     bool holds(const SumBits& after, int r, std::size_t nf, std::int64_t q) const {
-        for (const Kept& k : at_[static_cast<std::size_t>(r)])
-            if (k.nf == nf) return after.meetsShifted(k.words, static_cast<std::size_t>(k.first), T_ - 1 - q);
+        for (std::size_t i = start_[static_cast<std::size_t>(r)]; i < start_[static_cast<std::size_t>(r) + 1]; ++i)
+            if (const Kept& k = kept_[i]; k.nf == nf) return after.meetsShifted(k.words, static_cast<std::size_t>(k.first), T_ - 1 - q);
         throw std::logic_error("prefix sums not kept");
     }
 
@@ -162,7 +174,8 @@ private:
     };
     std::int64_t T_;
     bool on_ = false;
-    std::vector<std::vector<Kept>> at_;
+    std::vector<Kept> kept_;           // by wall, from start_[r] to start_[r + 1]
+    std::vector<std::size_t> start_;
 };
 
 template <typename Rule>
