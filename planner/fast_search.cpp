@@ -105,7 +105,8 @@
 //    below BestDiff, and left.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
-// bound and fallback.
+// bound and fallback, and has the bounds by reaching track test walls
+// against kept prefix sums wherever allowed (split_bounds.h, PrefixSums).
 //
 // The walk uses an explicit stack (depth up to the number of tracks + 1).
 // Memory: bit arrays of (T + longest track) bits for the global bound, and
@@ -143,6 +144,12 @@ public:
     }
 
     SearchResult run() {
+        // Short budgets also take the kept prefix sums wherever allowed.
+        struct PrefixMode {
+            bool old = PrefixSums::always;
+            explicit PrefixMode(bool on) { PrefixSums::always = on; }
+            ~PrefixMode() { PrefixSums::always = old; }
+        } prefixMode(shortBudgets_);
         SearchResult result;
         result.bestDiff = kInitialBestDiff;
         if (n_ == 0 || (T_ > 0 && total_ < T_)) return result;  // (F4)

@@ -2,6 +2,8 @@
 // values by reaching track, with rules for which sets of tracks after the
 // reaching track a visited set can hold.
 #pragma once
+#include <stdexcept>
+
 #include "sum_bits.h"
 
 namespace ztp::split {
@@ -43,6 +45,139 @@ inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::ve
     return any(1, top) || any(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
 }
 
+// Subset sums of the tracks before each wall r that are shorter than a
+// room, for the (r, number of free lengths) pairs a scan of smallestValue
+// with the given `best` can ask for (rooms only shrink as `best` drops).
+// Kept reversed (bit i: sum T - 1 - i) so that holds() is one pass. Kept
+// only when `best` is small and the arrays fit kPrefixWords; else has() is
+// false everywhere.
+class PrefixSums {
+public:
+    // Tests: keep them wherever allowed, not only where cheaper (set by the
+    // engine under SearchControl::shortBudgets).
+    static inline thread_local bool always = false;
+
+    static constexpr std::int64_t kMaxBest = 3;
+    static constexpr std::int64_t kPrefixWords = std::int64_t{1} << 21;
+    static constexpr std::int64_t kMinWords = 128;  // per array: below, the estimate costs more than it saves
+
+    PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
+               std::int64_t best)
+        : T_(T) {
+        const int n = static_cast<int>(t.size());
+        if (best > kMaxBest || T <= 0 || n == 0 || (!always && T / 64 + 1 < kMinWords)) return;
+        const std::size_t d = lengths.size();
+        auto slot = [&](std::int64_t len) {
+            return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
+        };
+        // Per wall: the free counts its scan can reach (rooms in [1, best - 1]
+        // and [tr - best + 1, tr], clipped to [1, min(tr, T)]) and the largest
+        // sum it asks for, as in smallestValue.
+        // At most 2 * kMaxBest - 1 rooms per wall.
+        struct Want {
+            std::size_t nf[2 * kMaxBest];
+            std::size_t size = 0;
+            const std::size_t* begin() const { return nf; }
+            const std::size_t* end() const { return nf + size; }
+        };
+        std::vector<Want> want(static_cast<std::size_t>(n));
+        std::vector<std::int64_t> low(static_cast<std::size_t>(n), T);  // first word kept
+        std::vector<std::int64_t> count(d, 0);
+        std::int64_t beforeSum = 0, total = 0;
+        std::int64_t perWall = 0;  // words the scan would touch adding the free tracks per wall
+        for (int r = 0; r < n; ++r) {
+            const std::int64_t tr = t[static_cast<std::size_t>(r)];
+            const std::int64_t hi = std::min(tr, T);
+            std::int64_t freeAtHi = 0;
+            for (std::size_t k = 0; k < d && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
+            const std::int64_t qmax = T - 1 - (beforeSum - freeAtHi);
+            if (tr > 0 && qmax >= 0) {
+                auto& out = want[static_cast<std::size_t>(r)];
+                auto add = [&](std::int64_t lo, std::int64_t top) {
+                    for (std::int64_t rho = std::max<std::int64_t>(1, lo); rho <= std::min(top, hi); ++rho) {
+                        const std::size_t nf = slot(rho);  // lengths below rho
+                        if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end()) out.nf[out.size++] = nf;
+                    }
+                };
+                add(1, best - 1);
+                add(tr - best + 1, hi);
+                low[static_cast<std::size_t>(r)] = (T - 1 - qmax) / 64;
+                std::size_t top = 0;
+                for (std::size_t nf : out) top = std::max(top, nf);
+                std::int64_t items = 1;  // the copy
+                for (std::size_t k = 0; k < top; ++k)
+                    for (std::int64_t c = count[k]; c > 0; c /= 2) ++items;
+                perWall += items * (qmax / 64 + 1);
+                total += static_cast<std::int64_t>(out.size) * ((T + 63) / 64 - low[static_cast<std::size_t>(r)]);
+            }
+            ++count[slot(tr)];
+            beforeSum += tr;
+        }
+        if (total > kPrefixWords) return;
+        // From[nf][r]: the first word any wall from r on reads at nf.
+        const std::size_t stride = static_cast<std::size_t>(n) + 1;
+        std::vector<std::int64_t> fromWords((d + 1) * stride, T);
+        auto from = [&](std::size_t nf, std::size_t r) -> std::int64_t& { return fromWords[nf * stride + r]; };
+        for (int r = n - 1; r >= 0; --r) {
+            const std::size_t ru = static_cast<std::size_t>(r);
+            for (std::size_t nf = 1; nf <= d; ++nf) from(nf, ru) = from(nf, ru + 1);
+            for (std::size_t nf : want[ru]) from(nf, ru) = std::min(from(nf, ru), low[ru]);
+        }
+        // Kept only where it is clearly cheaper than adding per wall.
+        std::int64_t kept = total;
+        for (int r = 0; r < n; ++r)
+            for (std::size_t nf = slot(t[static_cast<std::size_t>(r)]) + 1; nf <= d; ++nf)
+                kept += std::max<std::int64_t>(0, (T + 63) / 64 - from(nf, static_cast<std::size_t>(r) + 1));
+        if (!always && 2 * kept > perWall) return;
+        std::vector<SumBits> rev(d + 1);
+        for (auto& b : rev) {
+            b.reset(T);
+            b.clear();
+            b.set(T - 1);  // the empty sum
+        }
+        start_.assign(static_cast<std::size_t>(n) + 1, 0);
+        for (int r = 0; r < n; ++r) {
+            const std::int64_t tr = t[static_cast<std::size_t>(r)];
+            for (std::size_t nf : want[static_cast<std::size_t>(r)]) {
+                Kept k{nf, low[static_cast<std::size_t>(r)], {}};
+                rev[nf].copyWords(k.first, k.words);
+                kept_.push_back(std::move(k));
+            }
+            start_[static_cast<std::size_t>(r) + 1] = kept_.size();
+            // Track r is free for every free count above its slot; only the
+            // words a later wall reads are kept up to date.
+            for (std::size_t nf = slot(tr) + 1; nf <= d; ++nf) {
+                const std::int64_t f = from(nf, static_cast<std::size_t>(r) + 1);
+                if (f * 64 < T) rev[nf].addDown(tr, static_cast<std::size_t>(f));
+            }
+        }
+        on_ = true;
+    }
+
+    bool has(int r) const {
+        return on_ && start_[static_cast<std::size_t>(r) + 1] > start_[static_cast<std::size_t>(r)];
+    }
+
+    // Is q a sum of one of `after` and one of the free tracks before r (the
+    // nf shortest lengths)?
+    bool holds(const SumBits& after, int r, std::size_t nf, std::int64_t q) const {
+        for (std::size_t i = start_[static_cast<std::size_t>(r)]; i < start_[static_cast<std::size_t>(r) + 1]; ++i)
+            if (const Kept& k = kept_[i]; k.nf == nf) return after.meetsShifted(k.words, static_cast<std::size_t>(k.first), T_ - 1 - q);
+        throw std::logic_error("prefix sums not kept");
+    }
+
+private:
+    struct Kept {
+        std::size_t nf;
+        std::int64_t first;                // first word kept
+        std::vector<std::uint64_t> words;  // words from `first` on
+    };
+    std::int64_t T_;
+    bool on_ = false;
+    std::vector<Kept> kept_;           // by wall, from start_[r] to start_[r + 1]
+    std::vector<std::size_t> start_;
+};
+
 template <typename Rule>
 std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
                            std::int64_t best, Rule& rule) {
@@ -59,6 +194,12 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
         beforeSum += t[static_cast<std::size_t>(i)];
     }
     SumBits x;
+    // With a small `best` each wall asks for a few rooms only: then its sums
+    // are tested against the free tracks before it one room at a time, with
+    // their subset sums built once from the left (kept reversed, so that a
+    // test is one pass: q is a sum exactly when some sum a after the wall has
+    // q - a among the free sums) instead of being added per wall.
+    const PrefixSums prefix(t, lengths, T, best);
     for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
         // The largest sum asked for below: T - 1 less the tracks forced in at
@@ -68,21 +209,26 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
         for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
         const std::int64_t qmax = T - 1 - (beforeSum - freeAtHi);
         if (tr > 0 && qmax >= 0) {
+            const SumBits* after;
             if constexpr (Rule::kHasWindow) {
-                x.copyBelow(rule.after(tr, windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap())), qmax + 1);
+                after = &rule.after(tr, windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap()));
             } else {
-                x.copyBelow(rule.after(tr), qmax + 1);
+                after = &rule.after(tr);
             }
+            const bool kept = prefix.has(r);
+            if (!kept) x.copyBelow(*after, qmax + 1);
             std::int64_t forcedSum = beforeSum;
             std::size_t nf = 0;  // lengths below rho: free
             auto scan = [&](std::int64_t lo, std::int64_t top) {
                 for (std::int64_t rho = lo; rho <= top; ++rho) {
                     for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
                         forcedSum -= lengths[nf] * count[nf];
-                        addCopies(x, lengths[nf], count[nf]);
+                        if (!kept) addCopies(x, lengths[nf], count[nf]);
                     }
                     const std::int64_t q = T - rho - forcedSum;
-                    if (q >= 0 && x.test(q)) best = std::min(best, std::min(rho, tr - rho));
+                    if (q < 0) continue;
+                    const bool hit = !kept ? x.test(q) : nf == 0 ? after->test(q) : prefix.holds(*after, r, nf, q);
+                    if (hit) best = std::min(best, std::min(rho, tr - rho));
                 }
             };
             const std::int64_t top = std::min(hi, best - 1);

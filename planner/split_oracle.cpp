@@ -43,8 +43,10 @@ public:
     static constexpr bool kHasWindow = true;
 
     // `snaps` is storage kept between calls (its bit arrays are reused).
-    ExactRule(std::int64_t T, std::int64_t gap, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps)
-        : T_(T), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snaps_(snaps) {
+    // Without `snapshots` no wall may ask for the window (close() needs them).
+    ExactRule(std::int64_t T, std::int64_t gap, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps,
+              bool snapshots)
+        : T_(T), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots), snaps_(snaps) {
         plain_.reset(T);
         if (snaps_.size() < keep_) snaps_.resize(keep_);
         snaps_[0] = plain_;
@@ -73,7 +75,7 @@ public:
         suffix_.push_back(len);
         suffixSum_.push_back(suffixSum_.back() + len);
         plain_.add(len);
-        snaps_[suffix_.size() % keep_] = plain_;
+        if (snapshots_) snaps_[suffix_.size() % keep_] = plain_;
     }
 
 private:
@@ -119,7 +121,7 @@ private:
     // Forced sum F >= gap after suffix index k: every completion is visited.
     bool close(int k, std::int64_t F) {
         if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] < T_ - gap_) return true;
-        if (suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
+        if (!snapshots_ || suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
         bits_ = snaps_[static_cast<std::size_t>(k) % keep_];
         lens_.clear();
         for (const Free& f : free_) lens_.push_back(f.len);
@@ -168,6 +170,7 @@ private:
     std::int64_t words_;
     std::int64_t spent_ = 0;
     bool exact_ = true;
+    bool snapshots_;
     SumBits plain_, out_, bits_, prev_;
     std::vector<SumBits>& snaps_;  // snaps_[k % keep_]: subset sums of suffix_[0..k-1]
     std::vector<std::int64_t> suffix_, suffixSum_;
@@ -176,6 +179,21 @@ private:
 };
 
 constexpr std::int64_t kSnapshotWords = std::int64_t{1} << 21;
+
+// Whether smallestValue can ask any wall for the window: windowNeeded at
+// the given `best` (it only drops during the scan, and windowNeeded never
+// turns true as it drops), for every wall with its tracks before it.
+bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
+                    std::int64_t best, std::int64_t gap) {
+    std::vector<std::int64_t> count(lengths.size(), 0);
+    std::int64_t beforeSum = 0;
+    for (std::int64_t len : t) {
+        if (len > 0 && windowNeeded(lengths, count, beforeSum, len, T, best, gap)) return true;
+        ++count[static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin())];
+        beforeSum += len;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -197,7 +215,7 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     const std::size_t keep =
         static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, kSnapshotWords / words)));
     thread_local std::vector<SumBits> snaps;
-    ExactRule rule(T, hi - lo, windowBudget, keep, snaps);
+    ExactRule rule(T, hi - lo, windowBudget, keep, snaps, windowAnywhere(t, lengths, T, best, hi - lo));
     const std::int64_t value = smallestValue(t, lengths, T, best, rule);
     spent += work + rule.spent();
     return {value, rule.exact()};

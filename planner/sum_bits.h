@@ -108,6 +108,48 @@ public:
         for (; w < words_.size(); ++w) words_[w] = 0;
     }
 
+    void set(std::int64_t k) {
+        if (k >= 0 && k < bits_) words_[static_cast<std::size_t>(k / 64)] |= std::uint64_t{1} << (k % 64);
+    }
+
+    // sums |= sums >> len, on words from `first` on (for arrays kept
+    // reversed: bit i standing for sum top - i, this adds a track of len
+    // seconds; the words from `first` on depend only on those).
+    void addDown(std::int64_t len, std::size_t first) {
+        if (len <= 0 || len >= bits_) return;
+        const std::size_t q = static_cast<std::size_t>(len / 64);
+        const unsigned b = static_cast<unsigned>(len % 64);
+        std::uint64_t* w = words_.data();
+        const std::size_t nw = words_.size();
+        for (std::size_t i = first; i + q < nw; ++i) {
+            std::uint64_t v = w[i + q] >> b;
+            if (b && i + q + 1 < nw) v |= w[i + q + 1] << (64 - b);
+            w[i] |= v;
+        }
+    }
+
+    // out := the words from `first` on.
+    void copyWords(std::int64_t first, std::vector<std::uint64_t>& out) const {
+        const std::size_t f = std::min(static_cast<std::size_t>(std::max<std::int64_t>(0, first)), words_.size());
+        out.assign(words_.begin() + static_cast<std::ptrdiff_t>(f), words_.end());
+    }
+
+    // Any k with bit k here and bit k + off in an array whose words from
+    // `first` on are `other` (k + off below first * 64 never asked for)?
+    bool meetsShifted(const std::vector<std::uint64_t>& other, std::size_t first, std::int64_t off) const {
+        if (off < 0) return false;
+        const std::size_t q = static_cast<std::size_t>(off / 64);
+        const unsigned b = static_cast<unsigned>(off % 64);
+        const std::size_t no = other.size() + first;
+        for (std::size_t k = 0; k < words_.size() && k + q < no; ++k) {
+            if (k + q + 1 < first) continue;
+            std::uint64_t v = k + q >= first ? other[k + q - first] >> b : 0;
+            if (b && k + q + 1 < no) v |= other[k + q + 1 - first] << (64 - b);
+            if (words_[k] & v) return true;
+        }
+        return false;
+    }
+
 private:
     void trimTail() {
         const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
