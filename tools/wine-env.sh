@@ -93,6 +93,39 @@ wine_stop() {
     fi
 }
 
+# A Unix path as a Windows program under Wine names it (Z: is the root).
+wine_dos_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Poses a program in a Wine virtual desktop for a screenshot: starts PROGRAM
+# (with the environment already exported), runs POSER with its arguments and
+# a last argument naming the file where it writes "W H X Y", waits for that
+# file, crops the screen to it into OUT, and ends the desktop again. With
+# WINE_POSE_FULL set, the whole screen also goes there, at 640 x 480.
+#   wine_pose DESKTOP PROGRAM OUT POSER [ARG...]
+wine_pose() {
+    local desktop=$1 program=$2 out=$3 poser=$4
+    shift 4
+    wine explorer /desktop="$desktop",1024x768 "$program" >/dev/null 2>&1 &
+    local desk=$! rect="$WINE_ROOT/pose.txt"
+    rm -f "$rect"
+    # The poser must run in the same desktop to see the program's windows.
+    sleep 2
+    timeout 60 wine explorer /desktop="$desktop",1024x768 "$poser" "$@" "$(wine_dos_path "$rect")" \
+        >/dev/null 2>&1 || true
+    for _ in $(seq 1 100); do [ -s "$rect" ] && break; sleep 0.2; done
+    if [ -n "${WINE_POSE_FULL:-}" ]; then
+        import -window root -resize 640x480 "$WINE_POSE_FULL"
+        echo "$WINE_POSE_FULL"
+    fi
+    local w h x y
+    read -r w h x y <"$rect"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out"
+    echo "$out (${w}x${h})"
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wait "$desk" 2>/dev/null || true
+}
+
 # A whole session on a display of its own: Xvfb and the prefix now, and
 # everything stopped again when the calling script exits.
 wine_session() {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -201,5 +202,14 @@ void clickTab(DWORD pid, HWND tab, int index) {
 }
 
 int currentTab(HWND tab) { return int(SendMessageW(tab, TCM_GETCURSEL, 0, 0)); }
+
+void writeRect(const std::wstring& file, const RECT& r) {
+    char line[64];
+    int n = snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, line, DWORD(n), &written, nullptr);
+    CloseHandle(f);
+}
 
 }  // namespace e2e

@@ -68,4 +68,7 @@ void answerPrompt(HWND dlg, const std::wstring& text);
 void clickTab(DWORD pid, HWND tab, int index);
 int currentTab(HWND tab);
 
+// Writes a window rectangle as "W H X Y" (the screenshot scripts crop to it).
+void writeRect(const std::wstring& file, const RECT& r);
+
 }  // namespace e2e

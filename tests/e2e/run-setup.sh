@@ -7,5 +7,4 @@ build=$(cd "${1:?build folder of the Windows build}" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/tools/wine-env.sh" "$build"
 wine_session
-dos() { printf 'Z:%s' "${1//\//\\}"; }
-wine "$build/tests/e2e/setup_e2e.exe" "$(dos "$build/package/ZTP")" ${2:-} 2>/dev/null
+wine "$build/tests/e2e/setup_e2e.exe" "$(wine_dos_path "$build/package/ZTP")" ${2:-} 2>/dev/null

@@ -6,7 +6,6 @@ build=$(cd "${1:?build folder of the Windows build}" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/tools/wine-env.sh" "$build"
 wine_session
-dos() { printf 'Z:%s' "${1//\//\\}"; }
 scratch="$build/wine/e2e"
 mkdir -p "$scratch"
-wine "$build/tests/e2e/ztp_e2e.exe" "$(dos "$build/app/ztp.exe")" "$(dos "$scratch")" ${2:-} 2>/dev/null
+wine "$build/tests/e2e/ztp_e2e.exe" "$(wine_dos_path "$build/app/ztp.exe")" "$(wine_dos_path "$scratch")" ${2:-} 2>/dev/null

@@ -822,12 +822,7 @@ int pose(int pageIndex, const std::wstring& rectFile) {
     Sleep(1200);
     RECT r;
     GetWindowRect(h, &r);
-    char line[64];
-    int n = snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
-    HANDLE f = CreateFileW(rectFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(f, line, DWORD(n), &written, nullptr);
-    CloseHandle(f);
+    writeRect(rectFile, r);
     return 0;
 }
 

@@ -608,15 +608,6 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
         });
         return found;
     };
-    auto writeRect = [&](RECT r) {
-        char line[64];
-        int n = snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
-        HANDLE f = CreateFileW(rectFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(f, line, DWORD(n), &written, nullptr);
-        CloseHandle(f);
-        return 0;
-    };
     HWND prompt = dialog(L"ZTP", true);
     if (!prompt) return 1;
     if (page == L"splash") {
@@ -632,7 +623,8 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
         UnionRect(&u, &a, &b);
         InflateRect(&u, 16, 16);
         Sleep(800);
-        return writeRect(u);
+        writeRect(rectFile, u);
+        return 0;
     }
     answerPrompt(prompt, L"朝のうた");
     HWND main = nullptr;
@@ -669,7 +661,8 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
     Sleep(800);
     RECT r;
     GetWindowRect(shot, &r);
-    return writeRect(r);
+    writeRect(rectFile, r);
+    return 0;
 }
 
 }  // namespace
