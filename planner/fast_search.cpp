@@ -138,9 +138,7 @@ public:
         rulesFromStart_ = control && control->eagerBounds;
         shortBudgets_ = control && control->shortBudgets;
         eager_ = rulesFromStart_;
-        std::vector<std::int64_t> d(t_);
-        std::sort(d.begin(), d.end());
-        distinct_ = std::unique(d.begin(), d.end()) - d.begin();
+        distinct_ = static_cast<std::int64_t>(distinctLengths(t_).size());
     }
 
     SearchResult run() {
