@@ -137,7 +137,6 @@ public:
         in_.assign(static_cast<std::size_t>(n_) + 1, 0);
         rulesFromStart_ = control && control->eagerBounds;
         shortBudgets_ = control && control->shortBudgets;
-        eager_ = rulesFromStart_;
         distinct_ = static_cast<std::int64_t>(distinctLengths(t_).size());
     }
 
@@ -240,7 +239,7 @@ private:
     // once the walk has spent kWorkPerStep words per step below the node.
     static constexpr std::int64_t kEagerWork = std::int64_t{1} << 21;
     static constexpr std::int64_t kWorkPerStep = std::int64_t{1} << 14;
-    std::int64_t eagerWork() const { return eager_ ? phase_.perNodeWork : shortBudgets_ ? 16 : kEagerWork; }
+    std::int64_t eagerWork() const { return rulesFromStart_ ? phase_.perNodeWork : shortBudgets_ ? 16 : kEagerWork; }
     std::int64_t workPerStep() const { return shortBudgets_ ? 4 : kWorkPerStep; }
 
     std::int64_t windowBudget(std::int64_t budget) const { return shortBudgets_ ? kShortWindowBudget : budget; }
@@ -527,7 +526,6 @@ private:
     std::vector<std::int64_t> nodeList_;
     bool rulesFromStart_ = false;
     bool shortBudgets_ = false;
-    bool eager_ = false;
     std::int64_t distinct_ = 0;
     Phase phase_{};
     std::int64_t ruleWork_ = 0;
