@@ -52,8 +52,6 @@ public:
         return false;
     }
 
-    std::int64_t bits() const { return bits_; }
-
     bool sameAs(const SumBits& other) const { return words_ == other.words_; }
 
     // This array := other's sums below `bits`, over [0, bits).
