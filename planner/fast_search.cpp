@@ -294,10 +294,7 @@ private:
             if (bestDiff_ < kInitialBestDiff && steps_ >= (shortBudgets_ ? 2 : kCheapBoundAfter) && cannotImprove(f)) {
                 f.done = true;
             } else if (phase_.perNodeWork > 0) {
-                nodeList_.clear();
-                for (int i = 0; i < f.r; ++i)
-                    if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
-                if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
+                fillNodeList(f.r);
                 f.cost = static_cast<std::int64_t>(nodeList_.size()) * (3 + 2 * distinct_) * (R / 64 + 1);
                 // A dear bound waits until the walk below has spent about as
                 // much (most nodes on the way to the result would only
@@ -366,6 +363,15 @@ private:
         stack_.back().done = true;
     }
 
+    // The node's track list: the tracks before r not on the path, then the
+    // reaching track r.
+    void fillNodeList(int r) {
+        nodeList_.clear();
+        for (int i = 0; i < r; ++i)
+            if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
+        if (r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(r)]);
+    }
+
     // Runs the bounds by rule on the node at stack index k: true if nothing
     // in its subtree can be recorded. The node's list is the tracks off its
     // path: off the whole path, or added below it.
@@ -374,10 +380,7 @@ private:
         f.checked = true;
         if (f.cost > phase_.perNodeWork) return false;
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 0;
-        nodeList_.clear();
-        for (int i = 0; i < f.r; ++i)
-            if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
-        if (f.r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(f.r)]);
+        fillNodeList(f.r);
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
         const bool empty = boundNode(T_ - f.s);
         if (!empty) f.heldBelow = bestDiff_;
