@@ -9,18 +9,15 @@
 // Set ZTP_BENCH_LITERAL_STEPS to change the literal budget (0 = skip literal).
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "bench_util.h"
 #include "split_search.h"
 
 namespace {
@@ -32,11 +29,7 @@ struct Input {
     std::int64_t target;
 };
 
-std::int64_t total(const Times& t) {
-    std::int64_t s = 0;
-    for (auto x : t) s += x;
-    return s;
-}
+using ztp::bench::total;
 
 Times randomTimes(int n, int lo, int hi, std::uint64_t seed) {
     std::mt19937_64 rng(seed);
@@ -78,17 +71,10 @@ double literalSeconds(const Input& in) {
     const std::uint64_t budget = literalBudget();
     if (budget == 0) return -1;
     // Deep paths make literal steps slow, so a watchdog also stops it at 10 s.
-    std::atomic<bool> cancel{false};
-    std::mutex m;
-    std::condition_variable cv;
-    bool finished = false;
-    std::thread watchdog([&] {
-        std::unique_lock<std::mutex> lock(m);
-        if (!cv.wait_for(lock, std::chrono::seconds(10), [&] { return finished; })) cancel = true;
-    });
+    ztp::bench::CancelAfter watchdog(std::chrono::seconds(10));
     ztp::SearchControl control;
     control.stepLimit = budget;
-    control.cancel = &cancel;
+    control.cancel = watchdog.flag();
     const auto start = std::chrono::steady_clock::now();
     bool done = true;
     try {
@@ -97,12 +83,6 @@ double literalSeconds(const Input& in) {
         done = false;
     }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    {
-        std::lock_guard<std::mutex> lock(m);
-        finished = true;
-    }
-    cv.notify_one();
-    watchdog.join();
     return done ? secs : -1;
 }
 

@@ -16,20 +16,17 @@
 // DIR/hunt-SEED-RANK.disc (default DIR: .) whose first line is the ztp-plan
 // command that plans it.
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <mutex>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "bench_util.h"
 #include "split_search.h"
 
 namespace {
@@ -58,11 +55,7 @@ struct Found {
     std::int64_t diff = 0;
 };
 
-std::int64_t total(const Times& t) {
-    std::int64_t s = 0;
-    for (auto x : t) s += x;
-    return s;
-}
+using ztp::bench::total;
 
 std::int64_t target(const Input& in) {
     return in.mode == Mode::Equal ? total(in.times) / 2 : static_cast<std::int64_t>(in.tape) * 30;
@@ -223,29 +216,18 @@ double cpuNow() {
 Found timeSearch(const Input& in, double limit) {
     Found f;
     f.input = in;
-    std::atomic<bool> cancel{false};
-    std::mutex m;
-    std::condition_variable cv;
-    bool finished = false;
-    std::thread watchdog([&] {
-        std::unique_lock<std::mutex> lock(m);
-        if (!cv.wait_for(lock, std::chrono::duration<double>(limit), [&] { return finished; })) cancel = true;
-    });
-    ztp::SearchControl control;
-    control.cancel = &cancel;
-    const double start = cpuNow();
-    try {
-        f.diff = ztp::fastSearch(in.times, target(in), &control).bestDiff;
-    } catch (const ztp::SearchAborted&) {
-        f.capped = true;
-    }
-    f.seconds = cpuNow() - start;
     {
-        std::lock_guard<std::mutex> lock(m);
-        finished = true;
+        ztp::bench::CancelAfter watchdog{std::chrono::duration<double>(limit)};
+        ztp::SearchControl control;
+        control.cancel = watchdog.flag();
+        const double start = cpuNow();
+        try {
+            f.diff = ztp::fastSearch(in.times, target(in), &control).bestDiff;
+        } catch (const ztp::SearchAborted&) {
+            f.capped = true;
+        }
+        f.seconds = cpuNow() - start;
     }
-    cv.notify_one();
-    watchdog.join();
     if (f.capped) f.seconds = std::max(f.seconds, limit);
     return f;
 }
