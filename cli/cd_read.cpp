@@ -156,8 +156,6 @@ std::string albumTitle(CdIo_t* p, bool fromSheet) {
     return oneLine(fromSheet ? sheetText(title) : std::string(title));
 }
 
-constexpr long kFramesPerSecond = 75;
-constexpr long kMaxDiscFrames = (255L * 60 + 59) * kFramesPerSecond + 74;
 // Lead-out, lead-in and pregap between the sessions of a multisession disc.
 constexpr long kSessionGap = 11400;
 
@@ -188,9 +186,7 @@ Disc discFromToc(const std::string& source, const std::vector<TocTrack>& tracks,
         if (nextSession && frames > kSessionGap) frames -= kSessionGap;
         total += frames;
         if (total > kMaxDiscFrames) throw CdReadError(source + ": malformed table of contents (longer than 255:59:74)");
-        disc.tracks.push_back(packMsf(static_cast<unsigned>(frames / kFramesPerSecond / 60),
-                                      static_cast<unsigned>(frames / kFramesPerSecond % 60),
-                                      static_cast<unsigned>(frames % kFramesPerSecond)));
+        disc.tracks.push_back(packFrames(frames));
     }
     if (disc.tracks.empty()) throw CdReadError(source + ": no audio track on the disc");
     return disc;

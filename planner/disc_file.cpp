@@ -9,17 +9,8 @@
 namespace ztp {
 namespace {
 
-constexpr long kFramesPerSecond = 75;
-constexpr long kMaxDiscFrames = (255L * 60 + 59) * kFramesPerSecond + 74;
-
 long framesOf(std::uint32_t packed) {
     return (msfMinutes(packed) * 60L + msfSeconds(packed)) * kFramesPerSecond + msfFrames(packed);
-}
-
-std::uint32_t packFrames(long frames) {
-    return packMsf(static_cast<unsigned>(frames / kFramesPerSecond / 60),
-                   static_cast<unsigned>(frames / kFramesPerSecond % 60),
-                   static_cast<unsigned>(frames % kFramesPerSecond));
 }
 
 // Reads up to maxDigits decimal digits as a number no larger than max.

@@ -13,6 +13,16 @@ constexpr unsigned msfMinutes(std::uint32_t t) { return t & 0xFF; }
 constexpr unsigned msfSeconds(std::uint32_t t) { return (t >> 8) & 0xFF; }
 constexpr unsigned msfFrames(std::uint32_t t) { return (t >> 16) & 0xFF; }
 
+// CD frames: 75 a second; a disc holds at most 255:59:74.
+constexpr long kFramesPerSecond = 75;
+constexpr long kMaxDiscFrames = (255L * 60 + 59) * kFramesPerSecond + 74;
+// A frame count as a packed CD time.
+constexpr std::uint32_t packFrames(long frames) {
+    return packMsf(static_cast<unsigned>(frames / kFramesPerSecond / 60),
+                   static_cast<unsigned>(frames / kFramesPerSecond % 60),
+                   static_cast<unsigned>(frames % kFramesPerSecond));
+}
+
 // Minutes byte * 60 + seconds byte; frames are dropped.
 std::int32_t CdTimeToSec(std::uint32_t packed);
 // "%4d:%02d" of the minutes and seconds bytes.
