@@ -14,6 +14,8 @@
 #include <set>
 #include <vector>
 
+#include "utf8_path.h"
+
 namespace ztp {
 namespace {
 
@@ -366,7 +368,7 @@ std::string renderCard(const ResultSource& source, Date date, CardFormat format,
 
 void writeCardFile(const std::string& path, const std::string& bytes) {
     try {
-        writeFileReplacing(std::filesystem::path(reinterpret_cast<const char8_t*>(path.c_str())), bytes);
+        writeFileReplacing(utf8Path(path), bytes);
     } catch (const EInOutError& e) {
         throw CardWriteError(e.what(), e.code());
     }

@@ -17,13 +17,12 @@
 #include <memory>
 
 #include "text_forms.h"
+#include "utf8_path.h"
 
 namespace ztp {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path pathOf(const std::string& utf8) { return fs::path(reinterpret_cast<const char8_t*>(utf8.c_str())); }
 
 // libcdio reports through a global log handler; keep its last complaint for
 // our own message instead of letting it print. A failed assertion inside
@@ -67,7 +66,7 @@ private:
 };
 
 std::string lowerExtension(const std::string& source) {
-    std::string ext = pathOf(source).extension().string();
+    std::string ext = utf8Path(source).extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
 }
@@ -242,7 +241,7 @@ void checkNeroFooter(const std::string& source, const fs::path& p) {
 }
 
 CdioHandle openImage(const std::string& source, const std::string& ext) {
-    const fs::path p = pathOf(source);
+    const fs::path p = utf8Path(source);
     std::error_code ec;
     if (!fs::is_regular_file(p, ec)) throw CdReadError(source + ": no such image file");
     if (ext == ".cue" || ext == ".bin") {
@@ -286,7 +285,7 @@ Disc readCd(const std::string& sourceIn, const std::string& fallbackTitle, std::
         }
     } else {
         std::error_code ec;
-        if (!source.empty() && fs::is_regular_file(pathOf(source), ec))
+        if (!source.empty() && fs::is_regular_file(utf8Path(source), ec))
             throw CdReadError(source + ": not a CD image (.cue, .toc, .nrg or .bin) nor a CD drive");
         if (source.empty()) {
             driver_id_t driver = DRIVER_DEVICE;
@@ -336,9 +335,9 @@ std::string discEntryText(const Disc& disc) {
 }
 
 ImageReader imageLineReader(const std::string& discFile) {
-    const fs::path folder = pathOf(discFile).parent_path();
+    const fs::path folder = utf8Path(discFile).parent_path();
     return [folder](const std::string& path) {
-        const fs::path p = pathOf(path);
+        const fs::path p = utf8Path(path);
         const fs::path full = p.is_absolute() || folder.empty() ? p : folder / p;
         const std::u8string u8 = full.u8string();
         std::vector<std::string> notes;

@@ -14,6 +14,7 @@
 #include "progress.h"
 #include "result_file.h"
 #include "track_table.h"
+#include "utf8_path.h"
 
 using namespace ztp;
 
@@ -167,7 +168,7 @@ int run(int argc, char** argv) {
         std::fwrite(bytes.data(), 1, bytes.size(), stdout);
         if (std::fflush(stdout) != 0) throw UsageError{"cannot write to standard output"};
     } else {
-        writeFileReplacing(std::filesystem::path(reinterpret_cast<const char8_t*>(out.c_str())), bytes);
+        writeFileReplacing(utf8Path(out), bytes);
     }
     if (!card.empty()) writeCardFile(card, cardBytes);
     return 0;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "text_forms.h"
+#include "utf8_path.h"
 
 namespace ztp {
 namespace {
@@ -116,7 +117,7 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
 }
 
 std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& images) {
-    const std::filesystem::path p(reinterpret_cast<const char8_t*>(path.c_str()));
+    const std::filesystem::path p = utf8Path(path);
     std::error_code ec;
     std::ifstream f;
     if (std::filesystem::is_directory(p, ec)) throw DiscFileError(path + ": is a folder, not a disc file");
