@@ -121,8 +121,12 @@ INT_PTR CALLBACK inputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+void message(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon) {
+    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | icon | MB_SETFOREGROUND);
+}
+
 void programMessage(HWND owner, const std::wstring& text) {
-    MessageBoxW(owner, text.c_str(), L"ZTP", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    message(owner, text, L"ZTP", MB_ICONINFORMATION);
 }
 
 bool askYesNo(HWND owner, const std::wstring& text, const std::wstring& caption) {

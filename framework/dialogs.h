@@ -7,6 +7,8 @@
 
 namespace fw {
 
+// A message with OK, the given icon and set-foreground.
+void message(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon);
 // The program's message: caption "ZTP", OK, information icon, set-foreground.
 void programMessage(HWND owner, const std::wstring& text);
 

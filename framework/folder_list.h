@@ -23,7 +23,6 @@ public:
     bool setDirectory(const std::wstring& path);
     const std::wstring& directory() const { return dir_; }
     // The folder shown on each line.
-    const std::vector<std::wstring>& linePaths() const { return paths_; }
     std::function<void()> onChange;
     bool onCommand(WORD code) override;
 

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "dialogs.h"
 #include "utf.h"
 
 namespace setup {
@@ -37,7 +38,6 @@ ValueState readString(HKEY key, const wchar_t* name, std::wstring& out) {
     out.clear();
     DWORD type = 0, size = 0;
     LONG rc = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
-    if (rc == ERROR_FILE_NOT_FOUND) return ValueState::Missing;
     if (rc != ERROR_SUCCESS) return ValueState::Missing;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return ValueState::NotText;
     std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
@@ -59,10 +59,6 @@ ValueState readString(HKEY key, const wchar_t* name, std::wstring& out) {
 }
 
 std::string quoted(const wchar_t* name) { return "'" + fw::narrow(name) + "'"; }
-
-void message(HWND owner, const std::wstring& text, const wchar_t* caption, UINT icon) {
-    MessageBoxW(owner, text.c_str(), caption, MB_OK | icon | MB_SETFOREGROUND);
-}
 
 struct ComRelease {
     IUnknown* p;
@@ -203,12 +199,10 @@ void finishActions(HWND owner, const std::wstring& insDir, bool readMe, bool run
 int uninstall() {
     std::wstring ownFolder = folderOf(modulePath());
     std::wstring question = std::wstring(kVersionedProduct) + L" のアンインストールを行いますがよろしいですか";
-    if (MessageBoxW(nullptr, question.c_str(), kUninstallCaption,
-                    MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
-        return 0;
+    if (!fw::askYesNo(nullptr, question, kUninstallCaption)) return 0;
     // Its files cannot go while the program runs: change nothing.
     if (mainProgramRunning()) {
-        message(nullptr, L"ZTP for win32 を終了して下さい", kUninstallCaption, MB_ICONINFORMATION);
+        fw::message(nullptr, L"ZTP for win32 を終了して下さい", kUninstallCaption, MB_ICONINFORMATION);
         return 0;
     }
     {
@@ -239,14 +233,13 @@ int uninstall() {
     std::wstring shortSelf = shortFilePath(self);
     bool deferred = false;
     if (!shortSelf.empty()) {
-        bool written = WritePrivateProfileStringW(L"Rename", L"NUL", shortSelf.c_str(),
-                                                  renameFile(windowsDirectory()).c_str()) != FALSE;
+        WritePrivateProfileStringW(L"Rename", L"NUL", shortSelf.c_str(),
+                                   renameFile(windowsDirectory()).c_str());
         // A 64-bit program runs only on NT-based Windows, which ignores the
         // rename file: the deletion it honours is the one MoveFileEx records.
-        (void)written;
         deferred = MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
     }
-    message(nullptr, uninstallDoneMessage(deferred, self), kUninstallCaption, MB_ICONINFORMATION);
+    fw::message(nullptr, uninstallDoneMessage(deferred, self), kUninstallCaption, MB_ICONINFORMATION);
     return 0;
 }
 

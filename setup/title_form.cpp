@@ -5,7 +5,6 @@
 namespace setup {
 namespace {
 
-constexpr const wchar_t* kAuthorLine = L"(C) 2026 The ZTP for win32 Project";
 
 HFONT timesFont(int height, bool italic) {
     return CreateFontW(-height, 0, 0, 0, FW_BOLD, italic, FALSE, FALSE, DEFAULT_CHARSET,
@@ -48,7 +47,7 @@ void TQV_Inst::FormCreate() {
     imgMain.setBounds({0, 0, w, h});
     title0_ = {32, 40};
     title1_ = {title0_.x + 4, title0_.y + 4};
-    SIZE author = textSize(authorFont_, kAuthorLine);
+    SIZE author = textSize(authorFont_, kCopyright);
     author_ = {w - author.cx - 32, h - author.cy - 32};
 
     // One-pixel pen, one horizontal line per row, a new colour per band.
@@ -81,7 +80,7 @@ void TQV_Inst::paintLabels(HDC dc) {
     TextOutW(dc, title1_.x, title1_.y, title.c_str(), int(title.size()));
     SelectObject(dc, authorFont_);
     SetTextColor(dc, RGB(255, 255, 0));
-    TextOutW(dc, author_.x, author_.y, kAuthorLine, lstrlenW(kAuthorLine));
+    TextOutW(dc, author_.x, author_.y, kCopyright, lstrlenW(kCopyright));
     SelectObject(dc, titleFont_);
     TextOutW(dc, title0_.x, title0_.y, title.c_str(), int(title.size()));
     SelectObject(dc, old);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "actions.h"
+#include "dialogs.h"
 #include "setup_logic.h"
 
 namespace setup {
@@ -10,9 +11,6 @@ namespace {
 
 constexpr const wchar_t* kCancel = L"キャンセル";
 constexpr const wchar_t* kFinish = L"完了";
-constexpr const wchar_t* kWebPage = L"https://ztp-win32.example.org/";
-constexpr const wchar_t* kEMail = L"ztp-win32@example.org";
-constexpr const wchar_t* kCopyright = L"(C) 2026 The ZTP for win32 Project";
 
 const wchar_t* const kReadMe =
     L"ZTP for win32 は、オーディオＣＤの曲をカセットテープにダビングする人のためのソフトです。\r\n"
@@ -165,13 +163,9 @@ TQV_Inst1::~TQV_Inst1() {
 
 void TQV_Inst1::FormCreate() {
     showPage(tab00);
-    std::wstring programFiles = programFilesFolder(windowsDirectory());
-    DWORD attr = GetFileAttributesW(programFiles.c_str());
-    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY))
-        dirList.setDirectory(programFiles);
-    drvList.showDriveOf(dirList.directory());
+    // Program Files when it exists, else the current folder stays.
+    dirList.setDirectory(programFilesFolder(windowsDirectory()));
     dirListChange();
-    UpdateButtons();
 }
 
 void TQV_Inst1::dirListChange() {
@@ -182,6 +176,7 @@ void TQV_Inst1::dirListChange() {
 
 void TQV_Inst1::showPage(int page) {
     pctl0.setCurrent(page);
+    UpdateButtons();
 }
 
 void TQV_Inst1::UpdateButtons() {
@@ -208,8 +203,8 @@ void TQV_Inst1::btnNextClick() {
     switch (page) {
         case tab00:
             if (mainProgramRunning()) {
-                MessageBoxW(handle(), L"ZTP for win32 を終了して下さい", kSetupCaption,
-                            MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+                fw::message(handle(), L"ZTP for win32 を終了して下さい", kSetupCaption,
+                            MB_ICONINFORMATION);
                 return;
             }
             page = tab10;
@@ -228,22 +223,18 @@ void TQV_Inst1::btnNextClick() {
         default: return;
     }
     showPage(page);
-    UpdateButtons();
 }
 
 void TQV_Inst1::btnBackClick() {
     int page = pctl0.current();
     if (page == tab10 || page == tab20 || page == tab30) page -= 1;
     showPage(page);
-    UpdateButtons();
 }
 
 void TQV_Inst1::btnCancelClick() {
     if (btnCancel.text() == kCancel) {
         std::wstring q = std::wstring(kVersionedProduct) + L" のセットアップを中止しますがよろしいですか";
-        if (MessageBoxW(handle(), q.c_str(), kSetupCaption,
-                        MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES)
-            title_.finish();
+        if (fw::askYesNo(handle(), q, kSetupCaption)) title_.finish();
         return;
     }
     finishActions(handle(), FInsDir, chkReadMe.checked(), chkRun.checked());
@@ -263,7 +254,7 @@ bool TQV_Inst1::installStep() {
         std::wstring source = sourceFolder_ + lastComponent(dest);
         if (!copyInstalledFile(source, dest)) {
             std::wstring text = std::wstring(kVersionedProduct) + L" のセットアップは失敗しました";
-            MessageBoxW(handle(), text.c_str(), kSetupCaption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+            fw::message(handle(), text, kSetupCaption, MB_ICONERROR);
             title_.finish();
             return false;
         }

@@ -18,7 +18,6 @@ class TQV_Inst1 : public fw::Form {
 public:
     explicit TQV_Inst1(TQV_Inst& title);
     ~TQV_Inst1() override;
-    const std::wstring& installFolder() const { return FInsDir; }
 
 protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -11,6 +11,10 @@
 namespace setup {
 
 inline constexpr const wchar_t* kProduct = L"ZTP for win32";
+// The maker's web page, mail address and copyright line.
+inline constexpr const wchar_t* kWebPage = L"https://ztp-win32.example.org/";
+inline constexpr const wchar_t* kEMail = L"ztp-win32@example.org";
+inline constexpr const wchar_t* kCopyright = L"(C) 2026 The ZTP for win32 Project";
 inline constexpr const wchar_t* kVersionedProduct = L"ZTP for win32 ver1.0.0.1";
 inline constexpr const wchar_t* kSetupCaption = L"ZTP for win32 Setup";
 inline constexpr const wchar_t* kUninstallCaption = L"ZTP for win32 Uninstall";
