@@ -8,15 +8,4 @@ CheckBox::CheckBox(Window& parent, const CheckBoxProps& p) {
     setChecked(p.checked);
 }
 
-bool CheckBox::checked() const { return SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void CheckBox::setChecked(bool on) {
-    SendMessageW(handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-bool CheckBox::onCommand(WORD code) {
-    if (code == BN_CLICKED && onClick) onClick();
-    return true;
-}
-
 }  // namespace fw

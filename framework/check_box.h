@@ -1,9 +1,8 @@
 // A check box with its caption.
 #pragma once
-#include <functional>
 #include <string>
 
-#include "window.h"
+#include "controls.h"
 
 namespace fw {
 
@@ -13,13 +12,9 @@ struct CheckBoxProps {
     bool checked = false;
 };
 
-class CheckBox : public Window {
+class CheckBox : public CheckableButton {
 public:
     CheckBox(Window& parent, const CheckBoxProps& p);
-    std::function<void()> onClick;
-    bool checked() const;
-    void setChecked(bool on);
-    bool onCommand(WORD code) override;
 };
 
 }  // namespace fw

@@ -64,12 +64,17 @@ RadioButton::RadioButton(Window& parent, const RadioButtonProps& p) {
     setChecked(p.checked);
 }
 
-bool RadioButton::checked() const {
+bool CheckableButton::checked() const {
     return SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void RadioButton::setChecked(bool on) {
+void CheckableButton::setChecked(bool on) {
     SendMessageW(handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool CheckableButton::onCommand(WORD code) {
+    if (code == BN_CLICKED && onClick) onClick();
+    return true;
 }
 
 bool RadioButton::canFocus() const {
@@ -83,10 +88,6 @@ bool RadioButton::canFocus() const {
     return (GetWindowLongW(handle(), GWL_STYLE) & WS_GROUP) != 0;
 }
 
-bool RadioButton::onCommand(WORD code) {
-    if (code == BN_CLICKED && onClick) onClick();
-    return true;
-}
 
 // --- Edit
 
@@ -105,14 +106,7 @@ Label::Label(Window& parent, const LabelProps& p) {
 }
 
 int Label::textWidth() const {
-    std::wstring t = text();
-    HDC dc = GetDC(handle());
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
-    SIZE sz{};
-    GetTextExtentPoint32W(dc, t.c_str(), int(t.size()), &sz);
-    SelectObject(dc, old);
-    ReleaseDC(handle(), dc);
-    return sz.cx;
+    return textExtent(reinterpret_cast<HFONT>(SendMessageW(handle(), WM_GETFONT, 0, 0)), text()).cx;
 }
 
 // --- Panel

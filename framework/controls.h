@@ -35,14 +35,19 @@ struct RadioButtonProps {
     bool firstOfGroup = false;
 };
 
-class RadioButton : public Window {
+// A button with a check state (radio button, check box).
+class CheckableButton : public Window {
 public:
-    RadioButton(Window& parent, const RadioButtonProps& p);
     std::function<void()> onClick;
     bool checked() const;
     void setChecked(bool on);
-    bool canFocus() const override;
     bool onCommand(WORD code) override;
+};
+
+class RadioButton : public CheckableButton {
+public:
+    RadioButton(Window& parent, const RadioButtonProps& p);
+    bool canFocus() const override;
 };
 
 struct EditProps {

@@ -39,6 +39,16 @@ HFONT font(const FontSpec& desc) {
     return f;
 }
 
+SIZE textExtent(HFONT f, const std::wstring& text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, f);
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &sz);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return sz;
+}
+
 std::wstring listBoxItem(HWND list, int i) {
     LRESULT n = SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0);
     if (n < 0) return {};

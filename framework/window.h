@@ -24,6 +24,9 @@ struct FontSpec {
 // Fonts live as long as the program; equal descriptions share one HFONT.
 HFONT font(const FontSpec& desc);
 
+// The size of a text drawn in a font on the screen.
+SIZE textExtent(HFONT f, const std::wstring& text);
+
 // The text of entry i of a list box ("" if there is none).
 std::wstring listBoxItem(HWND list, int i);
 

@@ -12,16 +12,6 @@ HFONT timesFont(int height, bool italic) {
                        DEFAULT_PITCH | FF_ROMAN, L"Times New Roman");
 }
 
-SIZE textSize(HFONT f, const wchar_t* text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, f);
-    SIZE sz{};
-    GetTextExtentPoint32W(dc, text, lstrlenW(text), &sz);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return sz;
-}
-
 }  // namespace
 
 TQV_Inst::TQV_Inst()
@@ -47,7 +37,7 @@ void TQV_Inst::FormCreate() {
     imgMain.setBounds({0, 0, w, h});
     title0_ = {32, 40};
     title1_ = {title0_.x + 4, title0_.y + 4};
-    SIZE author = textSize(authorFont_, kCopyright);
+    SIZE author = fw::textExtent(authorFont_, kCopyright);
     author_ = {w - author.cx - 32, h - author.cy - 32};
 
     // One-pixel pen, one horizontal line per row, a new colour per band.
