@@ -109,12 +109,18 @@ Input randomInput(Rng& rng) {
     const int family = static_cast<int>(pick(rng, 0, 6));
     const int n = static_cast<int>(pick(rng, 0, 3) == 0 ? pick(rng, 1, 300) : pick(rng, 300, kMaxTracks));
     std::vector<std::int32_t> alphabet;
+    // m tracks drawn from the alphabet.
+    auto drawn = [&](int m) {
+        for (int i = 0; i < m; ++i)
+            in.times.push_back(alphabet[static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(alphabet.size()) - 1))]);
+    };
     switch (family) {
         case 0: {  // a few lengths
             in.family = "few";
             const int d = static_cast<int>(pick(rng, 1, 6));
             const int hi = static_cast<int>(pick(rng, 0, 2) == 0 ? 5000 : 900);
             for (int k = 0; k < d; ++k) alphabet.push_back(static_cast<std::int32_t>(pick(rng, 1, hi)));
+            drawn(n);
             break;
         }
         case 1: {  // near-duplicate lengths
@@ -124,53 +130,49 @@ Input randomInput(Rng& rng) {
             for (auto x : all)
                 if (pick(rng, 0, 5) != 0) alphabet.push_back(x);
             if (alphabet.empty()) alphabet.push_back(b);
+            drawn(n);
             break;
         }
         case 2: {  // 2 to 6 lengths between 30 and 222 s
             in.family = "short";
             const int d = static_cast<int>(pick(rng, 2, 6));
             for (int k = 0; k < d; ++k) alphabet.push_back(static_cast<std::int32_t>(pick(rng, 30, 222)));
+            drawn(n);
             break;
         }
-        case 3:  // album tracks
+        case 3: {  // album tracks
             in.family = "album";
+            const int lo = static_cast<int>(pick(rng, 1, 200));
+            const int hi = lo + static_cast<int>(pick(rng, 1, 600));
+            for (int i = 0; i < n; ++i) in.times.push_back(static_cast<std::int32_t>(pick(rng, lo, hi)));
             break;
-        case 4:  // ascending runs with a long track and a short repeated one
+        }
+        case 4: {  // ascending runs with a long track and a short repeated one
             in.family = "ascending";
+            const int m = static_cast<int>(pick(rng, 5, 60));
+            const std::int32_t rep = static_cast<std::int32_t>(pick(rng, 1, 5));
+            const std::int32_t step = static_cast<std::int32_t>(pick(rng, 1, 20));
+            for (int i = 0; i < n; ++i) {
+                if (pick(rng, 0, 3) == 0) in.times.push_back(rep);
+                else in.times.push_back(static_cast<std::int32_t>((i % m + 1) * step));
+            }
+            in.times.insert(in.times.begin() + static_cast<std::ptrdiff_t>(pick(rng, 0, static_cast<std::int64_t>(in.times.size()))),
+                            static_cast<std::int32_t>(pick(rng, 300, 3000)));
             break;
+        }
         case 5: {  // an album-sized list of few lengths
             in.family = "album-few";
             const int d = static_cast<int>(pick(rng, 2, 8));
             for (int k = 0; k < d; ++k) alphabet.push_back(static_cast<std::int32_t>(pick(rng, 60, 600)));
+            drawn(static_cast<int>(pick(rng, 10, 40)));
             break;
         }
-        default:
+        default: {
             in.family = "album40";
+            const int m = static_cast<int>(pick(rng, 10, 40));
+            for (int i = 0; i < m; ++i) in.times.push_back(static_cast<std::int32_t>(pick(rng, 30, 720)));
             break;
-    }
-    if (family == 3) {
-        const int lo = static_cast<int>(pick(rng, 1, 200));
-        const int hi = lo + static_cast<int>(pick(rng, 1, 600));
-        for (int i = 0; i < n; ++i) in.times.push_back(static_cast<std::int32_t>(pick(rng, lo, hi)));
-    } else if (family == 4) {
-        const int m = static_cast<int>(pick(rng, 5, 60));
-        const std::int32_t rep = static_cast<std::int32_t>(pick(rng, 1, 5));
-        const std::int32_t step = static_cast<std::int32_t>(pick(rng, 1, 20));
-        for (int i = 0; i < n; ++i) {
-            if (pick(rng, 0, 3) == 0) in.times.push_back(rep);
-            else in.times.push_back(static_cast<std::int32_t>((i % m + 1) * step));
         }
-        in.times.insert(in.times.begin() + static_cast<std::ptrdiff_t>(pick(rng, 0, static_cast<std::int64_t>(in.times.size()))),
-                        static_cast<std::int32_t>(pick(rng, 300, 3000)));
-    } else if (family == 5) {
-        const int m = static_cast<int>(pick(rng, 10, 40));
-        for (int i = 0; i < m; ++i) in.times.push_back(alphabet[static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(alphabet.size()) - 1))]);
-    } else if (family == 6) {
-        const int m = static_cast<int>(pick(rng, 10, 40));
-        for (int i = 0; i < m; ++i) in.times.push_back(static_cast<std::int32_t>(pick(rng, 30, 720)));
-    } else {
-        for (int i = 0; i < n; ++i)
-            in.times.push_back(alphabet[static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(alphabet.size()) - 1))]);
     }
     fit(in.times);
     chooseMode(rng, in);

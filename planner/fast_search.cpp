@@ -141,12 +141,6 @@ public:
     }
 
     SearchResult run() {
-        // Short budgets also take the kept prefix sums wherever allowed.
-        struct PrefixMode {
-            bool old = PrefixSums::always;
-            explicit PrefixMode(bool on) { PrefixSums::always = on; }
-            ~PrefixMode() { PrefixSums::always = old; }
-        } prefixMode(shortBudgets_);
         SearchResult result;
         result.bestDiff = kInitialBestDiff;
         if (n_ == 0 || (T_ > 0 && total_ < T_)) return result;  // (F4)
@@ -162,14 +156,15 @@ public:
                 // The smallest value of the whole walk: a value below bestDiff_
                 // lies in the part not yet walked and will be recorded, and
                 // once it is, nothing else can be.
-                const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kRuleWorkRoot), ruleWork_);
+                const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kRuleWorkRoot), ruleWork_,
+                                                    shortBudgets_);
                 if (all.value >= 0 && all.exact) {
                     if (all.value < bestDiff_) bestDiff_ = all.value + 1;
                     globalBound_ = std::max(globalBound_, all.value);
                 } else {
                     // A set sure to be visited has a value below bestDiff_, so it
                     // lies in the part not yet walked, and will be recorded.
-                    const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_);
+                    const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_, shortBudgets_);
                     if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
                 }
                 if (bestDiff_ <= globalBound_) break;
@@ -295,7 +290,7 @@ private:
                 f.done = true;
             } else if (phase_.perNodeWork > 0) {
                 fillNodeList(f.r);
-                f.cost = static_cast<std::int64_t>(nodeList_.size()) * (3 + 2 * distinct_) * (R / 64 + 1);
+                f.cost = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct_, R);
                 // A dear bound waits until the walk below has spent about as
                 // much (most nodes on the way to the result would only
                 // confirm it).
@@ -313,7 +308,7 @@ private:
     // with room R (F1): true when nothing in it can be recorded.
     bool boundNode(std::int64_t R) {
         const OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(phase_.perNodeWork),
-                                          ruleWork_);
+                                          ruleWork_, shortBudgets_);
         if (a.value >= 0 && a.exact) {
             // Exact: nothing below bestDiff_, or a value that will be recorded.
             if (a.value >= bestDiff_) return true;
@@ -321,11 +316,13 @@ private:
             return false;
         }
         if (a.value >= bestDiff_) return true;
-        const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_);
+        const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_,
+                                                                  shortBudgets_);
         if (possible >= bestDiff_) return true;
         if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
             // A set sure to be visited below lies ahead: it will be recorded.
-            const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_);
+            const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_,
+                                                                  shortBudgets_);
             if (sure >= 0 && sure < bestDiff_ - 1) bestDiff_ = sure + 1;
         }
         return false;

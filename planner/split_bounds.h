@@ -45,31 +45,36 @@ inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::ve
     return any(1, top) || any(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
 }
 
+// The largest sum after a wall of length tr that a scan asks for: T - 1 less
+// the tracks before the wall forced in at the largest room looked at,
+// min(tr, T). Negative when there is none.
+inline std::int64_t largestAsked(const std::vector<std::int64_t>& lengths, const std::vector<std::int64_t>& count,
+                                 std::int64_t beforeSum, std::int64_t tr, std::int64_t T) {
+    const std::int64_t hi = std::min(tr, T);
+    std::int64_t freeAtHi = 0;
+    for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
+    return T - 1 - (beforeSum - freeAtHi);
+}
+
 // Subset sums of the tracks before each wall r that are shorter than a
 // room, for the (r, number of free lengths) pairs a scan of smallestValue
 // with the given `best` can ask for (rooms only shrink as `best` drops).
 // Kept reversed (bit i: sum T - 1 - i) so that holds() is one pass. Kept
-// only when `best` is small and the arrays fit kPrefixWords; else has() is
-// false everywhere.
+// only when `best` is small and the arrays fit kPrefixWords (and, unless
+// `always`, where that is clearly cheaper: `always` is for tests); else has()
+// is false everywhere.
 class PrefixSums {
 public:
-    // Tests: keep them wherever allowed, not only where cheaper (set by the
-    // engine under SearchControl::shortBudgets).
-    static inline thread_local bool always = false;
-
     static constexpr std::int64_t kMaxBest = 3;
     static constexpr std::int64_t kPrefixWords = std::int64_t{1} << 21;
     static constexpr std::int64_t kMinWords = 128;  // per array: below, the estimate costs more than it saves
 
     PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-               std::int64_t best)
+               std::int64_t best, bool always)
         : T_(T) {
         const int n = static_cast<int>(t.size());
         if (best > kMaxBest || T <= 0 || n == 0 || (!always && T / 64 + 1 < kMinWords)) return;
         const std::size_t d = lengths.size();
-        auto slot = [&](std::int64_t len) {
-            return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
-        };
         // Per wall: the free counts its scan can reach (rooms in [1, best - 1]
         // and [tr - best + 1, tr], clipped to [1, min(tr, T)]) and the largest
         // sum it asks for, as in smallestValue.
@@ -88,14 +93,12 @@ public:
         for (int r = 0; r < n; ++r) {
             const std::int64_t tr = t[static_cast<std::size_t>(r)];
             const std::int64_t hi = std::min(tr, T);
-            std::int64_t freeAtHi = 0;
-            for (std::size_t k = 0; k < d && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
-            const std::int64_t qmax = T - 1 - (beforeSum - freeAtHi);
+            const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
             if (tr > 0 && qmax >= 0) {
                 auto& out = want[static_cast<std::size_t>(r)];
                 auto add = [&](std::int64_t lo, std::int64_t top) {
                     for (std::int64_t rho = std::max<std::int64_t>(1, lo); rho <= std::min(top, hi); ++rho) {
-                        const std::size_t nf = slot(rho);  // lengths below rho
+                        const std::size_t nf = slotOf(lengths, rho);  // lengths below rho
                         if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end()) out.nf[out.size++] = nf;
                     }
                 };
@@ -110,7 +113,7 @@ public:
                 perWall += items * (qmax / 64 + 1);
                 total += static_cast<std::int64_t>(out.size) * ((T + 63) / 64 - low[static_cast<std::size_t>(r)]);
             }
-            ++count[slot(tr)];
+            ++count[slotOf(lengths, tr)];
             beforeSum += tr;
         }
         if (total > kPrefixWords) return;
@@ -126,7 +129,7 @@ public:
         // Kept only where it is clearly cheaper than adding per wall.
         std::int64_t kept = total;
         for (int r = 0; r < n; ++r)
-            for (std::size_t nf = slot(t[static_cast<std::size_t>(r)]) + 1; nf <= d; ++nf)
+            for (std::size_t nf = slotOf(lengths, t[static_cast<std::size_t>(r)]) + 1; nf <= d; ++nf)
                 kept += std::max<std::int64_t>(0, (T + 63) / 64 - from(nf, static_cast<std::size_t>(r) + 1));
         if (!always && 2 * kept > perWall) return;
         std::vector<SumBits> rev(d + 1);
@@ -146,7 +149,7 @@ public:
             start_[static_cast<std::size_t>(r) + 1] = kept_.size();
             // Track r is free for every free count above its slot; only the
             // words a later wall reads are kept up to date.
-            for (std::size_t nf = slot(tr) + 1; nf <= d; ++nf) {
+            for (std::size_t nf = slotOf(lengths, tr) + 1; nf <= d; ++nf) {
                 const std::int64_t f = from(nf, static_cast<std::size_t>(r) + 1);
                 if (f * 64 < T) rev[nf].addDown(tr, static_cast<std::size_t>(f));
             }
@@ -178,19 +181,17 @@ private:
     std::vector<std::size_t> start_;
 };
 
+// `prefixAlways` (tests): the kept prefix sums wherever allowed.
 template <typename Rule>
 std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                           std::int64_t best, Rule& rule) {
+                           std::int64_t best, Rule& rule, bool prefixAlways = false) {
     const std::int64_t given = best;
     const int n = static_cast<int>(t.size());
     // The tracks before r, as counts per distinct length (`lengths`, ascending).
-    auto slot = [&](std::int64_t len) {
-        return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
-    };
     std::vector<std::int64_t> count(lengths.size(), 0);
     std::int64_t beforeSum = 0;
     for (int i = 0; i + 1 < n; ++i) {
-        ++count[slot(t[static_cast<std::size_t>(i)])];
+        ++count[slotOf(lengths, t[static_cast<std::size_t>(i)])];
         beforeSum += t[static_cast<std::size_t>(i)];
     }
     SumBits x;
@@ -199,15 +200,11 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
     // their subset sums built once from the left (kept reversed, so that a
     // test is one pass: q is a sum exactly when some sum a after the wall has
     // q - a among the free sums) instead of being added per wall.
-    const PrefixSums prefix(t, lengths, T, best);
+    const PrefixSums prefix(t, lengths, T, best, prefixAlways);
     for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
-        // The largest sum asked for below: T - 1 less the tracks forced in at
-        // the largest room looked at.
         const std::int64_t hi = std::min(tr, T);
-        std::int64_t freeAtHi = 0;
-        for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
-        const std::int64_t qmax = T - 1 - (beforeSum - freeAtHi);
+        const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
         if (tr > 0 && qmax >= 0) {
             const SumBits* after;
             if constexpr (Rule::kHasWindow) {
@@ -237,7 +234,7 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
         }
         rule.pass(tr);
         if (r > 0) {
-            --count[slot(t[static_cast<std::size_t>(r - 1)])];
+            --count[slotOf(lengths, t[static_cast<std::size_t>(r - 1)])];
             beforeSum -= t[static_cast<std::size_t>(r - 1)];
         }
     }
@@ -282,9 +279,7 @@ public:
     }
 
 private:
-    std::size_t level(std::int64_t len) const {
-        return static_cast<std::size_t>(std::lower_bound(levels_.begin(), levels_.end(), len) - levels_.begin());
-    }
+    std::size_t level(std::int64_t len) const { return slotOf(levels_, len); }
 
     void cumulate() {
         for (std::size_t l = dp_.size(); l-- > 0;) {
@@ -327,7 +322,7 @@ public:
     }
 
     void pass(std::int64_t len) {
-        const std::size_t own = static_cast<std::size_t>(std::lower_bound(lengths_.begin(), lengths_.end(), len) - lengths_.begin());
+        const std::size_t own = slotOf(lengths_, len);
         // Taken: into the bucket of max(longest, len).
         SumBits& into = tmp_;
         into.reset(T_);
@@ -357,7 +352,7 @@ constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of b
 // kRuleMemoryWords; then -1.
 template <typename Rule>
 std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                         std::int64_t& spent) {
+                         std::int64_t& spent, bool prefixAlways = false) {
     if (T <= 0 || t.empty()) return -1;
     const std::int64_t words = T / 64 + 1;
     if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
@@ -367,7 +362,7 @@ std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std
     if (work > budget || Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
     spent += work;
     Rule rule(lengths, T);
-    return smallestValue(t, lengths, T, best, rule);
+    return smallestValue(t, lengths, T, best, rule, prefixAlways);
 }
 
 }  // namespace ztp::split

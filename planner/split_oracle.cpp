@@ -125,10 +125,7 @@ private:
         bits_ = snaps_[static_cast<std::size_t>(k) % keep_];
         lens_.clear();
         for (const Free& f : free_) lens_.push_back(f.len);
-        if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
-        addAll(bits_, lens_);
-        out_.orShifted(bits_, T_ - F, F);
-        return true;
+        return finish(F);
     }
 
     // The deadline pass for one staircase with forced sum F < gap.
@@ -159,6 +156,11 @@ private:
             }
             i = j;
         }
+        return finish(F);
+    }
+
+    // Adds lens_ to the sums in bits_ and those, plus the forced sum F, to the result.
+    bool finish(std::int64_t F) {
         if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
         addAll(bits_, lens_);
         out_.orShifted(bits_, T_ - F, F);
@@ -189,7 +191,7 @@ bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::i
     std::int64_t beforeSum = 0;
     for (std::int64_t len : t) {
         if (len > 0 && windowNeeded(lengths, count, beforeSum, len, T, best, gap)) return true;
-        ++count[static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin())];
+        ++count[slotOf(lengths, len)];
         beforeSum += len;
     }
     return false;
@@ -198,13 +200,12 @@ bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::i
 }  // namespace
 
 OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                        std::int64_t windowBudget, std::int64_t& spent) {
+                        std::int64_t windowBudget, std::int64_t& spent, bool prefixAlways) {
     if (T <= 0 || t.empty()) return {-1, false};
     const std::int64_t words = T / 64 + 1;
     const std::vector<std::int64_t> lengths = distinctLengths(t);
-    const std::int64_t d = static_cast<std::int64_t>(lengths.size());
     const std::int64_t n = static_cast<std::int64_t>(t.size());
-    const std::int64_t work = n * (3 + 2 * d) * words;
+    const std::int64_t work = oracleWork(n, static_cast<std::int64_t>(lengths.size()), T);
     if (work > budget) return {-1, false};
     std::int64_t lo = 0, hi = 0;
     for (std::int64_t len : lengths)
@@ -216,7 +217,7 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
         static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, kSnapshotWords / words)));
     thread_local std::vector<SumBits> snaps;
     ExactRule rule(T, hi - lo, windowBudget, keep, snaps, windowAnywhere(t, lengths, T, best, hi - lo));
-    const std::int64_t value = smallestValue(t, lengths, T, best, rule);
+    const std::int64_t value = smallestValue(t, lengths, T, best, rule, prefixAlways);
     spent += work + rule.spent();
     return {value, rule.exact()};
 }

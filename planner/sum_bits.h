@@ -186,4 +186,9 @@ inline std::vector<std::int64_t> distinctLengths(const std::vector<std::int64_t>
     return v;
 }
 
+// The number of `lengths` (distinct, ascending) below len: len's slot when it is one of them.
+inline std::size_t slotOf(const std::vector<std::int64_t>& lengths, std::int64_t len) {
+    return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
+}
+
 }  // namespace ztp::split
