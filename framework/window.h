@@ -52,6 +52,9 @@ public:
 
     // Whether the Tab key may stop here now.
     virtual bool canFocus() const;
+    // Whether the control takes this key itself rather than the form's
+    // keyboard navigation.
+    virtual bool wantsKey(WPARAM /*key*/) const { return false; }
 
     // Messages that the parent reflects back to the control that sent them.
     virtual bool onCommand(WORD /*code*/) { return false; }
@@ -109,8 +112,11 @@ public:
     void setTabOrder(std::vector<Window*> order) { tabOrder_ = std::move(order); }
     // The button that Enter presses when the focus is not on another button.
     void setDefaultButton(Window* b) { defaultButton_ = b; }
-    // Tab, Shift+Tab, the arrow keys between radio buttons and Enter for the
-    // default button; true if used.
+    // The button that Escape presses (none: Escape goes to the control).
+    void setCancelButton(Window* b) { cancelButton_ = b; }
+    // Tab, Shift+Tab, the arrow keys between radio buttons, Enter for the
+    // default button, Escape for the cancel button and Alt+letter for the
+    // push button whose caption underlines that letter; true if used.
     bool navigate(const MSG& msg);
     void close();
     void show();
@@ -121,6 +127,7 @@ protected:
 private:
     std::vector<Window*> tabOrder_;
     Window* defaultButton_ = nullptr;
+    Window* cancelButton_ = nullptr;
     HWND lastFocus_ = nullptr;
 };
 
