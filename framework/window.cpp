@@ -46,8 +46,8 @@ bool press(HWND button) {
 
 // The letter or digit a caption underlines ("&N" in "Next (&N)"), upper
 // case; 0 when there is none.
-wchar_t mnemonic(const wchar_t* caption) {
-    for (const wchar_t* c = caption; *c; ++c)
+wchar_t mnemonic(const std::wstring& caption) {
+    for (const wchar_t* c = caption.c_str(); *c; ++c)
         if (*c == L'&') {
             if (c[1] != L'&') return wchar_t(towupper(c[1]));
             ++c;  // "&&" is an ampersand
@@ -66,9 +66,7 @@ HWND mnemonicButton(HWND form, WPARAM key) {
         form,
         [](HWND h, LPARAM lp) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(lp);
-            wchar_t caption[64] = {};
-            if (!isPushButton(h) || !GetWindowTextW(h, caption, 64) || mnemonic(caption) != s.key)
-                return TRUE;
+            if (!isPushButton(h) || mnemonic(windowText(h)) != s.key) return TRUE;
             s.found = h;
             return FALSE;
         },
@@ -98,6 +96,25 @@ SIZE textExtent(HFONT f, const std::wstring& text) {
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return sz;
+}
+
+void drawSolid(HDC dc, COLORREF c, const std::function<void()>& draw) {
+    HBRUSH br = CreateSolidBrush(c);
+    HPEN pen = CreatePen(PS_SOLID, 1, c);
+    HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+    draw();
+    SelectObject(dc, ob);
+    SelectObject(dc, op);
+    DeleteObject(br);
+    DeleteObject(pen);
+}
+
+std::wstring windowText(HWND h) {
+    int n = GetWindowTextLengthW(h);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(h, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
 }
 
 std::wstring listBoxItem(HWND list, int i) {
@@ -249,13 +266,7 @@ void Window::setText(const std::wstring& text) {
     if (!systemProc_) invalidate();
 }
 
-std::wstring Window::text() const {
-    int n = GetWindowTextLengthW(hwnd_);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n));
-    return s;
-}
+std::wstring Window::text() const { return windowText(hwnd_); }
 
 void Window::setEnabled(bool on) {
     EnableWindow(hwnd_, on ? TRUE : FALSE);

@@ -27,6 +27,13 @@ HFONT font(const FontSpec& desc);
 // The size of a text drawn in a font on the screen.
 SIZE textExtent(HFONT f, const std::wstring& text);
 
+// Runs draw with a solid brush and a one-pixel pen of colour c selected
+// into dc: shapes filled and outlined in that colour.
+void drawSolid(HDC dc, COLORREF c, const std::function<void()>& draw);
+
+// A window's text.
+std::wstring windowText(HWND h);
+
 // The text of entry i of a list box ("" if there is none).
 std::wstring listBoxItem(HWND list, int i);
 
