@@ -55,7 +55,8 @@ wchar_t mnemonic(const std::wstring& caption) {
     return 0;
 }
 
-// The push button among the form's controls whose caption underlines key.
+// The visible, enabled push button among the form's controls whose caption
+// underlines key.
 HWND mnemonicButton(HWND form, WPARAM key) {
     if (!((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) return nullptr;
     struct Search {
@@ -66,7 +67,9 @@ HWND mnemonicButton(HWND form, WPARAM key) {
         form,
         [](HWND h, LPARAM lp) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(lp);
-            if (!isPushButton(h) || mnemonic(windowText(h)) != s.key) return TRUE;
+            if (!isPushButton(h) || !IsWindowVisible(h) || !IsWindowEnabled(h) ||
+                mnemonic(windowText(h)) != s.key)
+                return TRUE;
             s.found = h;
             return FALSE;
         },
