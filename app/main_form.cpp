@@ -29,14 +29,7 @@ void drawArrow(HDC dc, const RECT& r, bool right, bool enabled) {
     auto fill = [&](int dx, COLORREF c) {
         POINT p[7];
         for (int i = 0; i < 7; ++i) p[i] = {pts[i].x + dx, pts[i].y + dx};
-        HBRUSH br = CreateSolidBrush(c);
-        HPEN pen = CreatePen(PS_SOLID, 1, c);
-        HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
-        Polygon(dc, p, 7);
-        SelectObject(dc, ob);
-        SelectObject(dc, op);
-        DeleteObject(br);
-        DeleteObject(pen);
+        fw::drawSolid(dc, c, [&] { Polygon(dc, p, 7); });
     };
     if (enabled) {
         fill(0, RGB(255, 0, 0));

@@ -336,52 +336,62 @@ LRESULT SpeedButton::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::handleMessage(msg, wp, lp);
 }
 
-// --- TabSheet, PageControl
+// --- TabSheet, TabPages, PageControl
 
 TabSheet::TabSheet(HWND tabControl, const Bounds& b) {
     createOwn(L"FwTabSheet", WS_CHILD | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, tabControl, b, L"");
     setFont(reinterpret_cast<HFONT>(SendMessageW(tabControl, WM_GETFONT, 0, 0)));
 }
 
-PageControl::PageControl(Window& parent, const PageControlProps& p) {
-    createSystem(WC_TABCONTROLW, kChild | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                 WS_EX_CONTROLPARENT, parent.handle(), p.bounds, L"");
+TabPages::TabPages(Window& parent, const Bounds& b, DWORD style) {
+    createSystem(WC_TABCONTROLW, style | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT,
+                 parent.handle(), b, L"");
 }
 
-TabSheet& PageControl::addPage(const std::wstring& caption) {
+void TabPages::insertTab(int at, const std::wstring& caption) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     std::wstring t = caption;
     item.pszText = t.data();
-    int index = int(pages_.size());
-    SendMessageW(handle(), TCM_INSERTITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(handle(), TCM_INSERTITEMW, WPARAM(at), reinterpret_cast<LPARAM>(&item));
+}
+
+TabSheet& TabPages::addSheet() {
     RECT r;
     GetClientRect(handle(), &r);
     SendMessageW(handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
     pages_.push_back(std::make_unique<TabSheet>(
         handle(), Bounds{r.left, r.top, r.right - r.left, r.bottom - r.top}));
-    showActive();
     return *pages_.back();
 }
 
-int PageControl::activeIndex() const { return int(SendMessageW(handle(), TCM_GETCURSEL, 0, 0)); }
-
-void PageControl::showActive() {
-    int active = activeIndex();
+void TabPages::showPage(int index) {
     for (size_t i = 0; i < pages_.size(); ++i)
-        if (int(i) == active) pages_[i]->setVisible(true);
+        if (int(i) == index) pages_[i]->setVisible(true);
     for (size_t i = 0; i < pages_.size(); ++i)
-        if (int(i) != active) {
+        if (int(i) != index) {
             HWND focus = GetFocus();
             if (focus && IsChild(pages_[i]->handle(), focus)) SetFocus(handle());
             pages_[i]->setVisible(false);
         }
 }
 
+PageControl::PageControl(Window& parent, const PageControlProps& p)
+    : TabPages(parent, p.bounds, kChild | WS_TABSTOP) {}
+
+TabSheet& PageControl::addPage(const std::wstring& caption) {
+    insertTab(int(pageCount()), caption);
+    TabSheet& sheet = addSheet();
+    showPage(activeIndex());
+    return sheet;
+}
+
+int PageControl::activeIndex() const { return int(SendMessageW(handle(), TCM_GETCURSEL, 0, 0)); }
+
 bool PageControl::onNotify(NMHDR* hdr, LRESULT& result) {
     result = 0;
     if (hdr->code == TCN_SELCHANGE) {
-        showActive();
+        showPage(activeIndex());
         if (onChange) onChange();
         return true;
     }

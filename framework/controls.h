@@ -196,23 +196,38 @@ public:
     TabSheet(HWND tabControl, const Bounds& b);
 };
 
+// A tab control with a page over its display area for each page added, of
+// which one is shown at a time.
+class TabPages : public Window {
+public:
+    TabSheet& page(int i) { return *pages_.at(size_t(i)); }
+
+protected:
+    TabPages(Window& parent, const Bounds& b, DWORD style);
+    void insertTab(int at, const std::wstring& caption);
+    // A new hidden page over the display area of the tabs now inserted.
+    TabSheet& addSheet();
+    // Shows page index and hides the others, taking the focus off them.
+    void showPage(int index);
+    size_t pageCount() const { return pages_.size(); }
+
+private:
+    std::vector<std::unique_ptr<TabSheet>> pages_;
+};
+
 struct PageControlProps {
     Bounds bounds;
 };
 
-class PageControl : public Window {
+// A tab for each page; the user changes pages by the tabs.
+class PageControl : public TabPages {
 public:
     PageControl(Window& parent, const PageControlProps& p);
     TabSheet& addPage(const std::wstring& caption);
     int activeIndex() const;
-    TabSheet& page(int i) { return *pages_.at(size_t(i)); }
     // Called after the active page has changed by the user.
     std::function<void()> onChange;
     bool onNotify(NMHDR* hdr, LRESULT& result) override;
-
-private:
-    void showActive();
-    std::vector<std::unique_ptr<TabSheet>> pages_;
 };
 
 }  // namespace fw

@@ -7,6 +7,7 @@
 
 #include "application.h"
 #include "exceptions.h"
+#include "window.h"
 
 namespace fw {
 namespace {
@@ -96,12 +97,7 @@ INT_PTR CALLBACK inputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             case WM_COMMAND: {
                 auto* st = reinterpret_cast<InputState*>(GetWindowLongPtrW(dlg, DWLP_USER));
                 if (LOWORD(wp) == IDOK) {
-                    HWND edit = GetDlgItem(dlg, kEditId);
-                    int n = GetWindowTextLengthW(edit);
-                    std::wstring t(size_t(n) + 1, L'\0');
-                    n = GetWindowTextW(edit, t.data(), n + 1);
-                    t.resize(size_t(n));
-                    st->result = t;
+                    st->result = windowText(GetDlgItem(dlg, kEditId));
                     EndDialog(dlg, IDOK);
                     return TRUE;
                 }

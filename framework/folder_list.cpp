@@ -2,12 +2,10 @@
 
 #include <algorithm>
 
+#include "setup_logic.h"
+
 namespace fw {
 namespace {
-
-std::wstring withBackslash(const std::wstring& p) {
-    return !p.empty() && p.back() == L'\\' ? p : p + L'\\';
-}
 
 bool isFolder(const std::wstring& p) {
     DWORD a = GetFileAttributesW(p.c_str());
@@ -16,11 +14,7 @@ bool isFolder(const std::wstring& p) {
 
 // A full path without a trailing backslash, except for a drive root.
 std::wstring normalised(const std::wstring& p) {
-    DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
-    if (!n) return {};
-    std::wstring full(n, L'\0');
-    n = GetFullPathNameW(p.c_str(), n, full.data(), nullptr);
-    full.resize(n);
+    std::wstring full = fullPath(p);
     if (full.size() > 3 && full.back() == L'\\') full.pop_back();
     if (full.size() == 2 && full[1] == L':') full += L'\\';
     if (full.size() == 3 && full[1] == L':') full[0] = wchar_t(towupper(full[0]));
@@ -30,7 +24,7 @@ std::wstring normalised(const std::wstring& p) {
 std::vector<std::wstring> subfolders(const std::wstring& dir) {
     std::vector<std::wstring> out;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((withBackslash(dir) + L"*").c_str(), &fd);
+    HANDLE h = FindFirstFileW((setup::addBackslash(dir) + L"*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return out;
     do {
         std::wstring name = fd.cFileName;
@@ -45,6 +39,15 @@ std::vector<std::wstring> subfolders(const std::wstring& dir) {
 }
 
 }  // namespace
+
+std::wstring fullPath(const std::wstring& p) {
+    DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+    if (!n) return p;
+    std::wstring out(n, L'\0');
+    n = GetFullPathNameW(p.c_str(), n, out.data(), nullptr);
+    out.resize(n);
+    return out;
+}
 
 DirectoryList::DirectoryList(Window& parent, const DirectoryListProps& p) {
     createSystem(L"LISTBOX",
@@ -81,7 +84,7 @@ void DirectoryList::fill() {
         if (end == std::wstring::npos) end = dir_.size();
         std::wstring part = dir_.substr(start, end - start);
         if (!part.empty()) {
-            at = at.empty() ? part + L"\\" : withBackslash(at) + part;
+            at = at.empty() ? part + L"\\" : setup::addBackslash(at) + part;
             std::wstring shown = level == 0 ? at : part;
             lines.push_back(std::wstring(level * 2, L' ') + L"▽ " + shown);
             paths_.push_back(at);
@@ -92,7 +95,7 @@ void DirectoryList::fill() {
     size_t current = paths_.empty() ? 0 : paths_.size() - 1;
     for (const std::wstring& name : subfolders(dir_)) {
         lines.push_back(std::wstring(level * 2, L' ') + L"▷ " + name);
-        paths_.push_back(withBackslash(dir_) + name);
+        paths_.push_back(setup::addBackslash(dir_) + name);
     }
     SendMessageW(handle(), WM_SETREDRAW, FALSE, 0);
     SendMessageW(handle(), LB_RESETCONTENT, 0, 0);
@@ -114,7 +117,6 @@ bool DirectoryList::onCommand(WORD code) {
 }
 
 LRESULT DirectoryList::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | defaultProc(msg, wp, lp);
     if (msg == WM_KEYDOWN && wp == VK_RETURN) {
         openSelected();
         return 0;

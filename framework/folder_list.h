@@ -10,6 +10,9 @@
 
 namespace fw {
 
+// The full path of p, as GetFullPathNameW makes it; p itself when it has none.
+std::wstring fullPath(const std::wstring& p);
+
 struct DirectoryListProps {
     Bounds bounds;
 };
@@ -22,9 +25,10 @@ public:
     // the folder changes.
     bool setDirectory(const std::wstring& path);
     const std::wstring& directory() const { return dir_; }
-    // The folder shown on each line.
     std::function<void()> onChange;
     bool onCommand(WORD code) override;
+    // Enter opens the selected folder.
+    bool wantsKey(WPARAM key) const override { return key == VK_RETURN; }
 
 protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -33,6 +37,7 @@ private:
     void fill();
     void openSelected();
     std::wstring dir_;
+    // The folder shown on each line.
     std::vector<std::wstring> paths_;
 };
 

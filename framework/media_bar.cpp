@@ -24,14 +24,7 @@ void polygon(HDC dc, std::vector<POINT> pts, int dx, int dy, COLORREF c) {
         p.x += dx;
         p.y += dy;
     }
-    HBRUSH br = CreateSolidBrush(c);
-    HPEN pen = CreatePen(PS_SOLID, 1, c);
-    HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
-    Polygon(dc, pts.data(), int(pts.size()));
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(br);
-    DeleteObject(pen);
+    drawSolid(dc, c, [&] { Polygon(dc, pts.data(), int(pts.size())); });
 }
 
 void bar(HDC dc, int x, int y, int w, int h, int dx, int dy, COLORREF c) {
@@ -69,17 +62,9 @@ void drawShape(HDC dc, MediaButton b, int ox, int oy, int dx, int dy, COLORREF c
             bar(dc, ox + 3, oy, 2, 9, dx, dy, c);
             tri(6, 4, false);
             break;
-        case MediaButton::Record: {
-            HBRUSH br = CreateSolidBrush(c);
-            HPEN pen = CreatePen(PS_SOLID, 1, c);
-            HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
-            Ellipse(dc, ox + 2 + dx, oy + dy, ox + 11 + dx, oy + 9 + dy);
-            SelectObject(dc, ob);
-            SelectObject(dc, op);
-            DeleteObject(br);
-            DeleteObject(pen);
+        case MediaButton::Record:
+            drawSolid(dc, c, [&] { Ellipse(dc, ox + 2 + dx, oy + dy, ox + 11 + dx, oy + 9 + dy); });
             break;
-        }
         case MediaButton::Eject:
             polygon(dc, {{ox + 1, oy + 5}, {ox + 6, oy}, {ox + 11, oy + 5}}, dx, dy, c);
             bar(dc, ox + 1, oy + 7, 11, 2, dx, dy, c);

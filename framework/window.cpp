@@ -1,5 +1,6 @@
 #include "window.h"
 
+#include <cwctype>
 #include <set>
 #include <utility>
 
@@ -25,6 +26,57 @@ bool isReflected(UINT msg, LPARAM lp) {
     }
 }
 
+bool hasClass(HWND h, const wchar_t* name) {
+    wchar_t cls[16] = {};
+    if (h) GetClassNameW(h, cls, 16);
+    return lstrcmpiW(cls, name) == 0;
+}
+
+bool isPushButton(HWND h) {
+    LONG type = GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK;
+    return hasClass(h, L"Button") && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+// Clicks a visible, enabled button; false when there is none such.
+bool press(HWND button) {
+    if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return false;
+    SendMessageW(button, BM_CLICK, 0, 0);
+    return true;
+}
+
+// The letter or digit a caption underlines ("&N" in "Next (&N)"), upper
+// case; 0 when there is none.
+wchar_t mnemonic(const std::wstring& caption) {
+    for (const wchar_t* c = caption.c_str(); *c; ++c)
+        if (*c == L'&') {
+            if (c[1] != L'&') return wchar_t(towupper(c[1]));
+            ++c;  // "&&" is an ampersand
+        }
+    return 0;
+}
+
+// The visible, enabled push button among the form's controls whose caption
+// underlines key.
+HWND mnemonicButton(HWND form, WPARAM key) {
+    if (!((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) return nullptr;
+    struct Search {
+        WPARAM key;
+        HWND found;
+    } search{key, nullptr};
+    EnumChildWindows(
+        form,
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
+            if (!isPushButton(h) || !IsWindowVisible(h) || !IsWindowEnabled(h) ||
+                mnemonic(windowText(h)) != s.key)
+                return TRUE;
+            s.found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 }  // namespace
 
 HFONT font(const FontSpec& desc) {
@@ -47,6 +99,25 @@ SIZE textExtent(HFONT f, const std::wstring& text) {
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return sz;
+}
+
+void drawSolid(HDC dc, COLORREF c, const std::function<void()>& draw) {
+    HBRUSH br = CreateSolidBrush(c);
+    HPEN pen = CreatePen(PS_SOLID, 1, c);
+    HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+    draw();
+    SelectObject(dc, ob);
+    SelectObject(dc, op);
+    DeleteObject(br);
+    DeleteObject(pen);
+}
+
+std::wstring windowText(HWND h) {
+    int n = GetWindowTextLengthW(h);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(h, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
 }
 
 std::wstring listBoxItem(HWND list, int i) {
@@ -198,13 +269,7 @@ void Window::setText(const std::wstring& text) {
     if (!systemProc_) invalidate();
 }
 
-std::wstring Window::text() const {
-    int n = GetWindowTextLengthW(hwnd_);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n));
-    return s;
-}
+std::wstring Window::text() const { return windowText(hwnd_); }
 
 void Window::setEnabled(bool on) {
     EnableWindow(hwnd_, on ? TRUE : FALSE);
@@ -254,8 +319,10 @@ void Form::show() {
 void Form::close() { PostMessageW(handle(), WM_CLOSE, 0, 0); }
 
 bool Form::navigate(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN) return false;
     if (msg.hwnd != handle() && !IsChild(handle(), msg.hwnd)) return false;
+    if (msg.message == WM_SYSKEYDOWN) return press(mnemonicButton(handle(), msg.wParam));
+    if (msg.message != WM_KEYDOWN) return false;
+    if (Window* target = fromHandle(msg.hwnd); target && target->wantsKey(msg.wParam)) return false;
     if (msg.wParam == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000) &&
         !(GetKeyState(VK_MENU) & 0x8000)) {
         std::vector<Window*> stops;
@@ -271,30 +338,24 @@ bool Form::navigate(const MSG& msg) {
         int next = at < 0 ? (back ? n - 1 : 0) : (at + (back ? n - 1 : 1)) % n;
         Window* target = stops[size_t(next)];
         target->setFocus();
-        wchar_t cls[16] = {};
-        GetClassNameW(target->handle(), cls, 16);
-        if (lstrcmpiW(cls, L"Edit") == 0) SendMessageW(target->handle(), EM_SETSEL, 0, -1);
+        if (hasClass(target->handle(), L"Edit")) SendMessageW(target->handle(), EM_SETSEL, 0, -1);
         return true;
     }
     if (msg.wParam == VK_RETURN && defaultButton_) {
         HWND focus = GetFocus();
-        wchar_t cls[16] = {};
-        if (focus) GetClassNameW(focus, cls, 16);
-        LONG type = GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK;
-        bool pushButton = lstrcmpiW(cls, L"Button") == 0 &&
-                          (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
-        HWND target = pushButton ? focus : defaultButton_->handle();
-        if (IsWindowEnabled(target)) SendMessageW(target, BM_CLICK, 0, 0);
+        press(isPushButton(focus) ? focus : defaultButton_->handle());
+        return true;
+    }
+    if (msg.wParam == VK_ESCAPE && cancelButton_) {
+        press(cancelButton_->handle());
         return true;
     }
     if (msg.wParam == VK_UP || msg.wParam == VK_DOWN || msg.wParam == VK_LEFT ||
         msg.wParam == VK_RIGHT) {
         HWND focus = GetFocus();
         if (!focus) return false;
-        LONG style = GetWindowLongW(focus, GWL_STYLE);
-        wchar_t cls[16] = {};
-        GetClassNameW(focus, cls, 16);
-        if (lstrcmpiW(cls, L"Button") != 0 || (style & BS_TYPEMASK) != BS_AUTORADIOBUTTON)
+        if (!hasClass(focus, L"Button") ||
+            (GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK) != BS_AUTORADIOBUTTON)
             return false;
         bool back = msg.wParam == VK_UP || msg.wParam == VK_LEFT;
         HWND next = GetNextDlgGroupItem(GetParent(focus), focus, back);

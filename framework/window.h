@@ -27,6 +27,13 @@ HFONT font(const FontSpec& desc);
 // The size of a text drawn in a font on the screen.
 SIZE textExtent(HFONT f, const std::wstring& text);
 
+// Runs draw with a solid brush and a one-pixel pen of colour c selected
+// into dc: shapes filled and outlined in that colour.
+void drawSolid(HDC dc, COLORREF c, const std::function<void()>& draw);
+
+// A window's text.
+std::wstring windowText(HWND h);
+
 // The text of entry i of a list box ("" if there is none).
 std::wstring listBoxItem(HWND list, int i);
 
@@ -52,6 +59,9 @@ public:
 
     // Whether the Tab key may stop here now.
     virtual bool canFocus() const;
+    // Whether the control takes this key itself rather than the form's
+    // keyboard navigation.
+    virtual bool wantsKey(WPARAM /*key*/) const { return false; }
 
     // Messages that the parent reflects back to the control that sent them.
     virtual bool onCommand(WORD /*code*/) { return false; }
@@ -109,8 +119,11 @@ public:
     void setTabOrder(std::vector<Window*> order) { tabOrder_ = std::move(order); }
     // The button that Enter presses when the focus is not on another button.
     void setDefaultButton(Window* b) { defaultButton_ = b; }
-    // Tab, Shift+Tab, the arrow keys between radio buttons and Enter for the
-    // default button; true if used.
+    // The button that Escape presses (none: Escape goes to the control).
+    void setCancelButton(Window* b) { cancelButton_ = b; }
+    // Tab, Shift+Tab, the arrow keys between radio buttons, Enter for the
+    // default button, Escape for the cancel button and Alt+letter for the
+    // push button whose caption underlines that letter; true if used.
     bool navigate(const MSG& msg);
     void close();
     void show();
@@ -121,6 +134,7 @@ protected:
 private:
     std::vector<Window*> tabOrder_;
     Window* defaultButton_ = nullptr;
+    Window* cancelButton_ = nullptr;
     HWND lastFocus_ = nullptr;
 };
 

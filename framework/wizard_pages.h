@@ -1,7 +1,6 @@
 // Pages of a wizard on a tab control that shows only the current page's
 // tab, so pages change by the program's buttons, never by the tabs.
 #pragma once
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,16 +8,14 @@
 
 namespace fw {
 
-class WizardPages : public Window {
+class WizardPages : public TabPages {
 public:
     WizardPages(Window& parent, const Bounds& b);
     TabSheet& addPage(const std::wstring& caption);
     void setCurrent(int index);
     int current() const { return current_; }
-    TabSheet& page(int i) { return *pages_.at(size_t(i)); }
 
 private:
-    std::vector<std::unique_ptr<TabSheet>> pages_;
     std::vector<std::wstring> captions_;
     int current_ = 0;
 };

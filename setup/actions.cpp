@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "dialogs.h"
+#include "folder_list.h"
 #include "utf.h"
 
 namespace setup {
@@ -59,6 +60,19 @@ ValueState readString(HKEY key, const wchar_t* name, std::wstring& out) {
 }
 
 std::string quoted(const wchar_t* name) { return "'" + fw::narrow(name) + "'"; }
+
+// Reads each shortcut place's Shell Folders value in turn and hands it to
+// visit(place index, state, folder); nothing when the key cannot be opened.
+template <class Visit>
+void forEachShortcutPlace(Visit visit) {
+    RegKey key;
+    if (!key.open(HKEY_CURRENT_USER, kShellFoldersKey)) return;
+    for (size_t i = 0; i < kShortcutPlaces.size(); ++i) {
+        std::wstring folder;
+        ValueState st = readString(key.get(), kShortcutPlaces[i], folder);
+        visit(i, st, folder);
+    }
+}
 
 struct ComRelease {
     IUnknown* p;
@@ -139,40 +153,28 @@ bool sameFile(const std::wstring& a, const std::wstring& b) {
            x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-std::wstring fullPath(const std::wstring& p) {
-    DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
-    if (!n) return p;
-    std::wstring out(n, L'\0');
-    n = GetFullPathNameW(p.c_str(), n, out.data(), nullptr);
-    out.resize(n);
-    return out;
-}
-
 }  // namespace
 
 bool copyInstalledFile(const std::wstring& source, const std::wstring& dest) {
-    if (lstrcmpiW(fullPath(source).c_str(), fullPath(dest).c_str()) == 0 || sameFile(source, dest))
+    if (lstrcmpiW(fw::fullPath(source).c_str(), fw::fullPath(dest).c_str()) == 0 ||
+        sameFile(source, dest))
         return GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES;
     return CopyFileW(source.c_str(), dest.c_str(), FALSE) != FALSE;
 }
 
 void updateShortcuts(const std::wstring& insDir, const ShortcutChoice& choice) {
-    RegKey key;
-    if (!key.open(HKEY_CURRENT_USER, kShellFoldersKey)) return;
     const bool chosen[] = {choice.startup, choice.desktop, choice.startMenu};
-    for (size_t i = 0; i < kShortcutPlaces.size(); ++i) {
-        std::wstring folder;
-        ValueState st = readString(key.get(), kShortcutPlaces[i], folder);
+    forEachShortcutPlace([&](size_t i, ValueState st, const std::wstring& folder) {
         if (st == ValueState::NotText)
             throw ERegistryError(quoted(kShortcutPlaces[i]) + " のﾃﾞｰﾀ型が不正です");
         // A place without a folder is left alone.
-        if (folder.empty()) continue;
+        if (folder.empty()) return;
         std::wstring link = shortcutFile(folder);
         if (chosen[i])
             createShellLink(link, insDir + L"\\ztp.exe", kProduct, insDir);
         else
             DeleteFileW(link.c_str());
-    }
+    });
 }
 
 void writeUninstallEntry(const std::wstring& insDir) {
@@ -205,18 +207,13 @@ int uninstall() {
         fw::message(nullptr, L"ZTP for win32 を終了して下さい", kUninstallCaption, MB_ICONINFORMATION);
         return 0;
     }
-    {
-        RegKey key;
-        if (key.open(HKEY_CURRENT_USER, kShellFoldersKey)) {
-            for (const wchar_t* place : kShortcutPlaces) {
-                std::wstring folder;
-                if (readString(key.get(), place, folder) == ValueState::Text && !folder.empty())
-                    DeleteFileW(shortcutFile(folder).c_str());
-            }
-        }
-    }
+    // Every shortcut goes; a place whose value is not text is passed over.
+    forEachShortcutPlace([](size_t, ValueState st, const std::wstring& folder) {
+        if (st == ValueState::Text && !folder.empty()) DeleteFileW(shortcutFile(folder).c_str());
+    });
+    // Given a subkey, RegDeleteTreeW deletes the key itself with everything
+    // under it: no RegDeleteKeyW after it.
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteFileW((ownFolder + L"ztp.exe").c_str());
     DeleteFileW((ownFolder + L"ztp.txt").c_str());
 

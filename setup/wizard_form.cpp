@@ -25,50 +25,6 @@ const wchar_t* const kReadMe =
     L"動作環境: Windows 95 / Windows NT 以降\r\n"
     L"使い方は、インストール後の使用説明書 (ztp.txt) をご覧下さい。";
 
-// The wizard's keys, as a dialog has them: Enter presses the default button
-// (Next) or the focused push button, Escape presses Cancel, Alt+B and Alt+N
-// press Back and Next. The folder list keeps Enter to open a folder.
-HHOOK keyHook = nullptr;
-struct WizardKeys {
-    HWND wizard = nullptr, back = nullptr, next = nullptr, cancel = nullptr, ownEnter = nullptr;
-} keys;
-
-bool press(HWND button) {
-    if (!IsWindowVisible(button) || !IsWindowEnabled(button)) return false;
-    PostMessageW(button, BM_CLICK, 0, 0);
-    return true;
-}
-
-HWND pushButtonAt(HWND h) {
-    wchar_t cls[16] = {};
-    GetClassNameW(h, cls, 16);
-    bool push = lstrcmpiW(cls, L"Button") == 0 &&
-                (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
-    return push ? h : nullptr;
-}
-
-LRESULT CALLBACK wizardKeys(int code, WPARAM wp, LPARAM lp) {
-    MSG* m = reinterpret_cast<MSG*>(lp);
-    if (code == HC_ACTION && wp == PM_REMOVE && keys.wizard &&
-        (m->hwnd == keys.wizard || IsChild(keys.wizard, m->hwnd))) {
-        bool used = false;
-        if (m->message == WM_KEYDOWN && m->wParam == VK_RETURN && m->hwnd != keys.ownEnter) {
-            HWND focused = pushButtonAt(m->hwnd);
-            press(focused ? focused : keys.next);
-            used = true;
-        } else if (m->message == WM_KEYDOWN && m->wParam == VK_ESCAPE) {
-            wchar_t caption[16] = {};
-            GetWindowTextW(keys.cancel, caption, 16);
-            if (lstrcmpW(caption, L"キャンセル") == 0) press(keys.cancel);
-            used = true;
-        } else if (m->message == WM_SYSKEYDOWN && (m->wParam == 'B' || m->wParam == 'N')) {
-            used = press(m->wParam == 'B' ? keys.back : keys.next);
-        }
-        if (used) m->message = WM_NULL;
-    }
-    return CallNextHookEx(keyHook, code, wp, lp);
-}
-
 }  // namespace
 
 TQV_Inst1::TQV_Inst1(TQV_Inst& title)
@@ -132,11 +88,10 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
       lblCopyright(grpAuthor, {{100, 64, 360, 14}, kCopyright}),
       bvlLine(*this, {{8, 304, 497, 2}}),
       btnBack(*this, {{232, 316, 85, 21}, L"< 戻る (&B)"}),
-      btnNext(*this, {{317, 316, 85, 21}, L"次へ (&N) >"}),
+      btnNext(*this, {{317, 316, 85, 21}, L"次へ (&N) >", true}),
       btnCancel(*this, {{420, 316, 85, 21}, kCancel}),
       tips_(*this) {
     title_.setWizard(handle());
-    SendMessageW(btnNext.handle(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
     tips_.add(chkStartup, L"Windows 起動時にプログラムを実行する場合にチェックします");
     tips_.add(chkDesktop, L"デスクトップにショートカットを作成する場合にチェックします");
     tips_.add(chkStartMenu, L"スタートメニューにショートカットを作成する場合にチェックします");
@@ -149,16 +104,11 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
     btnCancel.onClick = [this] { btnCancelClick(); };
     setTabOrder({&memReadMe, &dirList, &drvList, &chkStartup, &chkDesktop, &chkStartMenu,
                  &lstCopyFile, &chkRun, &chkReadMe, &btnBack, &btnNext, &btnCancel});
+    // The keys of a dialog: Enter presses Next or the focused push button,
+    // Escape presses Cancel, Alt+B and Alt+N press Back and Next.
+    setDefaultButton(&btnNext);
     sourceFolder_ = folderOf(modulePath());
     FormCreate();
-    keys = {handle(), btnBack.handle(), btnNext.handle(), btnCancel.handle(), dirList.handle()};
-    keyHook = SetWindowsHookExW(WH_GETMESSAGE, &wizardKeys, nullptr, GetCurrentThreadId());
-}
-
-TQV_Inst1::~TQV_Inst1() {
-    if (keyHook) UnhookWindowsHookEx(keyHook);
-    keyHook = nullptr;
-    keys = {};
 }
 
 void TQV_Inst1::FormCreate() {
@@ -181,6 +131,8 @@ void TQV_Inst1::showPage(int page) {
 
 void TQV_Inst1::UpdateButtons() {
     int page = pctl0.current();
+    // Escape is Cancel until Cancel becomes Finish.
+    setCancelButton(page == tab40 ? nullptr : &btnCancel);
     if (page == tab40) {
         btnBack.setVisible(false);
         btnBack.setEnabled(false);

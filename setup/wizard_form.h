@@ -17,7 +17,6 @@ namespace setup {
 class TQV_Inst1 : public fw::Form {
 public:
     explicit TQV_Inst1(TQV_Inst& title);
-    ~TQV_Inst1() override;
 
 protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -569,6 +569,13 @@ void installFlow() {
                   readLink(shortcutOf(L"Desktop")).ok,
               L"reinstall: only the newly chosen shortcut remains");
         check(valueNames(HKEY_LOCAL_MACHINE, kUninstallKey).size() == 2, L"reinstall: one entry, two values");
+        // Once Cancel reads 完了, Escape no longer presses it; Alt+N finds Next hidden.
+        PostMessageW(w.cancel(), WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(w.cancel(), WM_SYSKEYDOWN, L'N', LPARAM(1) << 29);
+        PostMessageW(w.cancel(), WM_SYSKEYUP, L'N', LPARAM(1) << 29);
+        Sleep(500);
+        check(IsWindow(w.h) && p.topWindows(L"#32770", L"").empty() && w.page() == L"セットアップ完了",
+              L"finish page: Escape and Alt+N do nothing");
         w.setCheck(L"早速 ZTP を使ってみる", false);
         w.setCheck(L"使用説明書を読む", false);
         pressButton(w.cancel());
