@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
-#include "setup_logic.h"
-
 namespace fw {
 namespace {
+
+std::wstring withBackslash(const std::wstring& p) {
+    return !p.empty() && p.back() == L'\\' ? p : p + L'\\';
+}
 
 bool isFolder(const std::wstring& p) {
     DWORD a = GetFileAttributesW(p.c_str());
@@ -24,7 +26,7 @@ std::wstring normalised(const std::wstring& p) {
 std::vector<std::wstring> subfolders(const std::wstring& dir) {
     std::vector<std::wstring> out;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((setup::addBackslash(dir) + L"*").c_str(), &fd);
+    HANDLE h = FindFirstFileW((withBackslash(dir) + L"*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return out;
     do {
         std::wstring name = fd.cFileName;
@@ -84,7 +86,7 @@ void DirectoryList::fill() {
         if (end == std::wstring::npos) end = dir_.size();
         std::wstring part = dir_.substr(start, end - start);
         if (!part.empty()) {
-            at = at.empty() ? part + L"\\" : setup::addBackslash(at) + part;
+            at = at.empty() ? part + L"\\" : withBackslash(at) + part;
             std::wstring shown = level == 0 ? at : part;
             lines.push_back(std::wstring(level * 2, L' ') + L"▽ " + shown);
             paths_.push_back(at);
@@ -95,7 +97,7 @@ void DirectoryList::fill() {
     size_t current = paths_.empty() ? 0 : paths_.size() - 1;
     for (const std::wstring& name : subfolders(dir_)) {
         lines.push_back(std::wstring(level * 2, L' ') + L"▷ " + name);
-        paths_.push_back(setup::addBackslash(dir_) + name);
+        paths_.push_back(withBackslash(dir_) + name);
     }
     SendMessageW(handle(), WM_SETREDRAW, FALSE, 0);
     SendMessageW(handle(), LB_RESETCONTENT, 0, 0);
