@@ -102,7 +102,10 @@
 //    A node found empty so may lie below others on its path that are empty
 //    too (a node's subtree holds those below it): the highest of them is
 //    found by halving between it and the deepest node known to hold a value
-//    below BestDiff, and left.
+//    below BestDiff, and left. The children that follow an empty child of a
+//    node known to hold such a value are bounded on entering (within the
+//    phase's budget): one of them holds it, and walking into each first
+//    would cost a dive and a halving per child.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
 // bound and fallback, and has the bounds by reaching track test walls
@@ -293,8 +296,12 @@ private:
                 f.cost = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct_, R);
                 // A dear bound waits until the walk below has spent about as
                 // much (most nodes on the way to the result would only
-                // confirm it).
-                if (f.cost <= eagerWork()) {
+                // confirm it), unless the parent holds a value below
+                // bestDiff_ that an earlier child did not: then the children
+                // left are looked at one bound each.
+                const bool scanning = !stack_.empty() && stack_.back().heldBelow == bestDiff_ &&
+                                      (stack_.back().failed > 0 || stack_.back().failedWork > 0);
+                if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
                     f.done = boundNode(R);
                     if (!f.done) f.heldBelow = bestDiff_;

@@ -25,6 +25,17 @@
 //    every completion is visited: the branch closes with F plus the subset
 //    sums of its free tracks and of every track after it. Branches that can
 //    no longer reach the window add nothing beyond the plain sums and end.
+// One track longer than all the others (the outlier) makes gap large for
+// the walls before it, though no track before it can have g above
+// gapBefore = second longest - shortest. So a branch before the outlier
+// closes once F reaches gapBefore: its tracks up to the outlier are then
+// taken whenever, and the rest is decided after the outlier alone, with
+// the room T - (their sum): all of it with the outlier in A, else what the
+// deadline pass at the outlier's level takes (computed once, as the
+// outlier is passed). When every g after the outlier is at least
+// gapBefore, a branch that leaves the outlier out with F < gapBefore needs
+// the deadline pass over its own free tracks only, started from those
+// sums.
 // The staircase tree is not polynomially bounded in general; past its
 // budget the walls left fall back to the plain subset sums, a superset of
 // the visited sums, and the answer becomes a lower bound.
@@ -42,13 +53,21 @@ public:
     static constexpr bool kAnyBelow = false;
     static constexpr bool kHasWindow = true;
 
-    // `snaps` is storage kept between calls (its bit arrays are reused).
-    // Without `snapshots` no wall may ask for the window (close() needs them).
+    // `snaps` and `midSnaps` are storage kept between calls (their bit
+    // arrays are reused). Without `snapshots` no wall may ask for the window
+    // (close() needs them). `outlier` (0: none) is the one longest track;
+    // `gapBefore` the largest g any other track can have before it (see
+    // localClose); `tailFirst`: the g of every track after it is at least
+    // that (see leafTail).
     ExactRule(std::int64_t T, std::int64_t gap, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps,
-              bool snapshots)
-        : T_(T), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots), snaps_(snaps) {
+              std::vector<SumBits>& midSnaps, bool snapshots, std::int64_t outlier, std::int64_t gapBefore,
+              bool tailFirst)
+        : T_(T), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots),
+          outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), snaps_(snaps),
+          midSnaps_(midSnaps) {
         plain_.reset(T);
         if (snaps_.size() < keep_) snaps_.resize(keep_);
+        if (outlier_ > 0 && midSnaps_.size() < keep_) midSnaps_.resize(keep_);
         snaps_[0] = plain_;
         suffixSum_.push_back(0);
     }
@@ -72,10 +91,13 @@ public:
     }
 
     void pass(std::int64_t len) {
+        if (outlier_ > 0 && len == outlier_) passOutlier();
         suffix_.push_back(len);
         suffixSum_.push_back(suffixSum_.back() + len);
         plain_.add(len);
+        if (ahead(static_cast<int>(suffix_.size()) - 1)) mid_.add(len);
         if (snapshots_) snaps_[suffix_.size() % keep_] = plain_;
+        if (outIdx_ >= 0) midSnaps_[suffix_.size() % keep_] = mid_;
     }
 
 private:
@@ -88,10 +110,15 @@ private:
         return spent_ <= budget_;
     }
 
+    // Is suffix index k left of the outlier?
+    bool ahead(int k) const { return outIdx_ >= 0 && k > outIdx_; }
+
     // Staircases from suffix index k (tracks after the wall are suffix_[k],
     // suffix_[k-1], ..., suffix_[0], left to right).
     bool stairs(int k, std::int64_t level, std::int64_t F) {
+        if (ahead(k + 1) && F >= gapBefore_) return localClose(k + 1, F);
         const std::size_t mark = free_.size();
+        bool tail = false;  // ended at the outlier
         for (; k >= 0; --k) {
             // Everything still possible stays below the window: plain sums only.
             if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k) + 1] < T_ - gap_) break;
@@ -106,13 +133,21 @@ private:
             if (F + len < T_) {  // in A, before the level
                 if (F + len >= gap_) {
                     if (!close(k, F + len)) return false;
+                } else if (ahead(k) && F + len >= gapBefore_) {
+                    if (!localClose(k, F + len)) return false;
                 } else if (!stairs(k - 1, level, F + len)) {
                     return false;
                 }
             }
+            if (k == outIdx_ && tailFirst_) {  // the outlier left out
+                if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] >= T_ - gap_ && !leafTail(F))
+                    return false;
+                tail = true;
+                break;
+            }
             level = len;  // left out: the level rises
         }
-        if (k < 0 && F + freeSum_.back() >= T_ - gap_ && !leaf(F)) return false;
+        if (!tail && k < 0 && F + freeSum_.back() >= T_ - gap_ && !leaf(F)) return false;
         free_.resize(mark);
         freeSum_.resize(mark + 1);
         return true;
@@ -128,14 +163,67 @@ private:
         return finish(F);
     }
 
+    // Forced sum F >= gapBefore_ after suffix index k, left of the outlier:
+    // every track left of the outlier that A takes then starts while the
+    // room exceeds its need, at any time, so A is visited exactly when its
+    // tracks after the outlier are: all of them with the outlier in A
+    // (forced, F + outlier >= gap), else those the deadline pass at level
+    // outlier takes with the room T - (their sum) (feas_). The sums are mid
+    // snapshot k: tail_ plus any tracks between k and the outlier.
+    bool localClose(int k, std::int64_t F) {
+        if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] < T_ - gap_) return true;
+        if (!snapshots_ || suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
+        bits_ = midSnaps_[static_cast<std::size_t>(k) % keep_];
+        lens_.clear();
+        for (const Free& f : free_) lens_.push_back(f.len);
+        return finish(F);
+    }
+
+    // The outlier left out with forced sum F < gapBefore_ (tailFirst_): the
+    // tracks after it are free at its level, with g at least outlier -
+    // second longest >= every g before it, so the deadline pass takes them
+    // first: it starts from their sums, feas_.
+    bool leafTail(std::int64_t F) {
+        order_ = free_;
+        bits_ = feas_;
+        return deadline() && finish(F);
+    }
+
+    // The outlier is passed (it is the next track left of the suffix):
+    // feas_ and tail_ for the tracks after it, mid_ from tail_.
+    void passOutlier() {
+        outIdx_ = static_cast<int>(suffix_.size());
+        order_.clear();
+        for (std::int64_t len : suffix_)
+            if (len > 0) order_.push_back({outlier_, len});
+        bits_.reset(T_);
+        if (!deadline() || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
+            outIdx_ = -1;  // over budget: staircases as without it
+            outlier_ = 0;
+            return;
+        }
+        addAll(bits_, lens_);
+        feas_ = bits_;
+        tail_ = feas_;
+        tail_.orShifted(plain_, T_ - outlier_, outlier_);
+        mid_ = tail_;
+    }
+
     // The deadline pass for one staircase with forced sum F < gap.
     bool leaf(std::int64_t F) {
         order_ = free_;
+        bits_.reset(T_);
+        return deadline() && finish(F);
+    }
+
+    // The deadline pass over order_ into bits_: by g from largest to smallest,
+    // each kept while the running sum stays below T - g. Tracks with g <= 0
+    // never fail and are left in lens_ for finish().
+    bool deadline() {
         std::sort(order_.begin(), order_.end(), [](const Free& a, const Free& b) {
             const std::int64_t ga = a.level - a.len, gb = b.level - b.len;
             return ga != gb ? ga > gb : a.len < b.len;
         });
-        bits_.reset(T_);
         lens_.clear();
         for (std::size_t i = 0; i < order_.size();) {
             std::size_t j = i;
@@ -156,7 +244,7 @@ private:
             }
             i = j;
         }
-        return finish(F);
+        return true;
     }
 
     // Adds lens_ to the sums in bits_ and those, plus the forced sum F, to the result.
@@ -173,8 +261,15 @@ private:
     std::int64_t spent_ = 0;
     bool exact_ = true;
     bool snapshots_;
+    std::int64_t outlier_, gapBefore_;
+    bool tailFirst_;
+    int outIdx_ = -1;  // the outlier's suffix index once passed
     SumBits plain_, out_, bits_, prev_;
-    std::vector<SumBits>& snaps_;  // snaps_[k % keep_]: subset sums of suffix_[0..k-1]
+    SumBits feas_;  // sums the deadline pass takes after the outlier, left out
+    SumBits tail_;  // feas_, and the outlier plus any sums after it
+    SumBits mid_;   // tail_ plus the sums of the tracks passed since the outlier
+    std::vector<SumBits>& snaps_;     // snaps_[k % keep_]: subset sums of suffix_[0..k-1]
+    std::vector<SumBits>& midSnaps_;  // midSnaps_[k % keep_]: mid_ over suffix_[outIdx_ + 1..k-1]
     std::vector<std::int64_t> suffix_, suffixSum_;
     std::vector<Free> free_, order_;
     std::vector<std::int64_t> freeSum_, lens_;
@@ -213,10 +308,25 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
             if (lo == 0) lo = len;
             hi = len;
         }
+    const bool window = windowAnywhere(t, lengths, T, best, hi - lo);
+    // One track longer than all others: before it every g is at most
+    // second - lo; after it, left out, every g is at least hi - second.
+    std::int64_t outlier = 0, gapBefore = hi - lo;
+    bool tailFirst = false;
+    if (const std::size_t d = lengths.size(); d >= 2 && std::count(t.begin(), t.end(), hi) == 1) {
+        const std::int64_t second = lengths[d - 2];
+        const std::int64_t g = second > 0 ? second - lo : 0;
+        if (g < hi - lo) {
+            outlier = hi;
+            gapBefore = g;
+            tailFirst = hi - second >= g;
+        }
+    }
+    const std::int64_t snapWords = outlier > 0 ? kSnapshotWords / 2 : kSnapshotWords;
     const std::size_t keep =
-        static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, kSnapshotWords / words)));
-    thread_local std::vector<SumBits> snaps;
-    ExactRule rule(T, hi - lo, windowBudget, keep, snaps, windowAnywhere(t, lengths, T, best, hi - lo));
+        static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, snapWords / words)));
+    thread_local std::vector<SumBits> snaps, midSnaps;
+    ExactRule rule(T, hi - lo, windowBudget, keep, snaps, midSnaps, window, outlier, gapBefore, tailFirst);
     const std::int64_t value = smallestValue(t, lengths, T, best, rule, prefixAlways);
     spent += work + rule.spent();
     return {value, rule.exact()};

@@ -27,15 +27,15 @@ struct Case {
 };
 
 // Families chosen to stress the level rules: zero-length tracks, repeated
-// lengths, tiny alphabets, targets at and around the total, T <= 0, and the
-// three ways the target is made.
+// lengths, tiny alphabets, one track far longer than the others, targets at
+// and around the total, T <= 0, and the three ways the target is made.
 Case randomCase(std::mt19937_64& rng, int maxTracks) {
     auto pick = [&](std::int64_t lo, std::int64_t hi) {
         return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
     };
     Case c;
     const int n = static_cast<int>(pick(0, maxTracks));
-    const int family = static_cast<int>(pick(0, 7));
+    const int family = static_cast<int>(pick(0, 8));
     std::vector<std::int32_t> alphabet;
     const int alphabetSize = static_cast<int>(pick(1, family == 7 ? 6 : 4));
     for (int k = 0; k < alphabetSize; ++k)
@@ -50,10 +50,13 @@ Case randomCase(std::mt19937_64& rng, int maxTracks) {
             case 3: len = static_cast<std::int32_t>(pick(0, 3) == 0 ? 0 : pick(1, 20)); break;   // zeros
             case 4: len = static_cast<std::int32_t>(pick(0, 10) * 10); break;               // multiples
             case 5: len = static_cast<std::int32_t>(pick(1, 30) * 2); break;                // even lengths
+            case 8: len = static_cast<std::int32_t>(pick(1, 6)); break;                     // short, and one long below
             default: len = static_cast<std::int32_t>(pick(0, 40)); break;
         }
         c.times.push_back(len);
     }
+    if (family == 8 && n > 0)
+        c.times[static_cast<std::size_t>(pick(0, n - 1))] = static_cast<std::int32_t>(pick(8, 40));
     std::int64_t total = 0;
     for (auto x : c.times) total += x;
     switch (static_cast<int>(pick(0, 5))) {
