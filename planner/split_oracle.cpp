@@ -154,14 +154,7 @@ private:
     }
 
     // Forced sum F >= gap after suffix index k: every completion is visited.
-    bool close(int k, std::int64_t F) {
-        if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] < T_ - gap_) return true;
-        if (!snapshots_ || suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
-        bits_ = snaps_[static_cast<std::size_t>(k) % keep_];
-        lens_.clear();
-        for (const Free& f : free_) lens_.push_back(f.len);
-        return finish(F);
-    }
+    bool close(int k, std::int64_t F) { return closeWith(snaps_, k, F); }
 
     // Forced sum F >= gapBefore_ after suffix index k, left of the outlier:
     // every track left of the outlier that A takes then starts while the
@@ -170,10 +163,13 @@ private:
     // (forced, F + outlier >= gap), else those the deadline pass at level
     // outlier takes with the room T - (their sum) (feas_). The sums are mid
     // snapshot k: tail_ plus any tracks between k and the outlier.
-    bool localClose(int k, std::int64_t F) {
+    bool localClose(int k, std::int64_t F) { return closeWith(midSnaps_, k, F); }
+
+    // F plus the free tracks plus the sums kept at suffix index k.
+    bool closeWith(const std::vector<SumBits>& kept, int k, std::int64_t F) {
         if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] < T_ - gap_) return true;
         if (!snapshots_ || suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
-        bits_ = midSnaps_[static_cast<std::size_t>(k) % keep_];
+        bits_ = kept[static_cast<std::size_t>(k) % keep_];
         lens_.clear();
         for (const Free& f : free_) lens_.push_back(f.len);
         return finish(F);
