@@ -15,6 +15,15 @@ namespace ztp::split {
 // smallestValue combines them with the tracks before r and returns the
 // smallest value min(rho, t(r) - rho) below `best` (or, for a rule with
 // kAnyBelow, the first one found), else `best`.
+// The rooms a scan looks at for a reaching track of length tr: those in
+// [1, min(tr, T)] whose value min(rho, tr - rho) can be below `best`, as
+// [1, top] and [from, hi] (not overlapping; either may be empty).
+struct WallRooms {
+    std::int64_t hi, top, from;
+    WallRooms(std::int64_t tr, std::int64_t T, std::int64_t best)
+        : hi(std::min(tr, T)), top(std::min(hi, best - 1)), from(std::max({std::int64_t{1}, tr - best + 1, top + 1})) {}
+};
+
 // Whether a set with reaching track of length tr, a room rho that the scan
 // below looks at, and tracks after the reaching track summing to at least
 // T - gap exists at all: only then are those sums asked for. The tracks
@@ -22,8 +31,7 @@ namespace ztp::split {
 // sum after it is at most T - rho - (their sum).
 inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::vector<std::int64_t>& count,
                          std::int64_t beforeSum, std::int64_t tr, std::int64_t T, std::int64_t best, std::int64_t gap) {
-    const std::int64_t hi = std::min(tr, T);
-    const std::int64_t top = std::min(hi, best - 1);
+    const WallRooms rooms(tr, T, best);
     auto any = [&](std::int64_t lo, std::int64_t last) {
         last = std::min(last, gap);
         std::size_t k = 0;
@@ -42,7 +50,7 @@ inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::ve
         }
         return false;
     };
-    return any(1, top) || any(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
+    return any(1, rooms.top) || any(rooms.from, rooms.hi);
 }
 
 // The largest sum after a wall of length tr that a scan asks for: T - 1 less
@@ -75,9 +83,8 @@ public:
         const int n = static_cast<int>(t.size());
         if (best > kMaxBest || T <= 0 || n == 0 || (!always && T / 64 + 1 < kMinWords)) return;
         const std::size_t d = lengths.size();
-        // Per wall: the free counts its scan can reach (rooms in [1, best - 1]
-        // and [tr - best + 1, tr], clipped to [1, min(tr, T)]) and the largest
-        // sum it asks for, as in smallestValue.
+        // Per wall: the free counts its scan can reach (its WallRooms) and the
+        // largest sum it asks for, as in smallestValue.
         // At most 2 * kMaxBest - 1 rooms per wall.
         struct Want {
             std::size_t nf[2 * kMaxBest];
@@ -92,18 +99,18 @@ public:
         std::int64_t perWall = 0;  // words the scan would touch adding the free tracks per wall
         for (int r = 0; r < n; ++r) {
             const std::int64_t tr = t[static_cast<std::size_t>(r)];
-            const std::int64_t hi = std::min(tr, T);
             const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
             if (tr > 0 && qmax >= 0) {
                 auto& out = want[static_cast<std::size_t>(r)];
                 auto add = [&](std::int64_t lo, std::int64_t top) {
-                    for (std::int64_t rho = std::max<std::int64_t>(1, lo); rho <= std::min(top, hi); ++rho) {
+                    for (std::int64_t rho = lo; rho <= top; ++rho) {
                         const std::size_t nf = slotOf(lengths, rho);  // lengths below rho
                         if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end()) out.nf[out.size++] = nf;
                     }
                 };
-                add(1, best - 1);
-                add(tr - best + 1, hi);
+                const WallRooms rooms(tr, T, best);
+                add(1, rooms.top);
+                add(rooms.from, rooms.hi);
                 low[static_cast<std::size_t>(r)] = (T - 1 - qmax) / 64;
                 std::size_t top = 0;
                 for (std::size_t nf : out) top = std::max(top, nf);
@@ -203,7 +210,6 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
     const PrefixSums prefix(t, lengths, T, best, prefixAlways);
     for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
-        const std::int64_t hi = std::min(tr, T);
         const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
         if (tr > 0 && qmax >= 0) {
             const SumBits* after;
@@ -228,9 +234,9 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
                     if (hit) best = std::min(best, std::min(rho, tr - rho));
                 }
             };
-            const std::int64_t top = std::min(hi, best - 1);
-            scan(1, top);
-            scan(std::max({std::int64_t{1}, tr - best + 1, top + 1}), hi);
+            const WallRooms rooms(tr, T, best);
+            scan(1, rooms.top);
+            scan(std::max(rooms.from, tr - best + 1), rooms.hi);  // best may have dropped
         }
         rule.pass(tr);
         if (r > 0) {
