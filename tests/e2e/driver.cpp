@@ -212,4 +212,10 @@ void writeRect(const std::wstring& file, const RECT& r) {
     CloseHandle(f);
 }
 
+void writeRect(const std::wstring& file, HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    writeRect(file, r);
+}
+
 }  // namespace e2e

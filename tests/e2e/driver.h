@@ -70,5 +70,6 @@ int currentTab(HWND tab);
 
 // Writes a window rectangle as "W H X Y" (the screenshot scripts crop to it).
 void writeRect(const std::wstring& file, const RECT& r);
+void writeRect(const std::wstring& file, HWND window);
 
 }  // namespace e2e

@@ -827,9 +827,7 @@ int pose(int pageIndex, const std::wstring& rectFile) {
         SetCursorPos(r.left + 40, (r.top + r.bottom) / 2);
     }
     Sleep(1200);
-    RECT r;
-    GetWindowRect(h, &r);
-    writeRect(rectFile, r);
+    writeRect(rectFile, h);
     return 0;
 }
 

@@ -659,9 +659,7 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
     }
     SetForegroundWindow(shot);
     Sleep(800);
-    RECT r;
-    GetWindowRect(shot, &r);
-    writeRect(rectFile, r);
+    writeRect(rectFile, shot);
     return 0;
 }
 
