@@ -14,6 +14,7 @@
 #include <set>
 #include <vector>
 
+#include "convert.h"
 #include "utf8_path.h"
 
 namespace ztp {
@@ -41,14 +42,8 @@ struct Side {
     std::string total;  // "3曲  14:19"
 };
 
-std::string trimmed(const std::string& s) {
-    const std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 int diskOf(const std::string& entry) {
-    const std::string d = trimmed(entry.substr(0, std::min<std::size_t>(4, entry.size())));
+    const std::string d = trimText(entry.substr(0, std::min<std::size_t>(4, entry.size())));
     return !d.empty() && std::all_of(d.begin(), d.end(), [](unsigned char c) { return std::isdigit(c); }) &&
                    d.size() < 4
                ? std::stoi(d)
@@ -64,10 +59,10 @@ Side sideOf(const char* heading, const std::vector<std::string>& texts, const st
     Side side{heading, {}, {}};
     for (const std::string& e : texts) {
         if (e.size() < 20) continue;
-        side.entries.push_back({trimmed(e.substr(5, 5)), discName(s, diskOf(e)), trimmed(e.substr(13))});
+        side.entries.push_back({trimText(e.substr(5, 5)), discName(s, diskOf(e)), trimText(e.substr(13))});
     }
-    const std::string count = total.size() >= 20 ? trimmed(total.substr(5, 5)) : "0";
-    const std::string time = total.size() >= 20 ? trimmed(total.substr(13)) : "0:00";
+    const std::string count = total.size() >= 20 ? trimText(total.substr(5, 5)) : "0";
+    const std::string time = total.size() >= 20 ? trimText(total.substr(13)) : "0:00";
     side.total = count + "曲  " + time;
     return side;
 }
@@ -225,7 +220,7 @@ Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date dat
         throw CardError("the disc list does not fit on the card's back flap (no card written)");
     }
     char tape[64], day[32];
-    std::snprintf(tape, sizeof tape, "最適テープ %s分", trimmed(s.tapeLength).c_str());
+    std::snprintf(tape, sizeof tape, "最適テープ %s分", trimText(s.tapeLength).c_str());
     std::snprintf(day, sizeof day, "%04d/%02d/%02d", date.year, date.month, date.day);
     l.tape = tape;
     l.date = day;

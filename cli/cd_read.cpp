@@ -266,6 +266,10 @@ CdioHandle openImage(const std::string& source, const std::string& ext) {
     return CdioHandle(cdio_open_nrg(source.c_str()));
 }
 
+void printNotes(const std::vector<std::string>& notes) {
+    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", n.c_str());
+}
+
 }  // namespace
 
 Disc readCd(const std::string& sourceIn, const std::string& fallbackTitle, std::vector<std::string>& notes) {
@@ -342,7 +346,7 @@ ImageReader imageLineReader(const std::string& discFile) {
         const std::u8string u8 = full.u8string();
         std::vector<std::string> notes;
         Disc disc = readCd(std::string(u8.begin(), u8.end()), "不明", notes);
-        for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", n.c_str());
+        printNotes(notes);
         return disc;
     };
 }
@@ -386,7 +390,7 @@ int runReadCommand(const std::vector<std::string>& args) {
     if (haveSource && source.empty()) throw CdReadError("read: the source is empty");
     std::vector<std::string> notes;
     const Disc disc = readCd(source, title, notes);
-    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", n.c_str());
+    printNotes(notes);
     const std::string text = discEntryText(disc);
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0) throw CdReadError("cannot write to standard output");

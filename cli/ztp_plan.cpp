@@ -161,9 +161,10 @@ int run(int argc, char** argv) {
     }
     table.applySearch(result, searchMode);
     if (!haveDate) date = todayLocal();
-    const std::string bytes = resultBytes(resultSource(table), date, "/");
+    const ResultSource source = resultSource(table);
+    const std::string bytes = resultBytes(source, date, "/");
     // The card is laid out before anything is written: lists that do not fit stop here.
-    const std::string cardBytes = card.empty() ? std::string() : renderCard(resultSource(table), date, cardFormat, paper);
+    const std::string cardBytes = card.empty() ? std::string() : renderCard(source, date, cardFormat, paper);
     if (out.empty()) {
         std::fwrite(bytes.data(), 1, bytes.size(), stdout);
         if (std::fflush(stdout) != 0) throw UsageError{"cannot write to standard output"};

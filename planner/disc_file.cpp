@@ -55,8 +55,9 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
     int lineNo = 0;
     long discFrames = 0;
     bool afterImage = false;  // the last disc came from an image
+    auto where = [&] { return fileName + ":" + std::to_string(lineNo) + ": "; };
     auto fail = [&](const std::string& what, const std::string& offending) {
-        return DiscFileError(fileName + ":" + std::to_string(lineNo) + ": " + what + " '" + offending + "'");
+        return DiscFileError(where() + what + " '" + offending + "'");
     };
     while (std::getline(in, line)) {
         ++lineNo;
@@ -80,7 +81,7 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
                 discs.push_back(images(path));
                 afterImage = true;
             } catch (const Exception& e) {
-                throw DiscFileError(fileName + ":" + std::to_string(lineNo) + ": " + e.what());
+                throw DiscFileError(where() + e.what());
             }
             continue;
         }
