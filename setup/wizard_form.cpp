@@ -134,10 +134,10 @@ void TQV_Inst1::UpdateButtons() {
     // Escape is Cancel until Cancel becomes Finish.
     setCancelButton(page == tab40 ? nullptr : &btnCancel);
     if (page == tab40) {
-        btnBack.setVisible(false);
-        btnBack.setEnabled(false);
-        btnNext.setVisible(false);
-        btnNext.setEnabled(false);
+        for (fw::Button* b : {&btnBack, &btnNext}) {
+            b->setVisible(false);
+            b->setEnabled(false);
+        }
         btnCancel.setText(kFinish);
         btnCancel.setFocus();
         return;
