@@ -154,11 +154,7 @@ void TQV_Inst1::btnNextClick() {
     int page = pctl0.current();
     switch (page) {
         case tab00:
-            if (mainProgramRunning()) {
-                fw::message(handle(), L"ZTP for win32 を終了して下さい", kSetupCaption,
-                            MB_ICONINFORMATION);
-                return;
-            }
+            if (mainProgramBlocks(handle(), kSetupCaption)) return;
             page = tab10;
             break;
         case tab10: page = tab20; break;
