@@ -56,11 +56,7 @@ DirectoryList::DirectoryList(Window& parent, const DirectoryListProps& p) {
                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
                      LBS_NOINTEGRALHEIGHT,
                  WS_EX_CLIENTEDGE, parent.handle(), p.bounds, L"");
-    DWORD n = GetCurrentDirectoryW(0, nullptr);
-    std::wstring cur(n, L'\0');
-    n = GetCurrentDirectoryW(n, cur.data());
-    cur.resize(n);
-    dir_ = normalised(cur);
+    dir_ = normalised(L".");
     fill();
 }
 

@@ -133,7 +133,11 @@ bool createShellLink(const std::wstring& link, const std::wstring& target,
     return SUCCEEDED(file->Save(link.c_str(), TRUE));
 }
 
-bool mainProgramRunning() { return FindWindowW(L"TfrmMain", kProduct) != nullptr; }
+bool mainProgramBlocks(HWND owner, const wchar_t* caption) {
+    if (!FindWindowW(L"TfrmMain", kProduct)) return false;
+    fw::message(owner, L"ZTP for win32 を終了して下さい", caption, MB_ICONINFORMATION);
+    return true;
+}
 
 namespace {
 
@@ -203,10 +207,7 @@ int uninstall() {
     std::wstring question = std::wstring(kVersionedProduct) + L" のアンインストールを行いますがよろしいですか";
     if (!fw::askYesNo(nullptr, question, kUninstallCaption)) return 0;
     // Its files cannot go while the program runs: change nothing.
-    if (mainProgramRunning()) {
-        fw::message(nullptr, L"ZTP for win32 を終了して下さい", kUninstallCaption, MB_ICONINFORMATION);
-        return 0;
-    }
+    if (mainProgramBlocks(nullptr, kUninstallCaption)) return 0;
     // Every shortcut goes; a place whose value is not text is passed over.
     forEachShortcutPlace([](size_t, ValueState st, const std::wstring& folder) {
         if (st == ValueState::Text && !folder.empty()) DeleteFileW(shortcutFile(folder).c_str());

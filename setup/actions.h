@@ -31,8 +31,9 @@ inline std::wstring shortDirPath(const std::wstring& folder) {
 bool createShellLink(const std::wstring& link, const std::wstring& target,
                      const std::wstring& description, const std::wstring& workDir);
 
-// Whether the main program's window is open.
-bool mainProgramRunning();
+// Whether the main program's window is open; if so, asks the user in a
+// message box (owner, caption) to end it.
+bool mainProgramBlocks(HWND owner, const wchar_t* caption);
 
 // Copies a file, replacing the destination; a file copied onto itself
 // counts as done.

@@ -134,10 +134,10 @@ void TQV_Inst1::UpdateButtons() {
     // Escape is Cancel until Cancel becomes Finish.
     setCancelButton(page == tab40 ? nullptr : &btnCancel);
     if (page == tab40) {
-        btnBack.setVisible(false);
-        btnBack.setEnabled(false);
-        btnNext.setVisible(false);
-        btnNext.setEnabled(false);
+        for (fw::Button* b : {&btnBack, &btnNext}) {
+            b->setVisible(false);
+            b->setEnabled(false);
+        }
         btnCancel.setText(kFinish);
         btnCancel.setFocus();
         return;
@@ -154,11 +154,7 @@ void TQV_Inst1::btnNextClick() {
     int page = pctl0.current();
     switch (page) {
         case tab00:
-            if (mainProgramRunning()) {
-                fw::message(handle(), L"ZTP for win32 を終了して下さい", kSetupCaption,
-                            MB_ICONINFORMATION);
-                return;
-            }
+            if (mainProgramBlocks(handle(), kSetupCaption)) return;
             page = tab10;
             break;
         case tab10: page = tab20; break;
