@@ -101,11 +101,14 @@
 //    it already walked holds nothing below BestDiff, the rest nothing either.
 //    A node found empty so may lie below others on its path that are empty
 //    too (a node's subtree holds those below it): the highest of them is
-//    found by halving between it and the deepest node known to hold a value
-//    below BestDiff, and left. The children that follow an empty child of a
-//    node known to hold such a value are bounded on entering (within the
-//    phase's budget): one of them holds it, and walking into each first
-//    would cost a dive and a halving per child.
+//    found between it and the deepest node known to hold a value below
+//    BestDiff (the root, once the root bound has shown one), first at
+//    doubling steps just below the one that holds, then by halving, and
+//    left. The children that follow an empty child of a node known to hold
+//    such a value are bounded on entering (within the phase's budget): one
+//    of them holds it, and walking into each first would cost a dive and a
+//    search per child. So is the first child of the one found to hold it:
+//    where a level's first child was empty, the next level's often is too.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
 // bound and fallback, and has the bounds by reaching track test walls
@@ -114,7 +117,7 @@
 // The walk uses an explicit stack (depth up to the number of tracks + 1).
 // Memory: bit arrays of (T + longest track) bits for the global bound, and
 // for the rules at most kRuleMemoryWords words (the oracle's kept subset sums
-// at most 2^21 words more).
+// at most 2^21 words more, the kept prefix sums 2^23).
 #include "split_search.h"
 
 #include <algorithm>
@@ -164,11 +167,13 @@ public:
                 if (all.value >= 0 && all.exact) {
                     if (all.value < bestDiff_) bestDiff_ = all.value + 1;
                     globalBound_ = std::max(globalBound_, all.value);
+                    if (all.value < bestDiff_) rootHeld_ = bestDiff_;
                 } else {
                     // A set sure to be visited has a value below bestDiff_, so it
                     // lies in the part not yet walked, and will be recorded.
                     const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_, shortBudgets_);
                     if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
+                    if (sure >= 0 && sure < bestDiff_) rootHeld_ = bestDiff_;
                 }
                 if (bestDiff_ <= globalBound_) break;
             }
@@ -200,6 +205,7 @@ private:
         std::int64_t entryWork;   // ruleWork_ when entered
         std::int64_t failedWork;  // bound work spent in finished children
         std::int64_t heldBelow;   // bestDiff_ when bounds showed a value below it here, else 0
+        bool scanHeld;            // held, and found so after an empty sibling
         std::int64_t cost;    // words the bounds by rule would take
     };
 
@@ -221,7 +227,7 @@ private:
     static constexpr Phase kPhases[kPhaseCount] = {
         {0, 500, 0},
         {std::int64_t{1} << 20, 20000, std::int64_t{1} << 28},
-        {std::int64_t{1} << 28, 0, 0},
+        {std::int64_t{1} << 30, 0, 0},
     };
     // The same, cut short (SearchControl::shortBudgets): on small inputs every
     // phase change, restart and budget fallback then happens, for tests.
@@ -230,7 +236,10 @@ private:
         {64, 6, 2000},
         {std::int64_t{1} << 26, 0, 0},
     };
-    static constexpr std::int64_t kRuleWorkRoot = std::int64_t{1} << 28;
+    static constexpr std::int64_t kRuleWorkRoot = std::int64_t{1} << 31;
+    // The oracle's staircases past this turn its answer into a lower bound;
+    // its plain part may take the whole budget.
+    static constexpr std::int64_t kWindowBudget = std::int64_t{1} << 28;
     static constexpr std::int64_t kShortWindowBudget = 40;
 
     // Bounds by rule cheaper than this run on entering a node; dearer ones
@@ -240,7 +249,9 @@ private:
     std::int64_t eagerWork() const { return rulesFromStart_ ? phase_.perNodeWork : shortBudgets_ ? 16 : kEagerWork; }
     std::int64_t workPerStep() const { return shortBudgets_ ? 4 : kWorkPerStep; }
 
-    std::int64_t windowBudget(std::int64_t budget) const { return shortBudgets_ ? kShortWindowBudget : budget; }
+    std::int64_t windowBudget(std::int64_t budget) const {
+        return shortBudgets_ ? kShortWindowBudget : std::min(budget, kWindowBudget);
+    }
 
     void tick() {
         ++steps_;
@@ -265,7 +276,8 @@ private:
         f.failed = 0;
         f.entryWork = ruleWork_;
         f.failedWork = 0;
-        f.heldBelow = 0;
+        f.heldBelow = stack_.empty() ? rootHeld_ : 0;
+        f.scanHeld = false;
         f.cost = 0;
         f.r = parentR;
         const std::int64_t R = T_ - s;
@@ -298,13 +310,20 @@ private:
                 // much (most nodes on the way to the result would only
                 // confirm it), unless the parent holds a value below
                 // bestDiff_ that an earlier child did not: then the children
-                // left are looked at one bound each.
-                const bool scanning = !stack_.empty() && stack_.back().heldBelow == bestDiff_ &&
-                                      (stack_.back().failed > 0 || stack_.back().failedWork > 0);
+                // left are looked at one bound each, and so is the first
+                // child of the one found to hold it (where one child was
+                // empty, the next level's first often is too).
+                const Frame* parent = stack_.empty() ? nullptr : &stack_.back();
+                const bool afterEmpty = parent && parent->heldBelow == bestDiff_ &&
+                                        (parent->failed > 0 || parent->failedWork > 0);
+                const bool scanning = afterEmpty || (parent && parent->heldBelow == bestDiff_ && parent->scanHeld);
                 if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
                     f.done = boundNode(R);
-                    if (!f.done) f.heldBelow = bestDiff_;
+                    if (!f.done) {
+                        f.heldBelow = bestDiff_;
+                        f.scanHeld = afterEmpty;
+                    }
                 }
             }
         }
@@ -345,15 +364,24 @@ private:
         const std::size_t k = stack_.size() - 1;
         if (!frameEmpty(k)) return;
         // The nodes on the path above may be empty as well (a node holds the
-        // subtrees of the nodes below it): find the highest one by halving,
-        // between the deepest node known to hold a value below bestDiff_ and
-        // this one, and leave it.
+        // subtrees of the nodes below it): find the highest one between the
+        // deepest node known to hold a value below bestDiff_ and this one,
+        // and leave it. Most often it lies just below the node that holds:
+        // look there first, at steps that double, then halve.
         std::size_t lo = 0, hi = k;
         for (std::size_t i = k; i-- > 0;)
             if (stack_[i].heldBelow == bestDiff_) {
                 lo = i + 1;
                 break;
             }
+        for (std::size_t step = 1; lo + step - 1 < hi; step *= 2) {
+            const std::size_t probe = lo + step - 1;
+            if (frameEmpty(probe)) {
+                hi = probe;
+                break;
+            }
+            lo = probe + 1;
+        }
         while (lo < hi) {
             const std::size_t mid = lo + (hi - lo) / 2;
             if (frameEmpty(mid)) hi = mid;
@@ -526,6 +554,7 @@ private:
     bool exact_ = false;
     bool stop_ = false;
     bool globalKnown_ = false;
+    std::int64_t rootHeld_ = 0;  // bestDiff_ when the root bound showed a value below it
     std::int64_t globalBound_ = 0;
     std::uint64_t steps_ = 0;
     SumBits bits_;

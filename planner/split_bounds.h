@@ -74,7 +74,7 @@ inline std::int64_t largestAsked(const std::vector<std::int64_t>& lengths, const
 class PrefixSums {
 public:
     static constexpr std::int64_t kMaxBest = 3;
-    static constexpr std::int64_t kPrefixWords = std::int64_t{1} << 21;
+    static constexpr std::int64_t kPrefixWords = std::int64_t{1} << 23;
     static constexpr std::int64_t kMinWords = 128;  // per array: below, the estimate costs more than it saves
 
     PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,

@@ -19,15 +19,10 @@ public:
     void add(std::int64_t len) {
         if (len <= 0 || len >= bits_) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
-        const unsigned b = static_cast<unsigned>(len % 64);
-        std::uint64_t* w = words_.data();
-        const std::size_t nw = words_.size();
-        if (b == 0) {
-            for (std::size_t i = nw; i-- > q;) w[i] |= w[i - q];
-        } else {
-            for (std::size_t i = nw; i-- > q + 1;) w[i] |= (w[i - q] << b) | (w[i - q - 1] >> (64 - b));
-            w[q] |= w[0] << b;
-        }
+        const std::size_t n = words_.size() - q;
+        std::vector<std::uint64_t>& from = scratch();
+        from.assign(words_.begin(), words_.begin() + static_cast<std::ptrdiff_t>(n));
+        orShiftedWords(words_.data() + q, n, from.data(), n, ~std::uint64_t{0}, static_cast<unsigned>(len % 64));
         trimTail();
     }
 
@@ -75,24 +70,10 @@ public:
         limit = std::min(limit, other.bits_);
         if (limit <= 0) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
-        const unsigned b = static_cast<unsigned>(len % 64);
-        const std::size_t nd = words_.size();
-        const std::size_t nsrc = std::min(static_cast<std::size_t>((limit + 63) / 64), nd - q);
         const unsigned tail = static_cast<unsigned>(limit % 64);
-        const std::uint64_t* src = other.words_.data();
-        std::uint64_t* dst = words_.data() + q;
-        std::uint64_t carry = 0;
-        for (std::size_t k = 0; k < nsrc; ++k) {
-            std::uint64_t w = src[k];
-            if (k + 1 == static_cast<std::size_t>((limit + 63) / 64) && tail) w &= (std::uint64_t{1} << tail) - 1;
-            if (b == 0) {
-                dst[k] |= w;
-            } else {
-                dst[k] |= (w << b) | carry;
-                carry = w >> (64 - b);
-            }
-        }
-        if (b && q + nsrc < nd) dst[nsrc] |= carry;
+        orShiftedWords(words_.data() + q, words_.size() - q, other.words_.data(),
+                       static_cast<std::size_t>((limit + 63) / 64),
+                       tail ? (std::uint64_t{1} << tail) - 1 : ~std::uint64_t{0}, static_cast<unsigned>(len % 64));
         trimTail();
     }
 
@@ -117,12 +98,18 @@ public:
         if (len <= 0 || len >= bits_) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
-        std::uint64_t* w = words_.data();
         const std::size_t nw = words_.size();
-        for (std::size_t i = first; i + q < nw; ++i) {
-            std::uint64_t v = w[i + q] >> b;
-            if (b && i + q + 1 < nw) v |= w[i + q + 1] << (64 - b);
-            w[i] |= v;
+        if (first + q >= nw) return;
+        std::vector<std::uint64_t>& from = scratch();
+        from.assign(words_.begin() + static_cast<std::ptrdiff_t>(first + q), words_.end());
+        const std::size_t n = from.size();  // words written: first .. first + n - 1
+        const std::uint64_t* __restrict src = from.data();
+        std::uint64_t* __restrict dst = words_.data() + first;
+        if (b == 0) {
+            for (std::size_t k = 0; k < n; ++k) dst[k] |= src[k];
+        } else {
+            for (std::size_t k = 0; k + 1 < n; ++k) dst[k] |= (src[k] >> b) | (src[k + 1] << (64 - b));
+            dst[n - 1] |= src[n - 1] >> b;
         }
     }
 
@@ -152,6 +139,32 @@ private:
     void trimTail() {
         const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
         if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
+    }
+
+    // dst[0 .. nd) |= src << b, src being nlim words of which the last is
+    // masked with lastMask (dst and src apart). Kept free of branches in the
+    // loop that does most of the work, so that it vectorizes.
+    static void orShiftedWords(std::uint64_t* __restrict dst, std::size_t nd, const std::uint64_t* __restrict src,
+                               std::size_t nlim, std::uint64_t lastMask, unsigned b) {
+        if (nlim == 0 || nd == 0) return;
+        const std::size_t nsrc = std::min(nlim, nd);
+        auto word = [&](std::size_t k) { return k + 1 == nlim ? src[k] & lastMask : src[k]; };
+        const std::size_t m = std::min(nsrc, nlim - 1);  // words below m are read unmasked
+        if (b == 0) {
+            for (std::size_t k = 0; k < m; ++k) dst[k] |= src[k];
+            for (std::size_t k = m; k < nsrc; ++k) dst[k] |= word(k);
+            return;
+        }
+        dst[0] |= word(0) << b;
+        for (std::size_t k = 1; k < m; ++k) dst[k] |= (src[k] << b) | (src[k - 1] >> (64 - b));
+        for (std::size_t k = std::max<std::size_t>(m, 1); k < nsrc; ++k)
+            dst[k] |= (word(k) << b) | (word(k - 1) >> (64 - b));
+        if (nsrc < nd) dst[nsrc] |= word(nsrc - 1) >> (64 - b);
+    }
+
+    static std::vector<std::uint64_t>& scratch() {
+        thread_local std::vector<std::uint64_t> words;
+        return words;
     }
 
     std::int64_t bits_ = 1;
