@@ -247,7 +247,7 @@ private:
     static constexpr std::int64_t kEagerWork = std::int64_t{1} << 21;
     static constexpr std::int64_t kWorkPerStep = std::int64_t{1} << 14;
     std::int64_t eagerWork() const { return rulesFromStart_ ? phase_.perNodeWork : shortBudgets_ ? 16 : kEagerWork; }
-    std::int64_t workPerStep() const { return shortBudgets_ ? 4 : kWorkPerStep; }
+    std::int64_t workPerStep() const { return shortBudgets_ ? 64 : kWorkPerStep; }
 
     std::int64_t windowBudget(std::int64_t budget) const {
         return shortBudgets_ ? kShortWindowBudget : std::min(budget, kWindowBudget);
