@@ -443,6 +443,8 @@ private:
             a = std::max<std::int64_t>(0, sum - hi);
             b = sum - lo;
         }
+        // Tracks longer than b make no sum up to b.
+        lens_.erase(std::remove_if(lens_.begin(), lens_.end(), [b](std::int64_t len) { return len > b; }), lens_.end());
         if (static_cast<std::int64_t>(lens_.size()) * ((b + 1) / 64 + 1) > kBoundBudget) return false;
         bits_.reset(b + 1);
         addAll(bits_, lens_);

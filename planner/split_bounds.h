@@ -214,7 +214,7 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
         if (tr > 0 && qmax >= 0) {
             const SumBits* after;
             if constexpr (Rule::kHasWindow) {
-                after = &rule.after(tr, windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap()));
+                after = &rule.after(tr, windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap(tr)));
             } else {
                 after = &rule.after(tr);
             }

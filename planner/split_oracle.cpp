@@ -11,8 +11,10 @@
 // and those of at least R seconds must be in U.
 //
 // Three facts make this cheap:
-//  - Every g is at most gap = longest - shortest positive length, so a set A
-//    with sum at most T - gap - 1 is always visited: outside the window
+//  - Every g is at most gap = the longest of w and the tracks after it less
+//    the shortest positive one after it (need(x) is one of those, t(x) at
+//    least the shortest), so a set A with sum at most T - gap - 1 is
+//    always visited: outside the window
 //    [T - gap, T - 1] the sums of A are the plain subset sums of the tracks
 //    after w. smallestValue asks for the window only for walls where a room
 //    and the tracks forced in before w leave a sum that large.
@@ -62,7 +64,7 @@ public:
     ExactRule(std::int64_t T, std::int64_t gap, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps,
               std::vector<SumBits>& midSnaps, bool snapshots, std::int64_t outlier, std::int64_t gapBefore,
               bool tailFirst)
-        : T_(T), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots),
+        : T_(T), gapAll_(gap), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots),
           outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), snaps_(snaps),
           midSnaps_(midSnaps) {
         plain_.reset(T);
@@ -72,13 +74,19 @@ public:
         suffixSum_.push_back(0);
     }
 
-    std::int64_t gap() const { return gap_; }
+    // The largest g a track after a wall of length tr can have: its need is
+    // at most the longest of the wall and the tracks after it.
+    std::int64_t gap(std::int64_t tr) const {
+        if (suffixMin_ == 0) return 0;
+        return std::min(gapAll_, std::max(tr, suffixMax_) - suffixMin_);
+    }
     bool exact() const { return exact_; }
     std::int64_t spent() const { return spent_; }
 
     const SumBits& after(std::int64_t tr, bool window) {
         if (!window) return plain_;
         if (!exact_) return plain_;  // over budget: a superset
+        gap_ = gap(tr);
         out_ = plain_;
         out_.keepBelow(T_ - gap_);
         free_.clear();
@@ -94,6 +102,10 @@ public:
         if (outlier_ > 0 && len == outlier_) passOutlier();
         suffix_.push_back(len);
         suffixSum_.push_back(suffixSum_.back() + len);
+        if (len > 0) {
+            suffixMax_ = std::max(suffixMax_, len);
+            suffixMin_ = suffixMin_ == 0 ? len : std::min(suffixMin_, len);
+        }
         plain_.add(len);
         if (ahead(static_cast<int>(suffix_.size()) - 1)) mid_.add(len);
         if (snapshots_) snaps_[suffix_.size() % keep_] = plain_;
@@ -251,7 +263,11 @@ private:
         return true;
     }
 
-    std::int64_t T_, gap_, budget_;
+    std::int64_t T_;
+    std::int64_t gapAll_;  // longest - shortest positive length of the whole list
+    std::int64_t gap_;     // gap(t(w)) for the wall being scanned
+    std::int64_t budget_;
+    std::int64_t suffixMax_ = 0, suffixMin_ = 0;  // longest, shortest positive track passed
     std::size_t keep_;
     std::int64_t words_;
     std::int64_t spent_ = 0;
