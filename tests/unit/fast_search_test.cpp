@@ -368,6 +368,50 @@ TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
     }
 }
 
+// The oracle alone: its smallest value is the literal walk's best value, on
+// lists whose walls need the staircases (short tracks with a long one,
+// ascending runs), with and without the kept prefix sums.
+TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
+    std::mt19937_64 rng(77);
+    auto pick = [&](std::int64_t lo, std::int64_t hi) { return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng); };
+    int compared = 0;
+    for (int k = 0; k < 4000; ++k) {
+        const int n = static_cast<int>(pick(1, 9));
+        const std::int64_t unit = pick(1, 6);
+        Times times;
+        for (int i = 0; i < n; ++i) {
+            std::int64_t len = 0;
+            switch (k % 3) {
+                case 0: len = pick(1, 4) * unit; break;                      // short ones ...
+                case 1: len = (i % 4 + 1) * unit + (pick(0, 3) == 0); break;  // ascending runs
+                default: len = pick(1, 12); break;
+            }
+            times.push_back(static_cast<std::int32_t>(len));
+        }
+        if (k % 2 == 0) times[static_cast<std::size_t>(pick(0, n - 1))] = static_cast<std::int32_t>(pick(10, 60));  // ... and a long one
+        std::int64_t total = 0;
+        for (auto x : times) total += x;
+        const std::int64_t target = pick(1, total);
+        SearchControl budget;
+        budget.stepLimit = 200000;
+        SearchResult lit;
+        try {
+            lit = literalSearch(times, target, &budget);
+        } catch (const SearchAborted&) {
+            continue;
+        }
+        const std::vector<std::int64_t> t(times.begin(), times.end());
+        for (bool prefix : {false, true}) {
+            std::int64_t spent = 0;
+            const split::OracleAnswer a = split::exactValue(t, target, kInitialBestDiff, INT64_MAX, INT64_MAX, spent, prefix);
+            ASSERT_TRUE(a.exact);
+            ASSERT_EQ(a.value, lit.bestDiff) << describe(times, target) << (prefix ? " (prefix sums)" : "");
+        }
+        ++compared;
+    }
+    EXPECT_GT(compared, 3500);
+}
+
 TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
     const Times& times = kSmallAlphabet40;
     std::atomic<bool> cancel{true};
