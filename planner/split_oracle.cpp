@@ -44,6 +44,7 @@
 #include "split_oracle.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "split_bounds.h"
 
@@ -228,27 +229,29 @@ private:
     // each kept while the running sum stays below T - g. Tracks with g <= 0
     // never fail and are left in lens_ for finish().
     bool deadline() {
-        std::sort(order_.begin(), order_.end(), [](const Free& a, const Free& b) {
-            const std::int64_t ga = a.level - a.len, gb = b.level - b.len;
-            return ga != gb ? ga > gb : a.len < b.len;
-        });
+        // Sorted as keys: g from largest to smallest, then length.
+        keys_.clear();
+        for (const Free& f : order_)
+            keys_.push_back((static_cast<std::uint64_t>(kKeyBias - (f.level - f.len)) << 32) |
+                            static_cast<std::uint64_t>(f.len));
+        std::sort(keys_.begin(), keys_.end());
         lens_.clear();
-        for (std::size_t i = 0; i < order_.size();) {
+        for (std::size_t i = 0; i < keys_.size();) {
             std::size_t j = i;
-            while (j < order_.size() && order_[j].level - order_[j].len == order_[i].level - order_[i].len &&
-                   order_[j].len == order_[i].len)
-                ++j;
-            const std::int64_t g = order_[i].level - order_[i].len, len = order_[i].len;
+            while (j < keys_.size() && keys_[j] == keys_[i]) ++j;
+            const std::int64_t g = kKeyBias - static_cast<std::int64_t>(keys_[i] >> 32);
+            const std::int64_t len = static_cast<std::int64_t>(keys_[i] & 0xffffffffu);
             if (g <= 0) {
-                for (std::size_t c = i; c < j; ++c) lens_.push_back(len);
+                lens_.insert(lens_.end(), j - i, len);
             } else {
-                // Copies of one (g, length): stop as soon as one adds nothing.
-                for (std::size_t c = i; c < j; ++c) {
-                    if (!charge(3 * words_)) return false;
-                    prev_ = bits_;
-                    bits_.orShifted(prev_, T_ - g - len, len);
-                    if (bits_.sameAs(prev_)) break;
-                }
+                // c copies of one (g, length) add s + k len for k <= c where
+                // that stays below T - g (then every step before it did).
+                const std::int64_t c = static_cast<std::int64_t>(j - i);
+                if (!charge((3 + 2 * std::bit_width(static_cast<std::uint64_t>(c))) * words_)) return false;
+                prev_ = bits_;
+                addCopies(prev_, len, c);
+                prev_.keepBelow(T_ - g);
+                bits_.orWith(prev_);
             }
             i = j;
         }
@@ -284,6 +287,8 @@ private:
     std::vector<SumBits>& midSnaps_;  // midSnaps_[k % keep_]: mid_ over suffix_[outIdx_ + 1..k-1]
     std::vector<std::int64_t> suffix_, suffixSum_;
     std::vector<Free> free_, order_;
+    std::vector<std::uint64_t> keys_;
+    static constexpr std::int64_t kKeyBias = std::int64_t{1} << 30;  // above any |g| (lengths are below 2^30)
     std::vector<std::int64_t> freeSum_, lens_;
 };
 
