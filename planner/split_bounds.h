@@ -212,31 +212,41 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
         const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
         if (tr > 0 && qmax >= 0) {
-            const SumBits* after;
-            if constexpr (Rule::kHasWindow) {
-                after = &rule.after(tr, windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap(tr)));
-            } else {
-                after = &rule.after(tr);
-            }
-            const bool kept = prefix.has(r);
-            if (!kept) x.copyBelow(*after, qmax + 1);
-            std::int64_t forcedSum = beforeSum;
-            std::size_t nf = 0;  // lengths below rho: free
-            auto scan = [&](std::int64_t lo, std::int64_t top) {
-                for (std::int64_t rho = lo; rho <= top; ++rho) {
-                    for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
-                        forcedSum -= lengths[nf] * count[nf];
-                        if (!kept) addCopies(x, lengths[nf], count[nf]);
+            // The smallest value below `best` this wall gives with the sums
+            // `after` (best if none).
+            auto wallValue = [&](const SumBits& after) {
+                std::int64_t found = best;
+                const bool kept = prefix.has(r);
+                if (!kept) x.copyBelow(after, qmax + 1);
+                std::int64_t forcedSum = beforeSum;
+                std::size_t nf = 0;  // lengths below rho: free
+                auto scan = [&](std::int64_t lo, std::int64_t top) {
+                    for (std::int64_t rho = lo; rho <= top; ++rho) {
+                        for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
+                            forcedSum -= lengths[nf] * count[nf];
+                            if (!kept) addCopies(x, lengths[nf], count[nf]);
+                        }
+                        const std::int64_t q = T - rho - forcedSum;
+                        if (q < 0) continue;
+                        const bool hit = !kept ? x.test(q) : nf == 0 ? after.test(q) : prefix.holds(after, r, nf, q);
+                        if (hit) found = std::min(found, std::min(rho, tr - rho));
                     }
-                    const std::int64_t q = T - rho - forcedSum;
-                    if (q < 0) continue;
-                    const bool hit = !kept ? x.test(q) : nf == 0 ? after->test(q) : prefix.holds(*after, r, nf, q);
-                    if (hit) best = std::min(best, std::min(rho, tr - rho));
-                }
+                };
+                const WallRooms rooms(tr, T, found);
+                scan(1, rooms.top);
+                scan(std::max(rooms.from, tr - found + 1), rooms.hi);  // found may have dropped
+                return found;
             };
-            const WallRooms rooms(tr, T, best);
-            scan(1, rooms.top);
-            scan(std::max(rooms.from, tr - best + 1), rooms.hi);  // best may have dropped
+            if constexpr (Rule::kHasWindow) {
+                // The window's sums are some of the plain ones: the staircases
+                // are only worth their cost where the plain sums give a value.
+                const bool window = windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap(tr));
+                std::int64_t v = wallValue(rule.after(tr, false));
+                if (window && v < best) v = wallValue(rule.after(tr, true));
+                best = v;
+            } else {
+                best = wallValue(rule.after(tr));
+            }
         }
         rule.pass(tr);
         if (r > 0) {
