@@ -240,6 +240,7 @@ private:
     // The oracle's staircases past this turn its answer into a lower bound;
     // its plain part may take the whole budget.
     static constexpr std::int64_t kWindowBudget = std::int64_t{1} << 28;
+    static constexpr std::int64_t kFirstWindowBudget = std::int64_t{1} << 22;
     static constexpr std::int64_t kShortWindowBudget = 40;
 
     // Bounds by rule cheaper than this run on entering a node; dearer ones
@@ -319,8 +320,9 @@ private:
                 const bool scanning = afterEmpty || (parent && parent->heldBelow == bestDiff_ && parent->scanHeld);
                 if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
-                    f.done = boundNode(R);
-                    if (!f.done) {
+                    const Bound b = boundNode(R);
+                    f.done = b == Bound::Empty;
+                    if (b == Bound::Held) {
                         f.heldBelow = bestDiff_;
                         f.scanHeld = afterEmpty;
                     }
@@ -330,28 +332,44 @@ private:
         stack_.push_back(f);
     }
 
+    // What the bounds by rule show of a subtree: nothing in it can be
+    // recorded, it holds a value below bestDiff_, or neither is known.
+    enum class Bound { Empty, Held, Unknown };
+
     // The bounds by rule for a node whose subtree is the walk over nodeList_
-    // with room R (F1): true when nothing in it can be recorded.
-    bool boundNode(std::int64_t R) {
-        const OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(phase_.perNodeWork),
-                                          ruleWork_, shortBudgets_);
+    // with room R (F1).
+    Bound boundNode(std::int64_t R) {
+        // The staircases can cost far more than the rest: first with a small
+        // budget for them, then the cheaper superset rule, then in full.
+        OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(kFirstWindowBudget),
+                                    ruleWork_, shortBudgets_);
+        std::int64_t possible = -1;
+        if (a.value >= 0 && !a.exact && a.value < bestDiff_) {
+            possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
+            if (possible >= bestDiff_) return Bound::Empty;
+            a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(phase_.perNodeWork), ruleWork_,
+                           shortBudgets_);
+        }
         if (a.value >= 0 && a.exact) {
             // Exact: nothing below bestDiff_, or a value that will be recorded.
-            if (a.value >= bestDiff_) return true;
+            if (a.value >= bestDiff_) return Bound::Empty;
             if (a.value + 1 < bestDiff_) bestDiff_ = a.value + 1;
-            return false;
+            return Bound::Held;
         }
-        if (a.value >= bestDiff_) return true;
-        const std::int64_t possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_,
-                                                                  shortBudgets_);
-        if (possible >= bestDiff_) return true;
+        if (a.value >= bestDiff_) return Bound::Empty;
+        if (possible < 0)
+            possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
+        if (possible >= bestDiff_) return Bound::Empty;
         if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
             // A set sure to be visited below lies ahead: it will be recorded.
             const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_,
                                                                   shortBudgets_);
-            if (sure >= 0 && sure < bestDiff_ - 1) bestDiff_ = sure + 1;
+            if (sure >= 0 && sure < bestDiff_ - 1) {
+                bestDiff_ = sure + 1;
+                return Bound::Held;
+            }
         }
-        return false;
+        return Bound::Unknown;
     }
 
     // Bounds the node on top of the stack once the walk has spent enough
@@ -414,9 +432,9 @@ private:
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 0;
         fillNodeList(f.r);
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
-        const bool empty = boundNode(T_ - f.s);
-        if (!empty) f.heldBelow = bestDiff_;
-        return empty;
+        const Bound b = boundNode(T_ - f.s);
+        if (b == Bound::Held) f.heldBelow = bestDiff_;
+        return b == Bound::Empty;
     }
 
     // Subset-sum bound over the children and the reaching track (see header).
