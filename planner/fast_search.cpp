@@ -85,7 +85,12 @@
 //    start does so at their sum less the longest of them or later) and
 //    SureRule (a subset: the tracks after r taken first, from the last index
 //    down, each checked against a level at least the longest outsider
-//    before it) are used the same way.
+//    before it) are used the same way. The staircases get a small budget
+//    first; when that answer is a lower bound below BestDiff, PossibleRule
+//    runs before they get the full one (most nodes bounded so are empty,
+//    and PossibleRule shows it at a fraction of the cost). A node is taken
+//    as holding a value below BestDiff only when an exact answer or
+//    SureRule shows one.
 // All of these cost bit arrays of the node's room times its number of tracks
 // (times its number of distinct lengths), so they run within work budgets:
 //  - Phases: a first walk with the cheap rules only; if it passes its steps,
