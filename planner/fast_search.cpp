@@ -146,6 +146,10 @@ public:
             maxLen_ = std::max(maxLen_, t_[i]);
         }
         in_.assign(static_cast<std::size_t>(n_) + 1, 0);
+        byLength_.resize(static_cast<std::size_t>(n_));
+        for (int i = 0; i < n_; ++i) byLength_[static_cast<std::size_t>(i)] = i;
+        std::stable_sort(byLength_.begin(), byLength_.end(),
+                         [this](int a, int b) { return t_[static_cast<std::size_t>(a)] < t_[static_cast<std::size_t>(b)]; });
         rulesFromStart_ = control && control->eagerBounds;
         shortBudgets_ = control && control->shortBudgets;
         distinct_ = static_cast<std::int64_t>(distinctLengths(t_).size());
@@ -184,7 +188,7 @@ public:
             }
             stack_.clear();
             path_.clear();
-            std::fill(in_.begin(), in_.end(), 0);
+            clearPath();
             if (walk()) break;
         }
         result.best = best_;
@@ -411,7 +415,7 @@ private:
             else lo = mid + 1;
         }
         while (stack_.size() > hi + 1) {
-            in_[static_cast<std::size_t>(path_.back())] = 0;
+            setIn(path_.back(), false);
             path_.pop_back();
             stack_.pop_back();
         }
@@ -434,6 +438,7 @@ private:
         Frame& f = stack_[k];
         f.checked = true;
         if (f.cost > phase_.perNodeWork) return false;
+        // Off the path for the list only (fen_ is left as it is).
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 0;
         fillNodeList(f.r);
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
@@ -442,21 +447,38 @@ private:
         return b == Bound::Empty;
     }
 
+    // Puts track i on the path or takes it off.
+    void setIn(int i, bool on) {
+        in_[static_cast<std::size_t>(i)] = on ? 1 : 0;
+        const std::int64_t delta = on ? -t_[static_cast<std::size_t>(i)] : t_[static_cast<std::size_t>(i)];
+        for (std::size_t k = static_cast<std::size_t>(i) + 1; k <= static_cast<std::size_t>(n_); k += k & (~k + 1))
+            fen_[k] += delta;
+    }
+
+    // No track on the path.
+    void clearPath() {
+        std::fill(in_.begin(), in_.end(), 0);
+        fen_.assign(static_cast<std::size_t>(n_) + 1, 0);
+        for (std::size_t k = 1; k <= static_cast<std::size_t>(n_); ++k) {
+            fen_[k] += t_[k - 1];
+            const std::size_t up = k + (k & (~k + 1));
+            if (up <= static_cast<std::size_t>(n_)) fen_[up] += fen_[k];
+        }
+    }
+
+    // The sum of the tracks off the path with index below r.
+    std::int64_t offPathBelow(int r) const {
+        std::int64_t sum = 0;
+        for (std::size_t k = static_cast<std::size_t>(r); k > 0; k -= k & (~k + 1)) sum += fen_[k];
+        return sum;
+    }
+
     // Subset-sum bound over the children and the reaching track (see header).
     bool cannotImprove(const Frame& f) {
         const std::int64_t R = T_ - f.s;
         const std::int64_t lo = R - bestDiff_ + 1, hi = R + bestDiff_ - 1;
-        lens_.clear();
-        std::int64_t sum = 0;
-        for (int i = 0; i < f.r; ++i)
-            if (!in_[static_cast<std::size_t>(i)]) {
-                lens_.push_back(t_[static_cast<std::size_t>(i)]);
-                sum += t_[static_cast<std::size_t>(i)];
-            }
-        if (f.r < n_) {
-            lens_.push_back(t_[static_cast<std::size_t>(f.r)]);
-            sum += t_[static_cast<std::size_t>(f.r)];
-        }
+        const std::int64_t tr = f.r < n_ ? t_[static_cast<std::size_t>(f.r)] : 0;
+        const std::int64_t sum = offPathBelow(f.r) + tr;
         if (sum < lo || hi < 0) return true;
         if (lo <= 0) return false;
         // Subset sums are symmetric (x is one exactly when sum - x is): look
@@ -466,9 +488,17 @@ private:
             a = std::max<std::int64_t>(0, sum - hi);
             b = sum - lo;
         }
-        // Tracks longer than b make no sum up to b.
-        lens_.erase(std::remove_if(lens_.begin(), lens_.end(), [b](std::int64_t len) { return len > b; }), lens_.end());
-        if (static_cast<std::int64_t>(lens_.size()) * ((b + 1) / 64 + 1) > kBoundBudget) return false;
+        // Tracks longer than b make no sum up to b: the others, shortest first.
+        const std::int64_t words = (b + 1) / 64 + 1;
+        lens_.clear();
+        if (f.r < n_ && tr <= b) lens_.push_back(tr);
+        for (int i : byLength_) {
+            const std::int64_t len = t_[static_cast<std::size_t>(i)];
+            if (len > b) break;
+            if (i >= f.r || in_[static_cast<std::size_t>(i)]) continue;
+            lens_.push_back(len);
+            if (static_cast<std::int64_t>(lens_.size()) * words > kBoundBudget) return false;
+        }
         bits_.reset(b + 1);
         addAll(bits_, lens_);
         return !bits_.anyIn(a, b);
@@ -540,7 +570,7 @@ private:
             if (!f.done) {
                 const int c = nextChild(f);
                 if (c >= 0) {
-                    in_[static_cast<std::size_t>(c)] = 1;
+                    setIn(c, true);
                     path_.push_back(c);
                     enter(f.s + t_[static_cast<std::size_t>(c)], c, f.r);
                     continue;
@@ -552,7 +582,7 @@ private:
             const std::int64_t entryWork = stack_.back().entryWork;
             stack_.pop_back();
             if (a >= 0) {
-                in_[static_cast<std::size_t>(a)] = 0;
+                setIn(a, false);
                 path_.pop_back();
                 if (t_[static_cast<std::size_t>(a)] == 0 && !stack_.empty()) stack_.back().done = true;
             }
@@ -571,7 +601,9 @@ private:
     std::vector<std::int64_t> t_;
     std::int64_t total_ = 0;
     std::int64_t maxLen_ = 0;
-    std::vector<char> in_;
+    std::vector<char> in_;           // on the path
+    std::vector<std::int64_t> fen_;  // sums of the tracks off the path, by index (a Fenwick tree)
+    std::vector<int> byLength_;      // track indices, shortest first
     std::vector<int> path_;
     std::vector<Frame> stack_;
     std::vector<int> best_;
