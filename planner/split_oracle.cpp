@@ -288,7 +288,7 @@ private:
     std::vector<std::int64_t> suffix_, suffixSum_;
     std::vector<Free> free_, order_;
     std::vector<std::uint64_t> keys_;
-    static constexpr std::int64_t kKeyBias = std::int64_t{1} << 30;  // above any |g| (lengths are below 2^30)
+    static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;  // kKeyBias - g fits 32 bits (lengths are below 2^31)
     std::vector<std::int64_t> freeSum_, lens_;
 };
 

@@ -47,8 +47,6 @@ public:
         return false;
     }
 
-    bool sameAs(const SumBits& other) const { return words_ == other.words_; }
-
     // This array := other's sums below `bits`, over [0, bits).
     void copyBelow(const SumBits& other, std::int64_t bits) {
         bits_ = std::max<std::int64_t>(1, std::min(bits, other.bits_));
