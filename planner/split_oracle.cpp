@@ -62,10 +62,10 @@ public:
     // `gapBefore` the largest g any other track can have before it (see
     // localClose); `tailFirst`: the g of every track after it is at least
     // that (see leafTail).
-    ExactRule(std::int64_t T, std::int64_t gap, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps,
+    ExactRule(std::int64_t T, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps,
               std::vector<SumBits>& midSnaps, bool snapshots, std::int64_t outlier, std::int64_t gapBefore,
               bool tailFirst)
-        : T_(T), gapAll_(gap), gap_(gap), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots),
+        : T_(T), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots),
           outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), snaps_(snaps),
           midSnaps_(midSnaps) {
         plain_.reset(T);
@@ -78,8 +78,7 @@ public:
     // The largest g a track after a wall of length tr can have: its need is
     // at most the longest of the wall and the tracks after it.
     std::int64_t gap(std::int64_t tr) const {
-        if (suffixMin_ == 0) return 0;
-        return std::min(gapAll_, std::max(tr, suffixMax_) - suffixMin_);
+        return suffixMin_ == 0 ? 0 : std::max(tr, suffixMax_) - suffixMin_;
     }
     bool exact() const { return exact_; }
     std::int64_t spent() const { return spent_; }
@@ -267,8 +266,7 @@ private:
     }
 
     std::int64_t T_;
-    std::int64_t gapAll_;  // longest - shortest positive length of the whole list
-    std::int64_t gap_;     // gap(t(w)) for the wall being scanned
+    std::int64_t gap_ = 0;  // gap(t(w)) for the wall being scanned
     std::int64_t budget_;
     std::int64_t suffixMax_ = 0, suffixMin_ = 0;  // longest, shortest positive track passed
     std::size_t keep_;
@@ -343,7 +341,7 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     const std::size_t keep =
         static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, snapWords / words)));
     thread_local std::vector<SumBits> snaps, midSnaps;
-    ExactRule rule(T, hi - lo, windowBudget, keep, snaps, midSnaps, window, outlier, gapBefore, tailFirst);
+    ExactRule rule(T, windowBudget, keep, snaps, midSnaps, window, outlier, gapBefore, tailFirst);
     const std::int64_t value = smallestValue(t, lengths, T, best, rule, prefixAlways);
     spent += work + rule.spent();
     return {value, rule.exact()};
