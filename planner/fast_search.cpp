@@ -249,6 +249,9 @@ private:
     // The oracle's staircases past this turn its answer into a lower bound;
     // its plain part may take the whole budget.
     static constexpr std::int64_t kWindowBudget = std::int64_t{1} << 28;
+    // The staircases' first budget: at least this, and a quarter of the
+    // plain part's words (where the plain part is dear, so many staircases
+    // are cheap beside it; falling back then costs the superset rule too).
     static constexpr std::int64_t kFirstWindowBudget = std::int64_t{1} << 22;
     static constexpr std::int64_t kShortWindowBudget = 40;
 
@@ -350,8 +353,9 @@ private:
     Bound boundNode(std::int64_t R) {
         // The staircases can cost far more than the rest: first with a small
         // budget for them, then the cheaper superset rule, then in full.
-        OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(kFirstWindowBudget),
-                                    ruleWork_, shortBudgets_);
+        const std::int64_t plain = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct_, R);
+        OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
+                                    windowBudget(std::max(kFirstWindowBudget, plain / 4)), ruleWork_, shortBudgets_);
         std::int64_t possible = -1;
         if (a.value >= 0 && !a.exact && a.value < bestDiff_) {
             possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);

@@ -139,26 +139,28 @@ public:
             for (std::size_t nf = slotOf(lengths, t[static_cast<std::size_t>(r)]) + 1; nf <= d; ++nf)
                 kept += std::max<std::int64_t>(0, (T + 63) / 64 - from(nf, static_cast<std::size_t>(r) + 1));
         if (!always && 2 * kept > perWall) return;
-        std::vector<SumBits> rev(d + 1);
-        for (auto& b : rev) {
-            b.reset(T);
-            b.clear();
-            b.set(T - 1);  // the empty sum
-        }
         start_.assign(static_cast<std::size_t>(n) + 1, 0);
         for (int r = 0; r < n; ++r) {
-            const std::int64_t tr = t[static_cast<std::size_t>(r)];
-            for (std::size_t nf : want[static_cast<std::size_t>(r)]) {
-                Kept k{nf, low[static_cast<std::size_t>(r)], {}};
-                rev[nf].copyWords(k.first, k.words);
-                kept_.push_back(std::move(k));
-            }
+            for (std::size_t nf : want[static_cast<std::size_t>(r)])
+                kept_.push_back(Kept{nf, low[static_cast<std::size_t>(r)], {}});
             start_[static_cast<std::size_t>(r) + 1] = kept_.size();
-            // Track r is free for every free count above its slot; only the
-            // words a later wall reads are kept up to date.
-            for (std::size_t nf = slotOf(lengths, tr) + 1; nf <= d; ++nf) {
-                const std::int64_t f = from(nf, static_cast<std::size_t>(r) + 1);
-                if (f * 64 < T) rev[nf].addDown(tr, static_cast<std::size_t>(f));
+        }
+        // One free count at a time, so that its array stays in cache.
+        SumBits rev;
+        for (std::size_t nf = 1; nf <= d; ++nf) {
+            rev.reset(T);
+            rev.clear();
+            rev.set(T - 1);  // the empty sum
+            for (int r = 0; r < n; ++r) {
+                const std::size_t ru = static_cast<std::size_t>(r);
+                for (std::size_t i = start_[ru]; i < start_[ru + 1]; ++i)
+                    if (kept_[i].nf == nf) rev.copyWords(kept_[i].first, kept_[i].words);
+                // Track r is free for every free count above its slot; only
+                // the words a later wall reads are kept up to date.
+                const std::int64_t f = from(nf, ru + 1);
+                if (f * 64 >= T) break;  // no later wall reads this count
+                const std::int64_t tr = t[ru];
+                if (slotOf(lengths, tr) < nf) rev.addDown(tr, static_cast<std::size_t>(f));
             }
         }
         on_ = true;

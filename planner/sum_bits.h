@@ -6,6 +6,24 @@
 
 namespace ztp::split {
 
+// The word loops (sum_bits.cpp), vectorized for the processor at hand.
+namespace words {
+// w[k + q] |= w[k] << b | w[k - 1] >> (64 - b) for k + q < n, in place.
+void addUp(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b);
+// w[k] |= w[k + q] >> b | w[k + q + 1] << (64 - b) for first <= k, k + q < n, in place.
+void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b);
+// dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for k < nd, src being nlim
+// words of which the last is masked with lastMask (dst and src apart).
+void orShifted(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
+               unsigned b);
+// Any k < n with a[k] & (o[k] >> b | o[k + 1] << (64 - b)) nonzero (o[n] is
+// read when b is not 0)?
+bool meet(const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b);
+// Turns the wide (AVX2) loops off or back on where the processor has them
+// (for tests); returns whether they were on.
+bool useWide(bool on);
+}  // namespace words
+
 // Subset sums over [0, bits) as a bit array.
 class SumBits {
 public:
@@ -18,11 +36,7 @@ public:
     // sums |= sums << len
     void add(std::int64_t len) {
         if (len <= 0 || len >= bits_) return;
-        const std::size_t q = static_cast<std::size_t>(len / 64);
-        const std::size_t n = words_.size() - q;
-        std::vector<std::uint64_t>& from = scratch();
-        from.assign(words_.begin(), words_.begin() + static_cast<std::ptrdiff_t>(n));
-        orShiftedWords(words_.data() + q, n, from.data(), n, ~std::uint64_t{0}, static_cast<unsigned>(len % 64));
+        words::addUp(words_.data(), words_.size(), static_cast<std::size_t>(len / 64), static_cast<unsigned>(len % 64));
         trimTail();
     }
 
@@ -69,7 +83,7 @@ public:
         if (limit <= 0) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned tail = static_cast<unsigned>(limit % 64);
-        orShiftedWords(words_.data() + q, words_.size() - q, other.words_.data(),
+        words::orShifted(words_.data() + q, words_.size() - q, other.words_.data(),
                        static_cast<std::size_t>((limit + 63) / 64),
                        tail ? (std::uint64_t{1} << tail) - 1 : ~std::uint64_t{0}, static_cast<unsigned>(len % 64));
         trimTail();
@@ -98,17 +112,7 @@ public:
         const unsigned b = static_cast<unsigned>(len % 64);
         const std::size_t nw = words_.size();
         if (first + q >= nw) return;
-        std::vector<std::uint64_t>& from = scratch();
-        from.assign(words_.begin() + static_cast<std::ptrdiff_t>(first + q), words_.end());
-        const std::size_t n = from.size();  // words written: first .. first + n - 1
-        const std::uint64_t* __restrict src = from.data();
-        std::uint64_t* __restrict dst = words_.data() + first;
-        if (b == 0) {
-            for (std::size_t k = 0; k < n; ++k) dst[k] |= src[k];
-        } else {
-            for (std::size_t k = 0; k + 1 < n; ++k) dst[k] |= (src[k] >> b) | (src[k + 1] << (64 - b));
-            dst[n - 1] |= src[n - 1] >> b;
-        }
+        words::addDown(words_.data(), nw, first, q, b);
     }
 
     // out := the words from `first` on.
@@ -123,13 +127,21 @@ public:
         if (off < 0) return false;
         const std::size_t q = static_cast<std::size_t>(off / 64);
         const unsigned b = static_cast<unsigned>(off % 64);
-        const std::size_t no = other.size() + first;
-        for (std::size_t k = 0; k < words_.size() && k + q < no; ++k) {
-            if (k + q + 1 < first) continue;
-            std::uint64_t v = k + q >= first ? other[k + q - first] >> b : 0;
-            if (b && k + q + 1 < no) v |= other[k + q + 1 - first] << (64 - b);
-            if (words_[k] & v) return true;
-        }
+        const std::size_t no = other.size() + first;  // other's words stand for words first .. no - 1
+        auto at = [&](std::size_t j) -> std::uint64_t { return j >= first && j < no ? other[j - first] : 0; };
+        auto meets = [&](std::size_t k) {
+            const std::uint64_t v = b ? (at(k + q) >> b) | (at(k + q + 1) << (64 - b)) : at(k + q);
+            return (words_[k] & v) != 0;
+        };
+        const std::size_t end = std::min(words_.size(), no > q ? no - q : 0);
+        // Between the edges both words read lie in `other`.
+        const std::size_t lo = std::min(end, first > q ? first - q : 0);
+        const std::size_t hi = std::max(lo, std::min(end, no > q + 1 ? no - q - 1 : 0));
+        for (std::size_t k = first > q + 1 ? first - q - 1 : 0; k < lo; ++k)
+            if (meets(k)) return true;
+        if (lo < hi && words::meet(words_.data() + lo, other.data() + (lo + q - first), hi - lo, b)) return true;
+        for (std::size_t k = hi; k < end; ++k)
+            if (meets(k)) return true;
         return false;
     }
 
@@ -137,32 +149,6 @@ private:
     void trimTail() {
         const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
         if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
-    }
-
-    // dst[0 .. nd) |= src << b, src being nlim words of which the last is
-    // masked with lastMask (dst and src apart). Kept free of branches in the
-    // loop that does most of the work, so that it vectorizes.
-    static void orShiftedWords(std::uint64_t* __restrict dst, std::size_t nd, const std::uint64_t* __restrict src,
-                               std::size_t nlim, std::uint64_t lastMask, unsigned b) {
-        if (nlim == 0 || nd == 0) return;
-        const std::size_t nsrc = std::min(nlim, nd);
-        auto word = [&](std::size_t k) { return k + 1 == nlim ? src[k] & lastMask : src[k]; };
-        const std::size_t m = std::min(nsrc, nlim - 1);  // words below m are read unmasked
-        if (b == 0) {
-            for (std::size_t k = 0; k < m; ++k) dst[k] |= src[k];
-            for (std::size_t k = m; k < nsrc; ++k) dst[k] |= word(k);
-            return;
-        }
-        dst[0] |= word(0) << b;
-        for (std::size_t k = 1; k < m; ++k) dst[k] |= (src[k] << b) | (src[k - 1] >> (64 - b));
-        for (std::size_t k = std::max<std::size_t>(m, 1); k < nsrc; ++k)
-            dst[k] |= (word(k) << b) | (word(k - 1) >> (64 - b));
-        if (nsrc < nd) dst[nsrc] |= word(nsrc - 1) >> (64 - b);
-    }
-
-    static std::vector<std::uint64_t>& scratch() {
-        thread_local std::vector<std::uint64_t> words;
-        return words;
     }
 
     std::int64_t bits_ = 1;

@@ -40,11 +40,21 @@ Model randomModel(std::mt19937& rng, std::size_t bits) {
 }  // namespace
 
 // The word loops against a bit-by-bit model, over sizes around word
-// boundaries and shifts of whole words, of parts and past the end.
-TEST(SumBits, ShiftsMatchABitModel) {
+// boundaries and shifts of whole words, of parts and past the end; with the
+// wide loops and with the narrow ones.
+class SumBitsLoops : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { was_ = ztp::split::words::useWide(GetParam()); }
+    void TearDown() override { ztp::split::words::useWide(was_); }
+    bool was_ = false;
+};
+
+INSTANTIATE_TEST_SUITE_P(WideAndNarrow, SumBitsLoops, ::testing::Bool());
+
+TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
     std::mt19937 rng(5);
     for (int round = 0; round < 3000; ++round) {
-        const std::size_t bits = 1 + rng() % 330;
+        const std::size_t bits = 1 + rng() % (round % 2 ? 330 : 1100);
         const Model m = randomModel(rng, bits);
         const std::int64_t len = static_cast<std::int64_t>(rng() % 3 == 0 ? 64 * (rng() % 5) : rng() % (bits + 70));
         const std::string where = "bits=" + std::to_string(bits) + " len=" + std::to_string(len);
@@ -58,7 +68,7 @@ TEST(SumBits, ShiftsMatchABitModel) {
         EXPECT_EQ(diff(a, ma), "") << "add " << where;
 
         // orShifted: sums |= (other's sums below limit) << len
-        const std::size_t otherBits = 1 + rng() % 330;
+        const std::size_t otherBits = 1 + rng() % (round % 2 ? 330 : 1100);
         const Model o = randomModel(rng, otherBits);
         const std::int64_t limit = static_cast<std::int64_t>(rng() % (otherBits + 70));
         SumBits s = fromModel(m);
@@ -79,5 +89,29 @@ TEST(SumBits, ShiftsMatchABitModel) {
             for (std::size_t i = 64 * first; i < bits; ++i)
                 if (i + static_cast<std::size_t>(len) < bits) md[i] = m[i] || m[i + static_cast<std::size_t>(len)];
         EXPECT_EQ(diff(d, md), "") << "addDown " << where << " first=" << first;
+
+        // meetsShifted: some k set here with k + off set in `o`, whose words
+        // below `from` are left out (read as empty); a few bits each, so
+        // that a meeting can lie anywhere
+        Model m2(bits), o2(otherBits);
+        for (int i = 0; i < 3; ++i) {
+            m2[rng() % bits] = true;
+            o2[rng() % otherBits] = true;
+        }
+        const std::size_t from = rng() % ((otherBits + 63) / 64 + 1);
+        const std::int64_t off = static_cast<std::int64_t>(rng() % 3 == 0 ? 64 * (rng() % 4) : rng() % (otherBits + 10));
+        if (const std::size_t k = rng() % bits; round % 2 == 0 && k + static_cast<std::size_t>(off) < otherBits) {
+            m2[k] = true;  // a meeting at k, unless `from` leaves it out
+            o2[k + static_cast<std::size_t>(off)] = true;
+        }
+        std::vector<std::uint64_t> kept;
+        fromModel(o2).copyWords(static_cast<std::int64_t>(from), kept);
+        bool want = false;
+        for (std::size_t k = 0; k < bits && !want; ++k) {
+            const std::size_t j = k + static_cast<std::size_t>(off);
+            want = m2[k] && j < otherBits && j >= 64 * from && o2[j];
+        }
+        EXPECT_EQ(fromModel(m2).meetsShifted(kept, from, off), want)
+            << "meetsShifted " << where << " otherBits=" << otherBits << " from=" << from << " off=" << off;
     }
 }
