@@ -90,7 +90,8 @@
 //    runs before they get the full one (most nodes bounded so are empty,
 //    and PossibleRule shows it at a fraction of the cost). A node is taken
 //    as holding a value below BestDiff only when an exact answer or
-//    SureRule shows one.
+//    SureRule shows one. A node whose bounds tell neither is not bounded
+//    again while BestDiff stays the same (they would tell no more).
 // All of these cost bit arrays of the node's room times its number of tracks
 // (times its number of distinct lengths), so they run within work budgets:
 //  - Phases: a first walk with the cheap rules only; if it passes its steps,
@@ -215,6 +216,7 @@ private:
         std::int64_t failedWork;  // bound work spent in finished children
         std::int64_t heldBelow;   // bestDiff_ when bounds showed a value below it here, else 0
         bool scanHeld;            // held, and found so after an empty sibling
+        std::int64_t unknownAt;   // bestDiff_ when the bounds could tell neither, else 0
         std::int64_t cost;    // words the bounds by rule would take
     };
 
@@ -252,6 +254,8 @@ private:
     // The staircases' first budget: at least this, and a quarter of the
     // plain part's words (where the plain part is dear, so many staircases
     // are cheap beside it; falling back then costs the superset rule too).
+    // Their full one is kWindowBudget, or four times the plain part where
+    // that is more: a node left undecided high up costs the walk far more.
     static constexpr std::int64_t kFirstWindowBudget = std::int64_t{1} << 22;
     static constexpr std::int64_t kShortWindowBudget = 40;
 
@@ -291,6 +295,7 @@ private:
         f.failedWork = 0;
         f.heldBelow = stack_.empty() ? rootHeld_ : 0;
         f.scanHeld = false;
+        f.unknownAt = 0;
         f.cost = 0;
         f.r = parentR;
         const std::int64_t R = T_ - s;
@@ -338,6 +343,7 @@ private:
                         f.heldBelow = bestDiff_;
                         f.scanHeld = afterEmpty;
                     }
+                    if (b == Bound::Unknown) f.unknownAt = bestDiff_;
                 }
             }
         }
@@ -360,8 +366,10 @@ private:
         if (a.value >= 0 && !a.exact && a.value < bestDiff_) {
             possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
             if (possible >= bestDiff_) return Bound::Empty;
-            a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(phase_.perNodeWork), ruleWork_,
-                           shortBudgets_);
+            a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
+                           shortBudgets_ ? kShortWindowBudget
+                                         : std::min(phase_.perNodeWork, std::max(kWindowBudget, 4 * plain)),
+                           ruleWork_, shortBudgets_);
         }
         if (a.value >= 0 && a.exact) {
             // Exact: nothing below bestDiff_, or a value that will be recorded.
@@ -441,13 +449,15 @@ private:
     bool frameEmpty(std::size_t k) {
         Frame& f = stack_[k];
         f.checked = true;
-        if (f.cost > phase_.perNodeWork) return false;
+        // Asked again with the same bestDiff_, the bounds would tell no more.
+        if (f.cost > phase_.perNodeWork || f.unknownAt == bestDiff_) return false;
         // Off the path for the list only (fen_ is left as it is).
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 0;
         fillNodeList(f.r);
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
         const Bound b = boundNode(T_ - f.s);
         if (b == Bound::Held) f.heldBelow = bestDiff_;
+        if (b == Bound::Unknown) f.unknownAt = bestDiff_;
         return b == Bound::Empty;
     }
 
