@@ -348,9 +348,7 @@ public:
         into.orShifted(dp_.back(), T_, len);
         for (std::size_t k = 0; k <= own; ++k) into.orShifted(dp_[k], T_, len);
         for (std::size_t k = own + 1; k < lengths_.size(); ++k) {
-            keep_ = dp_[k];
-            dp_[k].keepBelow(T_ - len + lengths_[k]);
-            dp_[k].orShifted(keep_, T_, len);
+            dp_[k].keepBelowAdd(T_ - len + lengths_[k], len);
         }
         for (std::size_t k = 0; k <= own; ++k) dp_[k].keepBelow(T_ - len + lengths_[k]);
         dp_[own].orWith(into);
@@ -360,7 +358,7 @@ private:
     std::int64_t T_;
     std::vector<std::int64_t> lengths_;
     std::vector<SumBits> dp_;  // per longest taken track; last: none taken
-    SumBits out_, tmp_, keep_;
+    SumBits out_, tmp_;
 };
 
 constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays

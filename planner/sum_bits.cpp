@@ -88,6 +88,33 @@ ZTP_INLINE void addDownBody(std::uint64_t* w, std::size_t n, std::size_t first, 
     dst[m - 1] |= src[m - 1] >> b;
 }
 
+// w[j] := keep(w[j]) | w[j - q] << b | w[j - q - 1] >> (64 - b), from the top
+// down, where keep leaves the words below kw, masks word kw with kmask and
+// clears the rest.
+template <typename V, std::size_t W>
+ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw,
+                            std::uint64_t kmask) {
+    using L = Lanes<V, W>;
+    const unsigned c = 64 - b;
+    auto shifted = [&](std::size_t j) -> std::uint64_t {
+        if (j < q) return 0;
+        if (b == 0) return w[j - q];
+        return (w[j - q] << b) | (j > q ? w[j - q - 1] >> c : 0);
+    };
+    auto shiftedAt = [&](std::size_t s) {  // words s .. s + W - 1, s > q
+        return b == 0 ? L::load(w + s - q) : (L::load(w + s - q) << b) | (L::load(w + s - q - 1) >> c);
+    };
+    std::size_t j = n;  // words from j on are written
+    if (kw < n) {
+        for (; j >= W + std::max(kw + 1, q + 1); j -= W) L::store(w + j - W, shiftedAt(j - W));
+        for (; j > kw + 1; --j) w[j - 1] = shifted(j - 1);
+        w[kw] = (w[kw] & kmask) | shifted(kw);
+        j = kw;
+    }
+    for (; j >= W + q + 1; j -= W) L::store(w + j - W, L::load(w + j - W) | shiftedAt(j - W));
+    for (; j > 0; --j) w[j - 1] |= shifted(j - 1);
+}
+
 // dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for k < nd, src being nsrc
 // words of which the last is masked (the arrays apart).
 template <typename V, std::size_t W>
@@ -149,6 +176,10 @@ __attribute__((target("avx2"))) void addDownWide(std::uint64_t* w, std::size_t n
                                                  unsigned b) {
     addDownBody<Quad, 4>(w, n, first, q, b);
 }
+__attribute__((target("avx2"))) void keepAddWide(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b,
+                                                 std::size_t kw, std::uint64_t kmask) {
+    keepAddBody<Quad, 4>(w, n, q, b, kw, kmask);
+}
 __attribute__((target("avx2"))) void orShiftedWide(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src,
                                                    std::size_t nlim, std::uint64_t lastMask, unsigned b) {
     orShiftedBody<Quad, 4>(dst, nd, src, nlim, lastMask, b);
@@ -198,6 +229,13 @@ void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, 
     if (wide) return addDownWide(w, n, first, q, b);
 #endif
     addDownBody<Narrow, kNarrow>(w, n, first, q, b);
+}
+
+void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask) {
+#if ZTP_WIDE_WORDS
+    if (wide) return keepAddWide(w, n, q, b, kw, kmask);
+#endif
+    keepAddBody<Narrow, kNarrow>(w, n, q, b, kw, kmask);
 }
 
 void orShifted(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,

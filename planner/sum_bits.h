@@ -12,6 +12,9 @@ namespace words {
 void addUp(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b);
 // w[k] |= w[k + q] >> b | w[k + q + 1] << (64 - b) for first <= k, k + q < n, in place.
 void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b);
+// w[k] := keep(w[k]) | w[k - q] << b | w[k - q - 1] >> (64 - b) for k < n, in
+// place; keep leaves the words below kw, masks word kw with kmask, clears the rest.
+void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask);
 // dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for k < nd, src being nlim
 // words of which the last is masked with lastMask (dst and src apart).
 void orShifted(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
@@ -86,6 +89,19 @@ public:
         words::orShifted(words_.data() + q, words_.size() - q, other.words_.data(),
                        static_cast<std::size_t>((limit + 63) / 64),
                        tail ? (std::uint64_t{1} << tail) - 1 : ~std::uint64_t{0}, static_cast<unsigned>(len % 64));
+        trimTail();
+    }
+
+    // sums := (sums below limit) | sums << len, in place (keepBelow of a
+    // copy, then orShifted).
+    void keepBelowAdd(std::int64_t limit, std::int64_t len) {
+        if (len == 0) return;
+        if (len < 0 || len >= bits_) return keepBelow(limit);
+        limit = std::max<std::int64_t>(limit, 0);
+        const std::size_t kw = limit >= bits_ ? words_.size() : static_cast<std::size_t>(limit / 64);
+        const std::uint64_t kmask = (std::uint64_t{1} << (limit % 64)) - 1;
+        words::keepAdd(words_.data(), words_.size(), static_cast<std::size_t>(len / 64), static_cast<unsigned>(len % 64),
+                       kw, kmask);
         trimTail();
     }
 

@@ -79,6 +79,16 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
                 if (o[j] && j + static_cast<std::size_t>(len) < bits) ms[j + static_cast<std::size_t>(len)] = true;
         EXPECT_EQ(diff(s, ms), "") << "orShifted " << where << " otherBits=" << otherBits << " limit=" << limit;
 
+        // keepBelowAdd: sums := (sums below limit) | sums << len
+        SumBits k = fromModel(m);
+        k.keepBelowAdd(limit, len);
+        Model mk(bits);
+        for (std::size_t i = 0; i < bits; ++i) {
+            mk[i] = m[i] && (len == 0 || static_cast<std::int64_t>(i) < limit);
+            if (len >= 0 && static_cast<std::size_t>(len) <= i) mk[i] = mk[i] || m[i - static_cast<std::size_t>(len)];
+        }
+        EXPECT_EQ(diff(k, mk), "") << "keepBelowAdd " << where << " limit=" << limit;
+
         // addDown: sums |= sums >> len on the words from `first` on
         const std::size_t words = (bits + 63) / 64;
         const std::size_t first = rng() % (words + 1);
