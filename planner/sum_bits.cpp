@@ -38,6 +38,8 @@ ZTP_INLINE bool anyLane(V v) {
 }
 
 // V: a vector of W words (or one word). Unaligned loads and stores by memcpy.
+// Whatever takes or returns a V is inlined: in the AVX2 functions a V lives
+// in registers that functions built for any x86-64 do not pass it in.
 template <typename V, std::size_t W>
 struct Lanes {
     static ZTP_INLINE V load(const std::uint64_t* p) {
@@ -46,6 +48,10 @@ struct Lanes {
         return v;
     }
     static ZTP_INLINE void store(std::uint64_t* p, V v) { std::memcpy(p, &v, sizeof v); }
+    // p[i] << b | p[i - 1] >> (64 - b) for the W words from p (p[-1] is read when b is not 0).
+    static ZTP_INLINE V shiftedUp(const std::uint64_t* p, unsigned b) {
+        return b == 0 ? load(p) : (load(p) << b) | (load(p - 1) >> (64 - b));
+    }
 };
 
 // w[k + q] |= w[k] << b | w[k - 1] >> (64 - b), for k from the top down,
@@ -101,17 +107,14 @@ ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsi
         if (b == 0) return w[j - q];
         return (w[j - q] << b) | (j > q ? w[j - q - 1] >> c : 0);
     };
-    auto shiftedAt = [&](std::size_t s) {  // words s .. s + W - 1, s > q
-        return b == 0 ? L::load(w + s - q) : (L::load(w + s - q) << b) | (L::load(w + s - q - 1) >> c);
-    };
     std::size_t j = n;  // words from j on are written
     if (kw < n) {
-        for (; j >= W + std::max(kw + 1, q + 1); j -= W) L::store(w + j - W, shiftedAt(j - W));
+        for (; j >= W + std::max(kw + 1, q + 1); j -= W) L::store(w + j - W, L::shiftedUp(w + j - W - q, b));
         for (; j > kw + 1; --j) w[j - 1] = shifted(j - 1);
         w[kw] = (w[kw] & kmask) | shifted(kw);
         j = kw;
     }
-    for (; j >= W + q + 1; j -= W) L::store(w + j - W, L::load(w + j - W) | shiftedAt(j - W));
+    for (; j >= W + q + 1; j -= W) L::store(w + j - W, L::load(w + j - W) | L::shiftedUp(w + j - W - q, b));
     for (; j > 0; --j) w[j - 1] |= shifted(j - 1);
 }
 
