@@ -172,7 +172,7 @@ public:
                 // The smallest value of the whole walk: a value below bestDiff_
                 // lies in the part not yet walked and will be recorded, and
                 // once it is, nothing else can be.
-                const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kRuleWorkRoot), ruleWork_,
+                const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kWindowBudget, kRuleWorkRoot), ruleWork_,
                                                     shortBudgets_);
                 if (all.value >= 0 && all.exact) {
                     if (all.value < bestDiff_) bestDiff_ = all.value + 1;
@@ -266,8 +266,9 @@ private:
     std::int64_t eagerWork() const { return rulesFromStart_ ? phase_.perNodeWork : shortBudgets_ ? 16 : kEagerWork; }
     std::int64_t workPerStep() const { return shortBudgets_ ? 64 : kWorkPerStep; }
 
-    std::int64_t windowBudget(std::int64_t budget) const {
-        return shortBudgets_ ? kShortWindowBudget : std::min(budget, kWindowBudget);
+    // The staircases' budget: `words`, within `cap`.
+    std::int64_t windowBudget(std::int64_t words, std::int64_t cap) const {
+        return shortBudgets_ ? kShortWindowBudget : std::min(words, cap);
     }
 
     void tick() {
@@ -338,12 +339,9 @@ private:
                 if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
                     const Bound b = boundNode(R);
+                    note(f, b);
                     f.done = b == Bound::Empty;
-                    if (b == Bound::Held) {
-                        f.heldBelow = bestDiff_;
-                        f.scanHeld = afterEmpty;
-                    }
-                    if (b == Bound::Unknown) f.unknownAt = bestDiff_;
+                    f.scanHeld = b == Bound::Held && afterEmpty;
                 }
             }
         }
@@ -354,6 +352,12 @@ private:
     // recorded, it holds a value below bestDiff_, or neither is known.
     enum class Bound { Empty, Held, Unknown };
 
+    // Keeps in the frame what its bound showed, at the present bestDiff_.
+    void note(Frame& f, Bound b) const {
+        if (b == Bound::Held) f.heldBelow = bestDiff_;
+        if (b == Bound::Unknown) f.unknownAt = bestDiff_;
+    }
+
     // The bounds by rule for a node whose subtree is the walk over nodeList_
     // with room R (F1).
     Bound boundNode(std::int64_t R) {
@@ -361,15 +365,15 @@ private:
         // budget for them, then the cheaper superset rule, then in full.
         const std::int64_t plain = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct_, R);
         OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
-                                    windowBudget(std::max(kFirstWindowBudget, plain / 4)), ruleWork_, shortBudgets_);
+                                    windowBudget(std::max(kFirstWindowBudget, plain / 4), kWindowBudget), ruleWork_,
+                                    shortBudgets_);
         std::int64_t possible = -1;
         if (a.value >= 0 && !a.exact && a.value < bestDiff_) {
             possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
             if (possible >= bestDiff_) return Bound::Empty;
             a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
-                           shortBudgets_ ? kShortWindowBudget
-                                         : std::min(phase_.perNodeWork, std::max(kWindowBudget, 4 * plain)),
-                           ruleWork_, shortBudgets_);
+                           windowBudget(std::max(kWindowBudget, 4 * plain), phase_.perNodeWork), ruleWork_,
+                           shortBudgets_);
         }
         if (a.value >= 0 && a.exact) {
             // Exact: nothing below bestDiff_, or a value that will be recorded.
@@ -456,8 +460,7 @@ private:
         fillNodeList(f.r);
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
         const Bound b = boundNode(T_ - f.s);
-        if (b == Bound::Held) f.heldBelow = bestDiff_;
-        if (b == Bound::Unknown) f.unknownAt = bestDiff_;
+        note(f, b);
         return b == Bound::Empty;
     }
 

@@ -54,25 +54,6 @@ struct Lanes {
     }
 };
 
-// w[k + q] |= w[k] << b | w[k - 1] >> (64 - b), for k from the top down,
-// so that every word is read before it is written.
-template <typename V, std::size_t W>
-ZTP_INLINE void addUpBody(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b) {
-    using L = Lanes<V, W>;
-    std::uint64_t* d = w + q;
-    std::size_t k = n - q;
-    if (b == 0) {
-        for (; k >= W; k -= W) L::store(d + k - W, L::load(d + k - W) | L::load(w + k - W));
-        while (k-- > 0) d[k] |= w[k];
-        return;
-    }
-    const unsigned c = 64 - b;
-    for (; k >= W + 1; k -= W)
-        L::store(d + k - W, L::load(d + k - W) | (L::load(w + k - W) << b) | (L::load(w + k - W - 1) >> c));
-    for (; k > 1; --k) d[k - 1] |= (w[k - 1] << b) | (w[k - 2] >> c);
-    d[0] |= w[0] << b;
-}
-
 // w[first + k] |= w[first + q + k] >> b | w[first + q + k + 1] << (64 - b),
 // from the bottom up.
 template <typename V, std::size_t W>
@@ -95,8 +76,8 @@ ZTP_INLINE void addDownBody(std::uint64_t* w, std::size_t n, std::size_t first, 
 }
 
 // w[j] := keep(w[j]) | w[j - q] << b | w[j - q - 1] >> (64 - b), from the top
-// down, where keep leaves the words below kw, masks word kw with kmask and
-// clears the rest.
+// down (so that every word is read before it is written), where keep leaves
+// the words below kw, masks word kw with kmask and clears the rest.
 template <typename V, std::size_t W>
 ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw,
                             std::uint64_t kmask) {
@@ -172,9 +153,6 @@ ZTP_INLINE bool meetBody(const std::uint64_t* a, const std::uint64_t* o, std::si
 }
 
 #if ZTP_WIDE_WORDS
-__attribute__((target("avx2"))) void addUpWide(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b) {
-    addUpBody<Quad, 4>(w, n, q, b);
-}
 __attribute__((target("avx2"))) void addDownWide(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q,
                                                  unsigned b) {
     addDownBody<Quad, 4>(w, n, first, q, b);
@@ -218,13 +196,6 @@ bool useWide(bool on) {
     (void)on;
 #endif
     return was;
-}
-
-void addUp(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b) {
-#if ZTP_WIDE_WORDS
-    if (wide) return addUpWide(w, n, q, b);
-#endif
-    addUpBody<Narrow, kNarrow>(w, n, q, b);
 }
 
 void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b) {

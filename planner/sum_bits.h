@@ -8,12 +8,11 @@ namespace ztp::split {
 
 // The word loops (sum_bits.cpp), vectorized for the processor at hand.
 namespace words {
-// w[k + q] |= w[k] << b | w[k - 1] >> (64 - b) for k + q < n, in place.
-void addUp(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b);
 // w[k] |= w[k + q] >> b | w[k + q + 1] << (64 - b) for first <= k, k + q < n, in place.
 void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b);
 // w[k] := keep(w[k]) | w[k - q] << b | w[k - q - 1] >> (64 - b) for k < n, in
-// place; keep leaves the words below kw, masks word kw with kmask, clears the rest.
+// place; keep leaves the words below kw, masks word kw with kmask, clears the
+// rest (kw >= n: keeps every word).
 void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask);
 // dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for k < nd, src being nlim
 // words of which the last is masked with lastMask (dst and src apart).
@@ -39,7 +38,8 @@ public:
     // sums |= sums << len
     void add(std::int64_t len) {
         if (len <= 0 || len >= bits_) return;
-        words::addUp(words_.data(), words_.size(), static_cast<std::size_t>(len / 64), static_cast<unsigned>(len % 64));
+        words::keepAdd(words_.data(), words_.size(), static_cast<std::size_t>(len / 64), static_cast<unsigned>(len % 64),
+                       words_.size(), 0);
         trimTail();
     }
 
@@ -92,8 +92,7 @@ public:
         trimTail();
     }
 
-    // sums := (sums below limit) | sums << len, in place (keepBelow of a
-    // copy, then orShifted).
+    // sums := (sums below limit) | sums << len, in place.
     void keepBelowAdd(std::int64_t limit, std::int64_t len) {
         if (len == 0) return;
         if (len < 0 || len >= bits_) return keepBelow(limit);
