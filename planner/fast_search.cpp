@@ -238,7 +238,7 @@ private:
     static constexpr Phase kPhases[kPhaseCount] = {
         {0, 500, 0},
         {std::int64_t{1} << 20, 20000, std::int64_t{1} << 28},
-        {std::int64_t{1} << 30, 0, 0},
+        {std::int64_t{1} << 32, 0, 0},
     };
     // The same, cut short (SearchControl::shortBudgets): on small inputs every
     // phase change, restart and budget fallback then happens, for tests.

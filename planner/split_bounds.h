@@ -24,6 +24,20 @@ struct WallRooms {
         : hi(std::min(tr, T)), top(std::min(hi, best - 1)), from(std::max({std::int64_t{1}, tr - best + 1, top + 1})) {}
 };
 
+// Every set smallestValue looks at has the sum T - rho, rho at most the
+// longest track and T: the tracks it leaves out sum to at most this. A sum
+// made from some tracks with more than this left out of them is of no use,
+// so bit arrays of sums over tracks passed (`passed` seconds of them) keep
+// only the words from passed - slack on (SumBits' floor).
+inline std::int64_t leftOutAtMost(const std::vector<std::int64_t>& t, std::int64_t T) {
+    std::int64_t total = 0, longest = 0;
+    for (std::int64_t len : t) {
+        total += len;
+        longest = std::max(longest, len);
+    }
+    return total - T + std::min(longest, T);
+}
+
 // Whether a set with reaching track of length tr, a room rho that the scan
 // below looks at, and tracks after the reaching track summing to at least
 // T - gap exists at all: only then are those sums asked for. The tracks
@@ -97,6 +111,9 @@ public:
         std::vector<std::int64_t> count(d, 0);
         std::int64_t beforeSum = 0, total = 0;
         std::int64_t perWall = 0;  // words the scan would touch adding the free tracks per wall
+        std::int64_t allSum = 0;
+        for (std::int64_t len : t) allSum += len;
+        const std::int64_t slack = leftOutAtMost(t, T);
         for (int r = 0; r < n; ++r) {
             const std::int64_t tr = t[static_cast<std::size_t>(r)];
             const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
@@ -117,7 +134,8 @@ public:
                 std::int64_t items = 1;  // the copy
                 for (std::size_t k = 0; k < top; ++k)
                     for (std::int64_t c = count[k]; c > 0; c /= 2) ++items;
-                perWall += items * (qmax / 64 + 1);
+                const std::int64_t floor = std::max<std::int64_t>(0, allSum - beforeSum - tr - slack);
+                perWall += items * (std::max<std::int64_t>(0, qmax - floor) / 64 + 1);
                 total += static_cast<std::int64_t>(out.size) * ((T + 63) / 64 - low[static_cast<std::size_t>(r)]);
             }
             ++count[slotOf(lengths, tr)];
@@ -203,6 +221,8 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
         ++count[slotOf(lengths, t[static_cast<std::size_t>(i)])];
         beforeSum += t[static_cast<std::size_t>(i)];
     }
+    const std::int64_t total = n > 0 ? beforeSum + t.back() : 0;
+    const std::int64_t slack = leftOutAtMost(t, T);
     SumBits x;
     // With a small `best` each wall asks for a few rooms only: then its sums
     // are tested against the free tracks before it one room at a time, with
@@ -219,14 +239,23 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
             auto wallValue = [&](const SumBits& after) {
                 std::int64_t found = best;
                 const bool kept = prefix.has(r);
-                if (!kept) x.copyBelow(after, qmax + 1);
+                // The sums in x are over the tracks after r and the free ones added.
+                std::int64_t passed = total - beforeSum - tr;
+                if (!kept) {
+                    x.copyBelow(after, qmax + 1);
+                    x.raiseFloor(passed - slack);
+                }
                 std::int64_t forcedSum = beforeSum;
                 std::size_t nf = 0;  // lengths below rho: free
                 auto scan = [&](std::int64_t lo, std::int64_t top) {
                     for (std::int64_t rho = lo; rho <= top; ++rho) {
                         for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
                             forcedSum -= lengths[nf] * count[nf];
-                            if (!kept) addCopies(x, lengths[nf], count[nf]);
+                            if (!kept) {
+                                passed += lengths[nf] * count[nf];
+                                x.raiseFloor(passed - slack);
+                                addCopies(x, lengths[nf], count[nf]);
+                            }
                         }
                         const std::int64_t q = T - rho - forcedSum;
                         if (q < 0) continue;
@@ -268,7 +297,8 @@ public:
     static constexpr bool kAnyBelow = false;  // the smallest value is wanted
     static constexpr bool kHasWindow = false;
 
-    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), levels_(lengths) {
+    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack)
+        : T_(T), slack_(slack), levels_(lengths) {
         const std::size_t L = levels_.size();
         dp_.resize(L + 1);
         cum_.resize(L + 1);
@@ -290,6 +320,8 @@ public:
 
     void pass(std::int64_t len) {
         cumulate();
+        passed_ += len;
+        for (SumBits& b : dp_) b.raiseFloor(passed_ - slack_);
         for (std::size_t l = 0; l < levels_.size(); ++l) {
             if (levels_[l] < len) dp_[l].clear();
             dp_[l].orShifted(cum_[l], T_ - levels_[l], len);
@@ -301,12 +333,14 @@ private:
 
     void cumulate() {
         for (std::size_t l = dp_.size(); l-- > 0;) {
-            cum_[l] = dp_[l];
+            cum_[l].copyFrom(dp_[l]);
             if (l + 1 < dp_.size()) cum_[l].orWith(cum_[l + 1]);
         }
     }
 
     std::int64_t T_;
+    std::int64_t slack_;
+    std::int64_t passed_ = 0;  // seconds of the tracks passed
     std::vector<std::int64_t> levels_;
     std::vector<SumBits> dp_, cum_;
 };
@@ -320,7 +354,8 @@ public:
     static constexpr bool kAnyBelow = true;  // any value below `best` will do
     static constexpr bool kHasWindow = false;
 
-    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T) : T_(T), lengths_(lengths) {
+    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack)
+        : T_(T), slack_(slack), lengths_(lengths) {
         dp_.resize(lengths_.size() + 1);
         for (auto& b : dp_) {
             b.reset(T);
@@ -333,6 +368,7 @@ public:
     static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
 
     const SumBits& after(std::int64_t tr) {
+        out_.raiseFloor(passed_ - slack_);
         out_.clear();
         for (std::size_t k = 0; k < lengths_.size(); ++k) out_.orShifted(dp_[k], T_ - tr + lengths_[k], 0);
         out_.orWith(dp_.back());
@@ -341,9 +377,12 @@ public:
 
     void pass(std::int64_t len) {
         const std::size_t own = slotOf(lengths_, len);
+        passed_ += len;
+        for (SumBits& b : dp_) b.raiseFloor(passed_ - slack_);
         // Taken: into the bucket of max(longest, len).
         SumBits& into = tmp_;
         into.reset(T_);
+        into.raiseFloor(passed_ - slack_);
         into.clear();
         into.orShifted(dp_.back(), T_, len);
         for (std::size_t k = 0; k <= own; ++k) into.orShifted(dp_[k], T_, len);
@@ -356,6 +395,8 @@ public:
 
 private:
     std::int64_t T_;
+    std::int64_t slack_;
+    std::int64_t passed_ = 0;  // seconds of the tracks passed
     std::vector<std::int64_t> lengths_;
     std::vector<SumBits> dp_;  // per longest taken track; last: none taken
     SumBits out_, tmp_;
@@ -377,7 +418,7 @@ std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std
     const std::int64_t work = static_cast<std::int64_t>(t.size()) * (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
     if (work > budget || Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
     spent += work;
-    Rule rule(lengths, T);
+    Rule rule(lengths, T, leftOutAtMost(t, T));
     return smallestValue(t, lengths, T, best, rule, prefixAlways);
 }
 

@@ -62,16 +62,16 @@ public:
     // `gapBefore` the largest g any other track can have before it (see
     // localClose); `tailFirst`: the g of every track after it is at least
     // that (see leafTail).
-    ExactRule(std::int64_t T, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps,
+    ExactRule(std::int64_t T, std::int64_t slack, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps,
               std::vector<SumBits>& midSnaps, bool snapshots, std::int64_t outlier, std::int64_t gapBefore,
               bool tailFirst)
-        : T_(T), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots),
+        : T_(T), slack_(slack), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots),
           outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), snaps_(snaps),
           midSnaps_(midSnaps) {
         plain_.reset(T);
         if (snaps_.size() < keep_) snaps_.resize(keep_);
         if (outlier_ > 0 && midSnaps_.size() < keep_) midSnaps_.resize(keep_);
-        snaps_[0] = plain_;
+        snaps_[0].copyFrom(plain_);
         suffixSum_.push_back(0);
     }
 
@@ -87,7 +87,7 @@ public:
         if (!window) return plain_;
         if (!exact_) return plain_;  // over budget: a superset
         gap_ = gap(tr);
-        out_ = plain_;
+        out_.copyFrom(plain_);
         out_.keepBelow(T_ - gap_);
         free_.clear();
         freeSum_.assign(1, 0);
@@ -106,10 +106,14 @@ public:
             suffixMax_ = std::max(suffixMax_, len);
             suffixMin_ = suffixMin_ == 0 ? len : std::min(suffixMin_, len);
         }
+        plain_.raiseFloor(suffixSum_.back() - slack_);
         plain_.add(len);
-        if (ahead(static_cast<int>(suffix_.size()) - 1)) mid_.add(len);
-        if (snapshots_) snaps_[suffix_.size() % keep_] = plain_;
-        if (outIdx_ >= 0) midSnaps_[suffix_.size() % keep_] = mid_;
+        if (ahead(static_cast<int>(suffix_.size()) - 1)) {
+            mid_.raiseFloor(suffixSum_.back() - slack_);
+            mid_.add(len);
+        }
+        if (snapshots_) snaps_[suffix_.size() % keep_].copyFrom(plain_);
+        if (outIdx_ >= 0) midSnaps_[suffix_.size() % keep_].copyFrom(mid_);
     }
 
 private:
@@ -181,7 +185,7 @@ private:
     bool closeWith(const std::vector<SumBits>& kept, int k, std::int64_t F) {
         if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] < T_ - gap_) return true;
         if (!snapshots_ || suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
-        bits_ = kept[static_cast<std::size_t>(k) % keep_];
+        bits_.copyFrom(kept[static_cast<std::size_t>(k) % keep_]);
         lens_.clear();
         for (const Free& f : free_) lens_.push_back(f.len);
         return finish(F);
@@ -266,6 +270,7 @@ private:
     }
 
     std::int64_t T_;
+    std::int64_t slack_;    // leftOutAtMost: words of sums below passed - slack_ are not kept
     std::int64_t gap_ = 0;  // gap(t(w)) for the wall being scanned
     std::int64_t budget_;
     std::int64_t suffixMax_ = 0, suffixMin_ = 0;  // longest, shortest positive track passed
@@ -341,7 +346,7 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     const std::size_t keep =
         static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, snapWords / words)));
     thread_local std::vector<SumBits> snaps, midSnaps;
-    ExactRule rule(T, windowBudget, keep, snaps, midSnaps, window, outlier, gapBefore, tailFirst);
+    ExactRule rule(T, leftOutAtMost(t, T), windowBudget, keep, snaps, midSnaps, window, outlier, gapBefore, tailFirst);
     const std::int64_t value = smallestValue(t, lengths, T, best, rule, prefixAlways);
     spent += work + rule.spent();
     return {value, rule.exact()};

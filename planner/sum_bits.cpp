@@ -75,12 +75,13 @@ ZTP_INLINE void addDownBody(std::uint64_t* w, std::size_t n, std::size_t first, 
     dst[m - 1] |= src[m - 1] >> b;
 }
 
-// w[j] := keep(w[j]) | w[j - q] << b | w[j - q - 1] >> (64 - b), from the top
-// down (so that every word is read before it is written), where keep leaves
-// the words below kw, masks word kw with kmask and clears the rest.
+// w[j] := keep(w[j]) | w[j - q] << b | w[j - q - 1] >> (64 - b) for lo <= j,
+// from the top down (so that every word is read before it is written),
+// where keep leaves the words below kw, masks word kw with kmask and clears
+// the rest.
 template <typename V, std::size_t W>
 ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw,
-                            std::uint64_t kmask) {
+                            std::uint64_t kmask, std::size_t lo) {
     using L = Lanes<V, W>;
     const unsigned c = 64 - b;
     auto shifted = [&](std::size_t j) -> std::uint64_t {
@@ -90,38 +91,43 @@ ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsi
     };
     std::size_t j = n;  // words from j on are written
     if (kw < n) {
-        for (; j >= W + std::max(kw + 1, q + 1); j -= W) L::store(w + j - W, L::shiftedUp(w + j - W - q, b));
-        for (; j > kw + 1; --j) w[j - 1] = shifted(j - 1);
+        const std::size_t stop = std::max(kw + 1, lo);  // words from stop on are replaced
+        for (; j >= W + std::max(stop, q + 1); j -= W) L::store(w + j - W, L::shiftedUp(w + j - W - q, b));
+        for (; j > stop; --j) w[j - 1] = shifted(j - 1);
+        if (kw < lo) return;
         w[kw] = (w[kw] & kmask) | shifted(kw);
         j = kw;
     }
-    for (; j >= W + q + 1; j -= W) L::store(w + j - W, L::load(w + j - W) | L::shiftedUp(w + j - W - q, b));
-    for (; j > 0; --j) w[j - 1] |= shifted(j - 1);
+    for (; j >= W + std::max(q + 1, lo); j -= W)
+        L::store(w + j - W, L::load(w + j - W) | L::shiftedUp(w + j - W - q, b));
+    for (; j > lo; --j) w[j - 1] |= shifted(j - 1);
 }
 
-// dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for k < nd, src being nsrc
-// words of which the last is masked (the arrays apart).
+// dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for lo <= k < nd, src being
+// nsrc words of which the last is masked (the arrays apart).
 template <typename V, std::size_t W>
 ZTP_INLINE void orShiftedBody(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim,
-                              std::uint64_t lastMask, unsigned b) {
+                              std::uint64_t lastMask, unsigned b, std::size_t lo) {
     using L = Lanes<V, W>;
     if (nlim == 0 || nd == 0) return;
     const std::size_t nsrc = std::min(nlim, nd);
     auto word = [&](std::size_t k) { return k + 1 == nlim ? src[k] & lastMask : src[k]; };
     const std::size_t m = std::min(nsrc, nlim - 1);  // words below m are read unmasked
-    std::size_t k = 0;
+    std::size_t k = lo;
     if (b == 0) {
         for (; k + W <= m; k += W) L::store(dst + k, L::load(dst + k) | L::load(src + k));
         for (; k < nsrc; ++k) dst[k] |= word(k);
         return;
     }
     const unsigned c = 64 - b;
-    dst[0] |= word(0) << b;
-    k = 1;
+    if (k == 0) {
+        dst[0] |= word(0) << b;
+        k = 1;
+    }
     for (; k + W <= m; k += W)
         L::store(dst + k, L::load(dst + k) | (L::load(src + k) << b) | (L::load(src + k - 1) >> c));
     for (; k < nsrc; ++k) dst[k] |= (word(k) << b) | (word(k - 1) >> c);
-    if (nsrc < nd) dst[nsrc] |= word(nsrc - 1) >> c;
+    if (nsrc < nd && nsrc >= lo) dst[nsrc] |= word(nsrc - 1) >> c;
 }
 
 // Any k below n with a[k] & (o[k] >> b | o[k + 1] << (64 - b)) nonzero
@@ -158,12 +164,13 @@ __attribute__((target("avx2"))) void addDownWide(std::uint64_t* w, std::size_t n
     addDownBody<Quad, 4>(w, n, first, q, b);
 }
 __attribute__((target("avx2"))) void keepAddWide(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b,
-                                                 std::size_t kw, std::uint64_t kmask) {
-    keepAddBody<Quad, 4>(w, n, q, b, kw, kmask);
+                                                 std::size_t kw, std::uint64_t kmask, std::size_t lo) {
+    keepAddBody<Quad, 4>(w, n, q, b, kw, kmask, lo);
 }
 __attribute__((target("avx2"))) void orShiftedWide(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src,
-                                                   std::size_t nlim, std::uint64_t lastMask, unsigned b) {
-    orShiftedBody<Quad, 4>(dst, nd, src, nlim, lastMask, b);
+                                                   std::size_t nlim, std::uint64_t lastMask, unsigned b,
+                                                   std::size_t lo) {
+    orShiftedBody<Quad, 4>(dst, nd, src, nlim, lastMask, b, lo);
 }
 __attribute__((target("avx2"))) bool meetWide(const std::uint64_t* a, const std::uint64_t* o, std::size_t n,
                                               unsigned b) {
@@ -205,19 +212,20 @@ void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, 
     addDownBody<Narrow, kNarrow>(w, n, first, q, b);
 }
 
-void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask) {
+void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask,
+             std::size_t lo) {
 #if ZTP_WIDE_WORDS
-    if (wide) return keepAddWide(w, n, q, b, kw, kmask);
+    if (wide) return keepAddWide(w, n, q, b, kw, kmask, lo);
 #endif
-    keepAddBody<Narrow, kNarrow>(w, n, q, b, kw, kmask);
+    keepAddBody<Narrow, kNarrow>(w, n, q, b, kw, kmask, lo);
 }
 
 void orShifted(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
-               unsigned b) {
+               unsigned b, std::size_t lo) {
 #if ZTP_WIDE_WORDS
-    if (wide) return orShiftedWide(dst, nd, src, nlim, lastMask, b);
+    if (wide) return orShiftedWide(dst, nd, src, nlim, lastMask, b, lo);
 #endif
-    orShiftedBody<Narrow, kNarrow>(dst, nd, src, nlim, lastMask, b);
+    orShiftedBody<Narrow, kNarrow>(dst, nd, src, nlim, lastMask, b, lo);
 }
 
 bool meet(const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b) {

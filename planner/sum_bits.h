@@ -10,14 +10,15 @@ namespace ztp::split {
 namespace words {
 // w[k] |= w[k + q] >> b | w[k + q + 1] << (64 - b) for first <= k, k + q < n, in place.
 void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b);
-// w[k] := keep(w[k]) | w[k - q] << b | w[k - q - 1] >> (64 - b) for k < n, in
-// place; keep leaves the words below kw, masks word kw with kmask, clears the
-// rest (kw >= n: keeps every word).
-void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask);
-// dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for k < nd, src being nlim
-// words of which the last is masked with lastMask (dst and src apart).
+// w[k] := keep(w[k]) | w[k - q] << b | w[k - q - 1] >> (64 - b) for lo <= k <
+// n, in place; keep leaves the words below kw, masks word kw with kmask,
+// clears the rest (kw >= n: keeps every word).
+void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask,
+             std::size_t lo = 0);
+// dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for lo <= k < nd, src being
+// nlim words of which the last is masked with lastMask (dst and src apart).
 void orShifted(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
-               unsigned b);
+               unsigned b, std::size_t lo = 0);
 // Any k < n with a[k] & (o[k] >> b | o[k + 1] << (64 - b)) nonzero (o[n] is
 // read when b is not 0)?
 bool meet(const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b);
@@ -27,19 +28,49 @@ bool useWide(bool on);
 }  // namespace words
 
 // Subset sums over [0, bits) as a bit array.
+//
+// The words from top_ on are all 0, so that the operations skip them. A
+// floor: the sums below it are of no use to the caller, who promises that
+// nothing it will ask for is made from them (as when every set of interest
+// leaves out at most some sum of the tracks added). The operations that
+// write then leave the words below the floor as they are, whatever that
+// holds; reset() and copyFrom() set it, raiseFloor() raises it.
 class SumBits {
 public:
     void reset(std::int64_t bits) {
         bits_ = bits < 1 ? 1 : bits;
         words_.assign(static_cast<std::size_t>((bits_ + 63) / 64), 0);
         words_[0] = 1;
+        floor_ = 0;
+        top_ = 1;
+    }
+
+    // The words wholly below `sum` need no longer be kept.
+    void raiseFloor(std::int64_t sum) {
+        if (sum <= 0) return;
+        floor_ = std::max(floor_, std::min(static_cast<std::size_t>(sum / 64), words_.size()));
+    }
+
+    // This array := other (its words from other's floor on).
+    void copyFrom(const SumBits& other) {
+        bits_ = other.bits_;
+        floor_ = other.floor_;
+        words_.resize(other.words_.size());
+        retop(other.top_);
+        if (floor_ < top_)
+            std::copy(other.words_.begin() + static_cast<std::ptrdiff_t>(floor_),
+                      other.words_.begin() + static_cast<std::ptrdiff_t>(top_),
+                      words_.begin() + static_cast<std::ptrdiff_t>(floor_));
     }
 
     // sums |= sums << len
     void add(std::int64_t len) {
         if (len <= 0 || len >= bits_) return;
-        words::keepAdd(words_.data(), words_.size(), static_cast<std::size_t>(len / 64), static_cast<unsigned>(len % 64),
-                       words_.size(), 0);
+        const std::size_t q = static_cast<std::size_t>(len / 64);
+        const unsigned b = static_cast<unsigned>(len % 64);
+        const std::size_t n = std::min(words_.size(), top_ + q + (b ? 1 : 0));
+        words::keepAdd(words_.data(), n, q, b, n, 0, floor_);
+        top_ = n;
         trimTail();
     }
 
@@ -64,19 +95,32 @@ public:
         return false;
     }
 
-    // This array := other's sums below `bits`, over [0, bits).
+    // This array := other's sums below `bits`, over [0, bits) (other's floor).
     void copyBelow(const SumBits& other, std::int64_t bits) {
         bits_ = std::max<std::int64_t>(1, std::min(bits, other.bits_));
         const std::size_t n = static_cast<std::size_t>((bits_ + 63) / 64);
-        words_.assign(other.words_.begin(), other.words_.begin() + static_cast<std::ptrdiff_t>(n));
+        floor_ = std::min(other.floor_, n);
+        words_.resize(n);
+        retop(std::min(other.top_, n));
+        if (floor_ < top_)
+            std::copy(other.words_.begin() + static_cast<std::ptrdiff_t>(floor_),
+                      other.words_.begin() + static_cast<std::ptrdiff_t>(top_),
+                      words_.begin() + static_cast<std::ptrdiff_t>(floor_));
         trimTail();
     }
 
-    void clear() { std::fill(words_.begin(), words_.end(), 0); }
+    void clear() {
+        if (floor_ < top_)
+            std::fill(words_.begin() + static_cast<std::ptrdiff_t>(floor_),
+                      words_.begin() + static_cast<std::ptrdiff_t>(top_), 0);
+        top_ = std::min(top_, floor_);
+    }
 
     // sums |= other
     void orWith(const SumBits& other) {
-        for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i) words_[i] |= other.words_[i];
+        const std::size_t n = std::min(words_.size(), other.top_);
+        for (std::size_t i = floor_; i < n; ++i) words_[i] |= other.words_[i];
+        top_ = std::max(top_, n);
     }
 
     // sums |= (other's sums below limit) << len; other is not this array.
@@ -86,9 +130,17 @@ public:
         if (limit <= 0) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned tail = static_cast<unsigned>(limit % 64);
-        words::orShifted(words_.data() + q, words_.size() - q, other.words_.data(),
-                       static_cast<std::size_t>((limit + 63) / 64),
-                       tail ? (std::uint64_t{1} << tail) - 1 : ~std::uint64_t{0}, static_cast<unsigned>(len % 64));
+        std::size_t nlim = static_cast<std::size_t>((limit + 63) / 64);
+        std::uint64_t lastMask = tail ? (std::uint64_t{1} << tail) - 1 : ~std::uint64_t{0};
+        if (other.top_ < nlim) {
+            nlim = other.top_;
+            lastMask = ~std::uint64_t{0};
+        }
+        if (nlim == 0) return;
+        const std::size_t nd = std::min(words_.size() - q, nlim + 1);
+        words::orShifted(words_.data() + q, nd, other.words_.data(), nlim, lastMask, static_cast<unsigned>(len % 64),
+                         floor_ > q ? floor_ - q : 0);
+        top_ = std::max(top_, q + nd);
         trimTail();
     }
 
@@ -97,10 +149,13 @@ public:
         if (len == 0) return;
         if (len < 0 || len >= bits_) return keepBelow(limit);
         limit = std::max<std::int64_t>(limit, 0);
-        const std::size_t kw = limit >= bits_ ? words_.size() : static_cast<std::size_t>(limit / 64);
+        const std::size_t q = static_cast<std::size_t>(len / 64);
+        const unsigned b = static_cast<unsigned>(len % 64);
+        const std::size_t n = std::min(words_.size(), top_ + q + (b ? 1 : 0));
+        const std::size_t kw = limit >= bits_ ? n : std::min(n, static_cast<std::size_t>(limit / 64));
         const std::uint64_t kmask = (std::uint64_t{1} << (limit % 64)) - 1;
-        words::keepAdd(words_.data(), words_.size(), static_cast<std::size_t>(len / 64), static_cast<unsigned>(len % 64),
-                       kw, kmask);
+        words::keepAdd(words_.data(), n, q, b, kw, kmask, floor_);
+        top_ = n;
         trimTail();
     }
 
@@ -109,13 +164,17 @@ public:
         if (limit >= bits_) return;
         if (limit < 0) limit = 0;
         std::size_t w = static_cast<std::size_t>(limit / 64);
+        if (w >= top_) return;
         const unsigned b = static_cast<unsigned>(limit % 64);
         if (b) words_[w++] &= (std::uint64_t{1} << b) - 1;
-        for (; w < words_.size(); ++w) words_[w] = 0;
+        for (std::size_t k = w; k < top_; ++k) words_[k] = 0;
+        top_ = w;
     }
 
     void set(std::int64_t k) {
-        if (k >= 0 && k < bits_) words_[static_cast<std::size_t>(k / 64)] |= std::uint64_t{1} << (k % 64);
+        if (k < 0 || k >= bits_) return;
+        words_[static_cast<std::size_t>(k / 64)] |= std::uint64_t{1} << (k % 64);
+        top_ = std::max(top_, static_cast<std::size_t>(k / 64) + 1);
     }
 
     // sums |= sums >> len, on words from `first` on (for arrays kept
@@ -125,7 +184,7 @@ public:
         if (len <= 0 || len >= bits_) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
-        const std::size_t nw = words_.size();
+        const std::size_t nw = top_;
         if (first + q >= nw) return;
         words::addDown(words_.data(), nw, first, q, b);
     }
@@ -166,8 +225,16 @@ private:
         if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
     }
 
+    // The words from t on are 0: those between it and top_ are cleared.
+    void retop(std::size_t t) {
+        for (std::size_t k = t; k < std::min(top_, words_.size()); ++k) words_[k] = 0;
+        top_ = t;
+    }
+
     std::int64_t bits_ = 1;
     std::vector<std::uint64_t> words_;
+    std::size_t floor_ = 0;  // words below it need not be kept
+    std::size_t top_ = 0;    // words from here on are 0
 };
 
 // Adds `count` tracks of one length as O(log count) items.
