@@ -338,7 +338,7 @@ private:
                 const bool scanning = afterEmpty || (parent && parent->heldBelow == bestDiff_ && parent->scanHeld);
                 if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
-                    const Bound b = boundNode(R);
+                    const Bound b = boundNode(R, afterEmpty);
                     note(f, b);
                     f.done = b == Bound::Empty;
                     f.scanHeld = b == Bound::Held && afterEmpty;
@@ -360,16 +360,23 @@ private:
 
     // The bounds by rule for a node whose subtree is the walk over nodeList_
     // with room R (F1).
-    Bound boundNode(std::int64_t R) {
+    // `emptyLikely`: most such nodes are empty (a sibling after an empty
+    // one), so the superset rule, which shows that alone, comes first.
+    Bound boundNode(std::int64_t R, bool emptyLikely = false) {
+        std::int64_t possible = -1;
+        if (emptyLikely) {
+            possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
+            if (possible >= bestDiff_) return Bound::Empty;
+        }
         // The staircases can cost far more than the rest: first with a small
         // budget for them, then the cheaper superset rule, then in full.
         const std::int64_t plain = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct_, R);
         OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
                                     windowBudget(std::max(kFirstWindowBudget, plain / 4), kWindowBudget), ruleWork_,
                                     shortBudgets_);
-        std::int64_t possible = -1;
         if (a.value >= 0 && !a.exact && a.value < bestDiff_) {
-            possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
+            if (possible < 0)
+                possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
             if (possible >= bestDiff_) return Bound::Empty;
             a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
                            windowBudget(std::max(kWindowBudget, 4 * plain), phase_.perNodeWork), ruleWork_,

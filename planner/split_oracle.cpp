@@ -62,10 +62,11 @@ public:
     // `gapBefore` the largest g any other track can have before it (see
     // localClose); `tailFirst`: the g of every track after it is at least
     // that (see leafTail).
-    ExactRule(std::int64_t T, std::int64_t slack, std::int64_t budget, std::size_t keep, std::vector<SumBits>& snaps,
-              std::vector<SumBits>& midSnaps, bool snapshots, std::int64_t outlier, std::int64_t gapBefore,
-              bool tailFirst)
-        : T_(T), slack_(slack), budget_(budget), keep_(keep), words_(T / 64 + 1), snapshots_(snapshots),
+    ExactRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, std::int64_t budget,
+              std::size_t keep, std::vector<SumBits>& snaps, std::vector<SumBits>& midSnaps, bool snapshots,
+              std::int64_t outlier, std::int64_t gapBefore, bool tailFirst)
+        : lengths_(lengths), T_(T), slack_(slack), budget_(budget), keep_(keep), words_(T / 64 + 1),
+          snapshots_(snapshots),
           outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), snaps_(snaps),
           midSnaps_(midSnaps) {
         plain_.reset(T);
@@ -73,6 +74,7 @@ public:
         if (outlier_ > 0 && midSnaps_.size() < keep_) midSnaps_.resize(keep_);
         snaps_[0].copyFrom(plain_);
         suffixSum_.push_back(0);
+        counts_.assign(lengths_.size(), 0);
     }
 
     // The largest g a track after a wall of length tr can have: its need is
@@ -100,7 +102,10 @@ public:
 
     void pass(std::int64_t len) {
         if (outlier_ > 0 && len == outlier_) passOutlier();
+        longestTo_.push_back(std::max(longestTo_.empty() ? 0 : longestTo_.back(), len));
+        tails_.emplace_back();
         suffix_.push_back(len);
+        suffixSlot_.push_back(slotOf(lengths_, len));
         suffixSum_.push_back(suffixSum_.back() + len);
         if (len > 0) {
             suffixMax_ = std::max(suffixMax_, len);
@@ -119,7 +124,23 @@ public:
 private:
     struct Free {
         std::int64_t level, len;
+        std::size_t slot;     // in lengths_
+        std::int64_t count;   // tracks of this length
     };
+
+    // The tracks of positive length from suffix index k to the right end,
+    // as (slot, count), counted once.
+    const std::vector<std::pair<std::size_t, std::int64_t>>& tailOf(int k) {
+        auto& out = tails_[static_cast<std::size_t>(k)];
+        if (!out.empty() || suffixSum_[static_cast<std::size_t>(k) + 1] == 0) return out;
+        for (int j = k; j >= 0; --j) ++counts_[suffixSlot_[static_cast<std::size_t>(j)]];
+        for (int j = k; j >= 0; --j) {
+            const std::size_t slot = suffixSlot_[static_cast<std::size_t>(j)];
+            if (counts_[slot] > 0 && lengths_[slot] > 0) out.push_back({slot, counts_[slot]});
+            counts_[slot] = 0;
+        }
+        return out;
+    }
 
     bool charge(std::int64_t w) {
         spent_ += w;
@@ -138,10 +159,18 @@ private:
         for (; k >= 0; --k) {
             // Everything still possible stays below the window: plain sums only.
             if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k) + 1] < T_ - gap_) break;
+            if (level >= longestTo_[static_cast<std::size_t>(k)]) {  // the rest is free at this level
+                for (const auto& [slot, c] : tailOf(k)) {
+                    free_.push_back({level, lengths_[slot], slot, c});
+                    freeSum_.push_back(freeSum_.back() + lengths_[slot] * c);
+                }
+                k = -1;
+                break;
+            }
             const std::int64_t len = suffix_[static_cast<std::size_t>(k)];
             if (len == 0) continue;
             if (len <= level) {
-                free_.push_back({level, len});
+                free_.push_back({level, len, suffixSlot_[static_cast<std::size_t>(k)], 1});
                 freeSum_.push_back(freeSum_.back() + len);
                 continue;
             }
@@ -187,7 +216,7 @@ private:
         if (!snapshots_ || suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
         bits_.copyFrom(kept[static_cast<std::size_t>(k) % keep_]);
         lens_.clear();
-        for (const Free& f : free_) lens_.push_back(f.len);
+        for (const Free& f : free_) lens_.insert(lens_.end(), static_cast<std::size_t>(f.count), f.len);
         return finish(F);
     }
 
@@ -207,7 +236,7 @@ private:
         outIdx_ = static_cast<int>(suffix_.size());
         order_.clear();
         for (std::int64_t len : suffix_)
-            if (len > 0) order_.push_back({outlier_, len});
+            if (len > 0) order_.push_back({outlier_, len, slotOf(lengths_, len), 1});
         bits_.reset(T_);
         if (!deadline() || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
             outIdx_ = -1;  // over budget: staircases as without it
@@ -232,31 +261,38 @@ private:
     // each kept while the running sum stays below T - g. Tracks with g <= 0
     // never fail and are left in lens_ for finish().
     bool deadline() {
-        // Sorted as keys: g from largest to smallest, then length.
+        // Counted per (level, length), then sorted as keys: g from largest to
+        // smallest, then length. The tracks of one level come in one run.
         keys_.clear();
-        for (const Free& f : order_)
-            keys_.push_back((static_cast<std::uint64_t>(kKeyBias - (f.level - f.len)) << 32) |
-                            static_cast<std::uint64_t>(f.len));
+        for (std::size_t i = 0; i < order_.size();) {
+            std::size_t j = i;
+            for (; j < order_.size() && order_[j].level == order_[i].level; ++j) counts_[order_[j].slot] += order_[j].count;
+            for (std::size_t m = i; m < j; ++m) {
+                const Free& f = order_[m];
+                if (counts_[f.slot] == 0) continue;
+                keys_.push_back({(static_cast<std::uint64_t>(kKeyBias - (f.level - f.len)) << 32) |
+                                     static_cast<std::uint64_t>(f.len),
+                                 counts_[f.slot]});
+                counts_[f.slot] = 0;
+            }
+            i = j;
+        }
         std::sort(keys_.begin(), keys_.end());
         lens_.clear();
-        for (std::size_t i = 0; i < keys_.size();) {
-            std::size_t j = i;
-            while (j < keys_.size() && keys_[j] == keys_[i]) ++j;
-            const std::int64_t g = kKeyBias - static_cast<std::int64_t>(keys_[i] >> 32);
-            const std::int64_t len = static_cast<std::int64_t>(keys_[i] & 0xffffffffu);
+        for (const auto& [key, c] : keys_) {
+            const std::int64_t g = kKeyBias - static_cast<std::int64_t>(key >> 32);
+            const std::int64_t len = static_cast<std::int64_t>(key & 0xffffffffu);
             if (g <= 0) {
-                lens_.insert(lens_.end(), j - i, len);
+                lens_.insert(lens_.end(), static_cast<std::size_t>(c), len);
             } else {
                 // c copies of one (g, length) add s + k len for k <= c where
                 // that stays below T - g (then every step before it did).
-                const std::int64_t c = static_cast<std::int64_t>(j - i);
                 if (!charge((3 + 2 * std::bit_width(static_cast<std::uint64_t>(c))) * words_)) return false;
                 prev_ = bits_;
                 addCopies(prev_, len, c);
                 prev_.keepBelow(T_ - g);
                 bits_.orWith(prev_);
             }
-            i = j;
         }
         return true;
     }
@@ -269,6 +305,7 @@ private:
         return true;
     }
 
+    const std::vector<std::int64_t>& lengths_;  // distinct, ascending
     std::int64_t T_;
     std::int64_t slack_;    // leftOutAtMost: words of sums below passed - slack_ are not kept
     std::int64_t gap_ = 0;  // gap(t(w)) for the wall being scanned
@@ -289,8 +326,12 @@ private:
     std::vector<SumBits>& snaps_;     // snaps_[k % keep_]: subset sums of suffix_[0..k-1]
     std::vector<SumBits>& midSnaps_;  // midSnaps_[k % keep_]: mid_ over suffix_[outIdx_ + 1..k-1]
     std::vector<std::int64_t> suffix_, suffixSum_;
+    std::vector<std::size_t> suffixSlot_;  // slot of suffix_[k] in lengths_
+    std::vector<std::int64_t> longestTo_;  // the longest of suffix_[0..k]
+    std::vector<std::vector<std::pair<std::size_t, std::int64_t>>> tails_;  // tailOf(k), once counted
     std::vector<Free> free_, order_;
-    std::vector<std::uint64_t> keys_;
+    std::vector<std::pair<std::uint64_t, std::int64_t>> keys_;  // (g, length) as one key, copies
+    std::vector<std::int64_t> counts_;                          // per slot, while counting
     static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;  // kKeyBias - g fits 32 bits (lengths are below 2^31)
     std::vector<std::int64_t> freeSum_, lens_;
 };
@@ -346,7 +387,7 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     const std::size_t keep =
         static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, snapWords / words)));
     thread_local std::vector<SumBits> snaps, midSnaps;
-    ExactRule rule(T, leftOutAtMost(t, T), windowBudget, keep, snaps, midSnaps, window, outlier, gapBefore, tailFirst);
+    ExactRule rule(lengths, T, leftOutAtMost(t, T), windowBudget, keep, snaps, midSnaps, window, outlier, gapBefore, tailFirst);
     const std::int64_t value = smallestValue(t, lengths, T, best, rule, prefixAlways);
     spent += work + rule.spent();
     return {value, rule.exact()};
