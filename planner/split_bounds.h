@@ -2,6 +2,7 @@
 // values by reaching track, with rules for which sets of tracks after the
 // reaching track a visited set can hold.
 #pragma once
+#include <array>
 #include <stdexcept>
 
 #include "sum_bits.h"
@@ -107,13 +108,27 @@ public:
             const std::size_t* end() const { return nf + size; }
         };
         std::vector<Want> want(static_cast<std::size_t>(n));
-        std::vector<std::int64_t> low(static_cast<std::size_t>(n), T);  // first word kept
+        // Per (wall, free count), as in want: the words kept, [first, end).
+        // Reversed, the sums below the free tracks' sum F less slack are of
+        // no use (leftOutAtMost), and none is above F: at most slack / 64 + 2
+        // words each.
+        struct Range {
+            std::int64_t first, end;
+        };
+        std::vector<std::array<Range, 2 * kMaxBest>> ranges(static_cast<std::size_t>(n));
         std::vector<std::int64_t> count(d, 0);
         std::int64_t beforeSum = 0, total = 0;
         std::int64_t perWall = 0;  // words the scan would touch adding the free tracks per wall
         std::int64_t allSum = 0;
         for (std::int64_t len : t) allSum += len;
         const std::int64_t slack = leftOutAtMost(t, T);
+        const std::int64_t nw = (T + 63) / 64;
+        // Reversed words holding the sums of tracks summing to F (with
+        // slack): from the word of sum F, to the one of F - slack.
+        auto window = [&](std::int64_t F) {
+            return Range{std::max<std::int64_t>(0, T - 1 - F) / 64,
+                         std::min(nw, std::max<std::int64_t>(0, T - 1 - F + slack) / 64 + 1)};
+        };
         for (int r = 0; r < n; ++r) {
             const std::int64_t tr = t[static_cast<std::size_t>(r)];
             const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
@@ -128,15 +143,24 @@ public:
                 const WallRooms rooms(tr, T, best);
                 add(1, rooms.top);
                 add(rooms.from, rooms.hi);
-                low[static_cast<std::size_t>(r)] = (T - 1 - qmax) / 64;
+                const std::int64_t low = (T - 1 - qmax) / 64;
                 std::size_t top = 0;
-                for (std::size_t nf : out) top = std::max(top, nf);
+                for (std::size_t i = 0; i < out.size; ++i) {
+                    const std::size_t nf = out.nf[i];
+                    top = std::max(top, nf);
+                    std::int64_t F = 0;
+                    for (std::size_t k = 0; k < nf; ++k) F += lengths[k] * count[k];
+                    Range w = window(F);
+                    w.first = std::max(w.first, low);
+                    w.end = std::max(w.end, w.first);
+                    ranges[static_cast<std::size_t>(r)][i] = w;
+                    total += w.end - w.first;
+                }
                 std::int64_t items = 1;  // the copy
                 for (std::size_t k = 0; k < top; ++k)
                     for (std::int64_t c = count[k]; c > 0; c /= 2) ++items;
                 const std::int64_t floor = std::max<std::int64_t>(0, allSum - beforeSum - tr - slack);
-                perWall += items * (std::max<std::int64_t>(0, qmax - floor) / 64 + 1);
-                total += static_cast<std::int64_t>(out.size) * ((T + 63) / 64 - low[static_cast<std::size_t>(r)]);
+                perWall += items * (std::min(slack, std::max<std::int64_t>(0, qmax - floor)) / 64 + 1);
             }
             ++count[slotOf(lengths, tr)];
             beforeSum += tr;
@@ -149,19 +173,29 @@ public:
         for (int r = n - 1; r >= 0; --r) {
             const std::size_t ru = static_cast<std::size_t>(r);
             for (std::size_t nf = 1; nf <= d; ++nf) from(nf, ru) = from(nf, ru + 1);
-            for (std::size_t nf : want[ru]) from(nf, ru) = std::min(from(nf, ru), low[ru]);
+            for (std::size_t i = 0; i < want[ru].size; ++i)
+                from(want[ru].nf[i], ru) = std::min(from(want[ru].nf[i], ru), ranges[ru][i].first);
         }
-        // Kept only where it is clearly cheaper than adding per wall.
+        // Kept only where it is clearly cheaper than adding per wall: each
+        // track added costs the words between from() and its window's end.
         std::int64_t kept = total;
-        for (int r = 0; r < n; ++r)
-            for (std::size_t nf = slotOf(lengths, t[static_cast<std::size_t>(r)]) + 1; nf <= d; ++nf)
-                kept += std::max<std::int64_t>(0, (T + 63) / 64 - from(nf, static_cast<std::size_t>(r) + 1));
+        {
+            std::vector<std::int64_t> freeSum(d + 1, 0);  // by free count: the free tracks before r
+            for (int r = 0; r < n; ++r) {
+                const std::int64_t tr = t[static_cast<std::size_t>(r)];
+                for (std::size_t nf = slotOf(lengths, tr) + 1; nf <= d; ++nf) {
+                    freeSum[nf] += tr;
+                    const Range w = window(freeSum[nf]);
+                    kept += std::max<std::int64_t>(0, w.end - std::max(w.first, from(nf, static_cast<std::size_t>(r) + 1)));
+                }
+            }
+        }
         if (!always && 2 * kept > perWall) return;
         start_.assign(static_cast<std::size_t>(n) + 1, 0);
         for (int r = 0; r < n; ++r) {
-            for (std::size_t nf : want[static_cast<std::size_t>(r)])
-                kept_.push_back(Kept{nf, low[static_cast<std::size_t>(r)], {}});
-            start_[static_cast<std::size_t>(r) + 1] = kept_.size();
+            const std::size_t ru = static_cast<std::size_t>(r);
+            for (std::size_t i = 0; i < want[ru].size; ++i) kept_.push_back(Kept{want[ru].nf[i], ranges[ru][i].first, {}});
+            start_[ru + 1] = kept_.size();
         }
         // One free count at a time, so that its array stays in cache.
         SumBits rev;
@@ -169,16 +203,22 @@ public:
             rev.reset(T);
             rev.clear();
             rev.set(T - 1);  // the empty sum
+            std::int64_t F = 0;  // the free tracks added
             for (int r = 0; r < n; ++r) {
                 const std::size_t ru = static_cast<std::size_t>(r);
                 for (std::size_t i = start_[ru]; i < start_[ru + 1]; ++i)
-                    if (kept_[i].nf == nf) rev.copyWords(kept_[i].first, kept_[i].words);
+                    if (kept_[i].nf == nf)
+                        rev.copyWords(kept_[i].first, kept_[i].words, ranges[ru][i - start_[ru]].end);
                 // Track r is free for every free count above its slot; only
                 // the words a later wall reads are kept up to date.
                 const std::int64_t f = from(nf, ru + 1);
                 if (f * 64 >= T) break;  // no later wall reads this count
                 const std::int64_t tr = t[ru];
-                if (slotOf(lengths, tr) < nf) rev.addDown(tr, static_cast<std::size_t>(f));
+                if (slotOf(lengths, tr) < nf) {
+                    F += tr;
+                    const Range w = window(F);
+                    rev.addDown(tr, static_cast<std::size_t>(std::max(f, w.first)), static_cast<std::size_t>(w.end));
+                }
             }
         }
         on_ = true;

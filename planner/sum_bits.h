@@ -180,19 +180,22 @@ public:
     // sums |= sums >> len, on words from `first` on (for arrays kept
     // reversed: bit i standing for sum top - i, this adds a track of len
     // seconds; the words from `first` on depend only on those).
-    void addDown(std::int64_t len, std::size_t first) {
+    // Only words below `last` need be right (for arrays kept reversed, the
+    // sums above some floor).
+    void addDown(std::int64_t len, std::size_t first, std::size_t last = SIZE_MAX) {
         if (len <= 0 || len >= bits_) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
-        const std::size_t nw = top_;
+        const std::size_t nw = last >= top_ - std::min(top_, q + 2) ? top_ : last + q + 2;
         if (first + q >= nw) return;
         words::addDown(words_.data(), nw, first, q, b);
     }
 
-    // out := the words from `first` on.
-    void copyWords(std::int64_t first, std::vector<std::uint64_t>& out) const {
+    // out := the words from `first` on, below `end`.
+    void copyWords(std::int64_t first, std::vector<std::uint64_t>& out, std::int64_t end = INT64_MAX) const {
         const std::size_t f = std::min(static_cast<std::size_t>(std::max<std::int64_t>(0, first)), words_.size());
-        out.assign(words_.begin() + static_cast<std::ptrdiff_t>(f), words_.end());
+        const std::size_t e = std::max(f, std::min(words_.size(), static_cast<std::size_t>(std::max<std::int64_t>(0, end))));
+        out.assign(words_.begin() + static_cast<std::ptrdiff_t>(f), words_.begin() + static_cast<std::ptrdiff_t>(e));
     }
 
     // Any k with bit k here and bit k + off in an array whose words from
