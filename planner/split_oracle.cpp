@@ -225,9 +225,8 @@ private:
     // second longest >= every g before it, so the deadline pass takes them
     // first: it starts from their sums, feas_.
     bool leafTail(std::int64_t F) {
-        order_ = free_;
-        bits_ = feas_;
-        return deadline() && finish(F);
+        bits_.copyFrom(feas_);
+        return deadline(free_) && finish(F);
     }
 
     // The outlier is passed (it is the next track left of the suffix):
@@ -238,7 +237,7 @@ private:
         for (std::int64_t len : suffix_)
             if (len > 0) order_.push_back({outlier_, len, slotOf(lengths_, len), 1});
         bits_.reset(T_);
-        if (!deadline() || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
+        if (!deadline(order_) || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
             outIdx_ = -1;  // over budget: staircases as without it
             outlier_ = 0;
             return;
@@ -252,23 +251,22 @@ private:
 
     // The deadline pass for one staircase with forced sum F < gap.
     bool leaf(std::int64_t F) {
-        order_ = free_;
         bits_.reset(T_);
-        return deadline() && finish(F);
+        return deadline(free_) && finish(F);
     }
 
-    // The deadline pass over order_ into bits_: by g from largest to smallest,
-    // each kept while the running sum stays below T - g. Tracks with g <= 0
-    // never fail and are left in lens_ for finish().
-    bool deadline() {
+    // The deadline pass over `order` into bits_: by g from largest to
+    // smallest, each kept while the running sum stays below T - g. Tracks
+    // with g <= 0 never fail and are left in lens_ for finish().
+    bool deadline(const std::vector<Free>& order) {
         // Counted per (level, length), then sorted as keys: g from largest to
         // smallest, then length. The tracks of one level come in one run.
         keys_.clear();
-        for (std::size_t i = 0; i < order_.size();) {
+        for (std::size_t i = 0; i < order.size();) {
             std::size_t j = i;
-            for (; j < order_.size() && order_[j].level == order_[i].level; ++j) counts_[order_[j].slot] += order_[j].count;
+            for (; j < order.size() && order[j].level == order[i].level; ++j) counts_[order[j].slot] += order[j].count;
             for (std::size_t m = i; m < j; ++m) {
-                const Free& f = order_[m];
+                const Free& f = order[m];
                 if (counts_[f.slot] == 0) continue;
                 keys_.push_back({(static_cast<std::uint64_t>(kKeyBias - (f.level - f.len)) << 32) |
                                      static_cast<std::uint64_t>(f.len),
@@ -286,12 +284,14 @@ private:
                 lens_.insert(lens_.end(), static_cast<std::size_t>(c), len);
             } else {
                 // c copies of one (g, length) add s + k len for k <= c where
-                // that stays below T - g (then every step before it did).
+                // that stays below T - g (then every step before it did, so
+                // they go in as O(log c) items, each kept below T - g).
                 if (!charge((3 + 2 * std::bit_width(static_cast<std::uint64_t>(c))) * words_)) return false;
-                prev_ = bits_;
-                addCopies(prev_, len, c);
-                prev_.keepBelow(T_ - g);
-                bits_.orWith(prev_);
+                for (std::int64_t part = 1, left = c; left > 0; part *= 2) {
+                    const std::int64_t take = std::min(part, left);
+                    bits_.addBelow(len * take, T_ - g);
+                    left -= take;
+                }
             }
         }
         return true;
@@ -319,7 +319,7 @@ private:
     std::int64_t outlier_, gapBefore_;
     bool tailFirst_;
     int outIdx_ = -1;  // the outlier's suffix index once passed
-    SumBits plain_, out_, bits_, prev_;
+    SumBits plain_, out_, bits_;
     SumBits feas_;  // sums the deadline pass takes after the outlier, left out
     SumBits tail_;  // feas_, and the outlier plus any sums after it
     SumBits mid_;   // tail_ plus the sums of the tracks passed since the outlier

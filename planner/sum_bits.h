@@ -74,6 +74,21 @@ public:
         trimTail();
     }
 
+    // sums |= (sums << len) below limit
+    void addBelow(std::int64_t len, std::int64_t limit) {
+        if (len <= 0 || len >= bits_ || limit <= len) return;
+        if (limit >= bits_) return add(len);
+        const std::size_t q = static_cast<std::size_t>(len / 64);
+        const unsigned b = static_cast<unsigned>(len % 64);
+        const std::size_t kw = static_cast<std::size_t>(limit / 64);
+        const std::size_t n = std::min(kw + 1, top_ + q + (b ? 1 : 0));
+        if (n <= floor_) return;
+        const std::uint64_t kept = n == kw + 1 ? words_[kw] : 0;
+        words::keepAdd(words_.data(), n, q, b, n, 0, floor_);
+        if (n == kw + 1) words_[kw] = kept | (words_[kw] & ((std::uint64_t{1} << (limit % 64)) - 1));
+        top_ = std::max(top_, n);
+    }
+
     bool test(std::int64_t k) const {
         if (k < 0 || k >= bits_) return false;
         return (words_[static_cast<std::size_t>(k / 64)] >> (k % 64)) & 1;

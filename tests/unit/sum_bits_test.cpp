@@ -67,6 +67,16 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
             for (std::size_t i = static_cast<std::size_t>(len); i < bits; ++i) ma[i] = m[i] || m[i - static_cast<std::size_t>(len)];
         EXPECT_EQ(diff(a, ma), "") << "add " << where;
 
+        // addBelow, on the array add left: sums |= (sums << len2) below limit2
+        const std::int64_t len2 = static_cast<std::int64_t>(rng() % (bits + 70));
+        const std::int64_t limit2 = static_cast<std::int64_t>(rng() % (bits + 70));
+        a.addBelow(len2, limit2);
+        Model mb = ma;
+        if (len2 > 0 && len2 < static_cast<std::int64_t>(bits))
+            for (std::size_t i = static_cast<std::size_t>(len2); i < bits && static_cast<std::int64_t>(i) < limit2; ++i)
+                mb[i] = ma[i] || ma[i - static_cast<std::size_t>(len2)];
+        EXPECT_EQ(diff(a, mb), "") << "addBelow " << where << " len2=" << len2 << " limit2=" << limit2;
+
         // orShifted: sums |= (other's sums below limit) << len
         const std::size_t otherBits = 1 + rng() % (round % 2 ? 330 : 1100);
         const Model o = randomModel(rng, otherBits);
