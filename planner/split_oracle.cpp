@@ -45,6 +45,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <map>
 
 #include "split_bounds.h"
 
@@ -224,10 +225,7 @@ private:
     // tracks after it are free at its level, with g at least outlier -
     // second longest >= every g before it, so the deadline pass takes them
     // first: it starts from their sums, feas_.
-    bool leafTail(std::int64_t F) {
-        bits_.copyFrom(feas_);
-        return deadline(free_) && finish(F);
-    }
+    bool leafTail(std::int64_t F) { return leafFrom(true, F); }
 
     // The outlier is passed (it is the next track left of the suffix):
     // feas_ and tail_ for the tracks after it, mid_ from tail_.
@@ -237,7 +235,8 @@ private:
         for (std::int64_t len : suffix_)
             if (len > 0) order_.push_back({outlier_, len, slotOf(lengths_, len), 1});
         bits_.reset(T_);
-        if (!deadline(order_) || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
+        countKeys(order_);
+        if (!deadline() || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
             outIdx_ = -1;  // over budget: staircases as without it
             outlier_ = 0;
             return;
@@ -250,17 +249,38 @@ private:
     }
 
     // The deadline pass for one staircase with forced sum F < gap.
-    bool leaf(std::int64_t F) {
-        bits_.reset(T_);
-        return deadline(free_) && finish(F);
+    bool leaf(std::int64_t F) { return leafFrom(false, F); }
+
+    // The sums of the free tracks (from feas_ with `tail`), plus F, into the
+    // result. Most staircases leave the same tracks free at the same levels
+    // as some other one (they differ in the tracks taken): the sums are
+    // kept by free list, up to kMemoWords words in all.
+    bool leafFrom(bool tail, std::int64_t F) {
+        countKeys(free_);
+        auto& memo = memo_[tail ? 1 : 0];
+        auto it = memo.find(keys_);
+        if (it == memo.end()) {
+            if (tail) bits_.copyFrom(feas_);
+            else bits_.reset(T_);
+            if (!deadline()) return false;
+            if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
+            addAll(bits_, lens_);
+            if (memoWords_ + words_ > kMemoWords) {
+                out_.orShifted(bits_, T_ - F, F);
+                return true;
+            }
+            memoWords_ += words_;
+            it = memo.emplace(keys_, bits_).first;
+        }
+        if (!charge(words_)) return false;
+        out_.orShifted(it->second, T_ - F, F);
+        return true;
     }
 
-    // The deadline pass over `order` into bits_: by g from largest to
-    // smallest, each kept while the running sum stays below T - g. Tracks
-    // with g <= 0 never fail and are left in lens_ for finish().
-    bool deadline(const std::vector<Free>& order) {
-        // Counted per (level, length), then sorted as keys: g from largest to
-        // smallest, then length. The tracks of one level come in one run.
+    // keys_ := `order` counted per (level, length), then sorted: g from
+    // largest to smallest, then length. The tracks of one level come in one
+    // run.
+    void countKeys(const std::vector<Free>& order) {
         keys_.clear();
         for (std::size_t i = 0; i < order.size();) {
             std::size_t j = i;
@@ -276,6 +296,12 @@ private:
             i = j;
         }
         std::sort(keys_.begin(), keys_.end());
+    }
+
+    // The deadline pass over keys_ into bits_: by g from largest to
+    // smallest, each kept while the running sum stays below T - g. Tracks
+    // with g <= 0 never fail and are left in lens_.
+    bool deadline() {
         lens_.clear();
         for (const auto& [key, c] : keys_) {
             const std::int64_t g = kKeyBias - static_cast<std::int64_t>(key >> 32);
@@ -332,6 +358,9 @@ private:
     std::vector<Free> free_, order_;
     std::vector<std::pair<std::uint64_t, std::int64_t>> keys_;  // (g, length) as one key, copies
     std::vector<std::int64_t> counts_;                          // per slot, while counting
+    static constexpr std::int64_t kMemoWords = std::int64_t{1} << 21;
+    std::map<std::vector<std::pair<std::uint64_t, std::int64_t>>, SumBits> memo_[2];  // leafFrom's, by `tail`
+    std::int64_t memoWords_ = 0;
     static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;  // kKeyBias - g fits 32 bits (lengths are below 2^31)
     std::vector<std::int64_t> freeSum_, lens_;
 };
