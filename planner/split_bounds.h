@@ -39,6 +39,20 @@ inline std::int64_t leftOutAtMost(const std::vector<std::int64_t>& t, std::int64
     return total - T + std::min(longest, T);
 }
 
+// addCopies onto sums over tracks of `passed` seconds (updated), with the
+// floor raised item by item: an item's sums are made from the earlier ones'.
+inline void addCopiesAbove(SumBits& bits, std::int64_t len, std::int64_t count, std::int64_t& passed,
+                           std::int64_t slack) {
+    if (len <= 0) return;
+    for (std::int64_t part = 1; count > 0; part *= 2) {
+        const std::int64_t take = std::min(part, count);
+        passed += len * take;
+        bits.raiseFloor(passed - slack);
+        bits.add(len * take);
+        count -= take;
+    }
+}
+
 // Whether a set with reaching track of length tr, a room rho that the scan
 // below looks at, and tracks after the reaching track summing to at least
 // T - gap exists at all: only then are those sums asked for. The tracks
@@ -291,11 +305,7 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
                     for (std::int64_t rho = lo; rho <= top; ++rho) {
                         for (; nf < lengths.size() && lengths[nf] < rho; ++nf) {
                             forcedSum -= lengths[nf] * count[nf];
-                            if (!kept) {
-                                passed += lengths[nf] * count[nf];
-                                x.raiseFloor(passed - slack);
-                                addCopies(x, lengths[nf], count[nf]);
-                            }
+                            if (!kept) addCopiesAbove(x, lengths[nf], count[nf], passed, slack);
                         }
                         const std::int64_t q = T - rho - forcedSum;
                         if (q < 0) continue;

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "split_bounds.h"
 #include "split_oracle.h"
 #include "split_search.h"
 
@@ -389,9 +390,17 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
             times.push_back(static_cast<std::int32_t>(len));
         }
         if (k % 2 == 0) times[static_cast<std::size_t>(pick(0, n - 1))] = static_cast<std::int32_t>(pick(10, 60));  // ... and a long one
-        std::int64_t total = 0;
-        for (auto x : times) total += x;
-        const std::int64_t target = pick(1, total);
+        if (k % 4 == 3)  // in seconds that span many words of the bit arrays
+            for (auto& x : times) x = static_cast<std::int32_t>(x * 37);
+        std::int64_t total = 0, longest = 0;
+        for (auto x : times) {
+            total += x;
+            longest = std::max<std::int64_t>(longest, x);
+        }
+        // Every fourth target near the total: the sets then leave little
+        // out, and the bit arrays keep only the sums near the top (scaled
+        // up, so that those are words apart).
+        const std::int64_t target = k % 4 == 3 ? std::max<std::int64_t>(1, total - pick(0, 2 * longest)) : pick(1, total);
         SearchControl budget;
         budget.stepLimit = 200000;
         SearchResult lit;
@@ -401,15 +410,46 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
             continue;
         }
         const std::vector<std::int64_t> t(times.begin(), times.end());
-        for (bool prefix : {false, true}) {
-            std::int64_t spent = 0;
-            const split::OracleAnswer a = split::exactValue(t, target, kInitialBestDiff, INT64_MAX, INT64_MAX, spent, prefix);
-            ASSERT_TRUE(a.exact);
-            ASSERT_EQ(a.value, lit.bestDiff) << describe(times, target) << (prefix ? " (prefix sums)" : "");
-        }
+        // From the start, and asked for values below the literal one + 1
+        // (the scans then look at a few rooms per reaching track); the
+        // superset rule must find one as small, the subset rule none smaller.
+        const std::int64_t justAbove = lit.bestDiff < kInitialBestDiff ? lit.bestDiff + 1 : kInitialBestDiff;
+        for (bool prefix : {false, true})
+            for (std::int64_t best : {kInitialBestDiff, justAbove}) {
+                std::int64_t spent = 0;
+                const split::OracleAnswer a = split::exactValue(t, target, best, INT64_MAX, INT64_MAX, spent, prefix);
+                ASSERT_TRUE(a.exact);
+                ASSERT_EQ(a.value, std::min(best, lit.bestDiff))
+                    << describe(times, target) << (prefix ? " (prefix sums)" : "") << " best " << best;
+                // (It stops at the first value below `best`.)
+                const std::int64_t possible = split::valueByRule<split::PossibleRule>(t, target, best, INT64_MAX, spent, prefix);
+                if (best == justAbove) {
+                    ASSERT_LE(possible, lit.bestDiff) << describe(times, target) << " superset rule";
+                }
+                const std::int64_t sure = split::valueByRule<split::SureRule>(t, target, best, INT64_MAX, spent, prefix);
+                ASSERT_GE(sure, std::min(best, lit.bestDiff)) << describe(times, target) << " subset rule";
+            }
         ++compared;
     }
     EXPECT_GT(compared, 3500);
+}
+
+// Many tracks of a few lengths, the target near their total: the smallest
+// value (4, found by the literal search) needs a set that takes every track
+// of 92 s before its reaching track, made of items whose sums the bit
+// arrays must keep while they are added.
+TEST(FastSearch, OracleKeepsTheSumsOfFreeTracksNearTheTop) {
+    const std::vector<std::int64_t> t = {110, 92, 98, 92, 98, 98, 101, 98, 92, 98, 92, 221, 92, 154, 92, 154, 101};
+    for (bool prefix : {false, true})
+        for (std::int64_t best : {std::int64_t{5}, kInitialBestDiff}) {
+            std::int64_t spent = 0;
+            const split::OracleAnswer a = split::exactValue(t, 1769, best, INT64_MAX, INT64_MAX, spent, prefix);
+            EXPECT_TRUE(a.exact);
+            EXPECT_EQ(a.value, 4) << "best " << best << (prefix ? " (prefix sums)" : "");
+            EXPECT_EQ(split::valueByRule<split::SureRule>(t, 1769, best, INT64_MAX, spent, prefix), 4);
+        }
+    std::int64_t spent = 0;
+    EXPECT_LE(split::valueByRule<split::PossibleRule>(t, 1769, 5, INT64_MAX, spent), 4);
 }
 
 TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
