@@ -115,6 +115,8 @@
 //    of them holds it, and walking into each first would cost a dive and a
 //    search per child. So is the first child of the one found to hold it:
 //    where a level's first child was empty, the next level's often is too.
+//    Most of those children are empty, so their bound starts with
+//    PossibleRule, which shows that alone.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
 // bound and fallback, and has the bounds by reaching track test walls

@@ -420,7 +420,8 @@ public:
     const SumBits& after(std::int64_t tr) {
         out_.raiseFloor(passed_ - slack_);
         out_.clear();
-        for (std::size_t k = 0; k < lengths_.size(); ++k) out_.orShifted(dp_[k], T_ - tr + lengths_[k], 0);
+        for (std::size_t k = 0; k < lengths_.size(); ++k)
+            if (!dp_[k].empty()) out_.orShifted(dp_[k], T_ - tr + lengths_[k], 0);
         out_.orWith(dp_.back());
         return out_;
     }
@@ -435,11 +436,14 @@ public:
         into.raiseFloor(passed_ - slack_);
         into.clear();
         into.orShifted(dp_.back(), T_, len);
-        for (std::size_t k = 0; k <= own; ++k) into.orShifted(dp_[k], T_, len);
-        for (std::size_t k = own + 1; k < lengths_.size(); ++k) {
-            dp_[k].keepBelowAdd(T_ - len + lengths_[k], len);
-        }
-        for (std::size_t k = 0; k <= own; ++k) dp_[k].keepBelow(T_ - len + lengths_[k]);
+        // (Buckets with no sums at or above their floor are skipped.)
+        for (std::size_t k = 0; k <= own; ++k)
+            if (!dp_[k].empty()) {
+                into.orShifted(dp_[k], T_, len);
+                dp_[k].keepBelow(T_ - len + lengths_[k]);
+            }
+        for (std::size_t k = own + 1; k < lengths_.size(); ++k)
+            if (!dp_[k].empty()) dp_[k].keepBelowAdd(T_ - len + lengths_[k], len);
         dp_[own].orWith(into);
     }
 

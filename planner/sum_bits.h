@@ -89,6 +89,9 @@ public:
         top_ = std::max(top_, n);
     }
 
+    // No sum at or above the floor.
+    bool empty() const { return top_ <= floor_; }
+
     bool test(std::int64_t k) const {
         if (k < 0 || k >= bits_) return false;
         return (words_[static_cast<std::size_t>(k / 64)] >> (k % 64)) & 1;
