@@ -115,8 +115,8 @@
 //    of them holds it, and walking into each first would cost a dive and a
 //    search per child. So is the first child of the one found to hold it:
 //    where a level's first child was empty, the next level's often is too.
-//    Most of those children are empty, so their bound starts with
-//    PossibleRule, which shows that alone.
+//    Most of those children are empty: where PossibleRule showed the last
+//    one so after the small staircase budget did not, it comes first.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
 // bound and fallback, and has the bounds by reaching track test walls
@@ -363,10 +363,11 @@ private:
     // The bounds by rule for a node whose subtree is the walk over nodeList_
     // with room R (F1).
     // `emptyLikely`: most such nodes are empty (a sibling after an empty
-    // one), so the superset rule, which shows that alone, comes first.
+    // one). Siblings are alike: where the last one's small staircase budget
+    // did not settle it and the superset rule did, that rule comes first.
     Bound boundNode(std::int64_t R, bool emptyLikely = false) {
         std::int64_t possible = -1;
-        if (emptyLikely) {
+        if (emptyLikely && possibleFirst_) {
             possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
             if (possible >= bestDiff_) return Bound::Empty;
         }
@@ -376,9 +377,11 @@ private:
         OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
                                     windowBudget(std::max(kFirstWindowBudget, plain / 4), kWindowBudget), ruleWork_,
                                     shortBudgets_);
+        if (emptyLikely) possibleFirst_ = false;
         if (a.value >= 0 && !a.exact && a.value < bestDiff_) {
             if (possible < 0)
                 possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
+            if (emptyLikely) possibleFirst_ = possible >= bestDiff_;
             if (possible >= bestDiff_) return Bound::Empty;
             a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
                            windowBudget(std::max(kWindowBudget, 4 * plain), phase_.perNodeWork), ruleWork_,
@@ -648,6 +651,7 @@ private:
     std::int64_t distinct_ = 0;
     Phase phase_{};
     std::int64_t ruleWork_ = 0;
+    bool possibleFirst_ = false;  // see boundNode
 };
 
 }  // namespace

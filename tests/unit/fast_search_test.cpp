@@ -435,7 +435,8 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
 }
 
 // Many tracks of a few lengths, the target near their total: the smallest
-// value (4, found by the literal search) needs a set that takes every track
+// value (4, over every set the walk visits, each checked by the condition
+// on its tracks after the reaching one) needs a set that takes every track
 // of 92 s before its reaching track, made of items whose sums the bit
 // arrays must keep while they are added.
 TEST(FastSearch, OracleKeepsTheSumsOfFreeTracksNearTheTop) {
