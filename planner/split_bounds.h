@@ -44,13 +44,11 @@ inline std::int64_t leftOutAtMost(const std::vector<std::int64_t>& t, std::int64
 inline void addCopiesAbove(SumBits& bits, std::int64_t len, std::int64_t count, std::int64_t& passed,
                            std::int64_t slack) {
     if (len <= 0) return;
-    for (std::int64_t part = 1; count > 0; part *= 2) {
-        const std::int64_t take = std::min(part, count);
-        passed += len * take;
+    inParts(count, [&](std::int64_t k) {
+        passed += len * k;
         bits.raiseFloor(passed - slack);
-        bits.add(len * take);
-        count -= take;
-    }
+        bits.add(len * k);
+    });
 }
 
 // Whether a set with reaching track of length tr, a room rho that the scan

@@ -313,11 +313,7 @@ private:
                 // that stays below T - g (then every step before it did, so
                 // they go in as O(log c) items, each kept below T - g).
                 if (!charge((3 + 2 * std::bit_width(static_cast<std::uint64_t>(c))) * words_)) return false;
-                for (std::int64_t part = 1, left = c; left > 0; part *= 2) {
-                    const std::int64_t take = std::min(part, left);
-                    bits_.addBelow(len * take, T_ - g);
-                    left -= take;
-                }
+                inParts(c, [&](std::int64_t k) { bits_.addBelow(len * k, T_ - g); });
             }
         }
         return true;

@@ -52,23 +52,14 @@ public:
     }
 
     // This array := other (its words from other's floor on).
-    void copyFrom(const SumBits& other) {
-        bits_ = other.bits_;
-        floor_ = other.floor_;
-        words_.resize(other.words_.size());
-        retop(other.top_);
-        if (floor_ < top_)
-            std::copy(other.words_.begin() + static_cast<std::ptrdiff_t>(floor_),
-                      other.words_.begin() + static_cast<std::ptrdiff_t>(top_),
-                      words_.begin() + static_cast<std::ptrdiff_t>(floor_));
-    }
+    void copyFrom(const SumBits& other) { copyBelow(other, other.bits_); }
 
     // sums |= sums << len
     void add(std::int64_t len) {
         if (len <= 0 || len >= bits_) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
-        const std::size_t n = std::min(words_.size(), top_ + q + (b ? 1 : 0));
+        const std::size_t n = shiftedTop(q, b);
         words::keepAdd(words_.data(), n, q, b, n, 0, floor_);
         top_ = n;
         trimTail();
@@ -81,7 +72,7 @@ public:
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
         const std::size_t kw = static_cast<std::size_t>(limit / 64);
-        const std::size_t n = std::min(kw + 1, top_ + q + (b ? 1 : 0));
+        const std::size_t n = std::min(kw + 1, shiftedTop(q, b));
         if (n <= floor_) return;
         const std::uint64_t kept = n == kw + 1 ? words_[kw] : 0;
         words::keepAdd(words_.data(), n, q, b, n, 0, floor_);
@@ -169,7 +160,7 @@ public:
         limit = std::max<std::int64_t>(limit, 0);
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
-        const std::size_t n = std::min(words_.size(), top_ + q + (b ? 1 : 0));
+        const std::size_t n = shiftedTop(q, b);
         const std::size_t kw = limit >= bits_ ? n : std::min(n, static_cast<std::size_t>(limit / 64));
         const std::uint64_t kmask = (std::uint64_t{1} << (limit % 64)) - 1;
         words::keepAdd(words_.data(), n, q, b, kw, kmask, floor_);
@@ -204,7 +195,7 @@ public:
         if (len <= 0 || len >= bits_) return;
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
-        const std::size_t nw = last >= top_ - std::min(top_, q + 2) ? top_ : last + q + 2;
+        const std::size_t nw = last >= top_ ? top_ : std::min(top_, last + q + 2);
         if (first + q >= nw) return;
         words::addDown(words_.data(), nw, first, q, b);
     }
@@ -246,6 +237,9 @@ private:
         if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
     }
 
+    // top_ once the sums are shifted up by q words and b bits.
+    std::size_t shiftedTop(std::size_t q, unsigned b) const { return std::min(words_.size(), top_ + q + (b ? 1 : 0)); }
+
     // The words from t on are 0: those between it and top_ are cleared.
     void retop(std::size_t t) {
         for (std::size_t k = t; k < std::min(top_, words_.size()); ++k) words_[k] = 0;
@@ -258,14 +252,21 @@ private:
     std::size_t top_ = 0;    // words from here on are 0
 };
 
-// Adds `count` tracks of one length as O(log count) items.
-inline void addCopies(SumBits& bits, std::int64_t len, std::int64_t count) {
-    if (len <= 0) return;
+// Calls each(k) for O(log count) parts k (1, 2, 4, ..., the rest) that sum
+// to count: adding one item of k copies per part makes every number of
+// copies up to count.
+template <typename Each>
+void inParts(std::int64_t count, Each each) {
     for (std::int64_t part = 1; count > 0; part *= 2) {
         const std::int64_t take = std::min(part, count);
-        bits.add(len * take);
+        each(take);
         count -= take;
     }
+}
+
+// Adds `count` tracks of one length as O(log count) items.
+inline void addCopies(SumBits& bits, std::int64_t len, std::int64_t count) {
+    if (len > 0) inParts(count, [&](std::int64_t k) { bits.add(len * k); });
 }
 
 // Adds a multiset of lengths (sorted in place).
