@@ -125,7 +125,9 @@
 // The walk uses an explicit stack (depth up to the number of tracks + 1).
 // Memory: bit arrays of (T + longest track) bits for the global bound, and
 // for the rules at most kRuleMemoryWords words (the oracle's kept subset sums
-// at most 2^21 words more, the kept prefix sums 2^23).
+// at most 2^21 words more, the kept prefix sums 2^23). A node's reaching
+// track and the counts cannotImprove adds come from trees over the tracks
+// off the path (O(log n) a query; per distinct length, up to 64 of them).
 #include "split_search.h"
 
 #include <algorithm>
@@ -138,6 +140,69 @@ namespace {
 
 using namespace split;
 
+// The lengths of the tracks off the path, by index, with range sums and
+// maxima in O(log n) (a track on the path counts 0 seconds and -1 as length).
+class OffPath {
+public:
+    void reset(const std::vector<std::int64_t>& t) {
+        size_ = 1;
+        while (size_ < t.size()) size_ *= 2;
+        sum_.assign(2 * size_, 0);
+        max_.assign(2 * size_, -1);
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            sum_[size_ + i] = t[i];
+            max_[size_ + i] = t[i];
+        }
+        for (std::size_t k = size_; k-- > 1;) pull(k);
+    }
+
+    void set(std::size_t i, std::int64_t len, bool off) {
+        std::size_t k = size_ + i;
+        sum_[k] = off ? len : 0;
+        max_[k] = off ? len : -1;
+        for (k /= 2; k > 0; k /= 2) pull(k);
+    }
+
+    // Over the indices [b, e).
+    std::int64_t sum(std::size_t b, std::size_t e) const {
+        std::int64_t total = 0;
+        for (b += size_, e += size_; b < e; b /= 2, e /= 2) {
+            if (b & 1) total += sum_[b++];
+            if (e & 1) total += sum_[--e];
+        }
+        return total;
+    }
+    std::int64_t longest(std::size_t b, std::size_t e) const {
+        std::int64_t m = -1;
+        for (b += size_, e += size_; b < e; b /= 2, e /= 2) {
+            if (b & 1) m = std::max(m, max_[b++]);
+            if (e & 1) m = std::max(m, max_[--e]);
+        }
+        return m;
+    }
+    // The first index in [b, e) with a length of at least len, or e.
+    std::size_t firstAtLeast(std::size_t b, std::size_t e, std::int64_t len) const {
+        return b < e ? find(1, 0, size_, b, e, len) : e;
+    }
+
+private:
+    void pull(std::size_t k) {
+        sum_[k] = sum_[2 * k] + sum_[2 * k + 1];
+        max_[k] = std::max(max_[2 * k], max_[2 * k + 1]);
+    }
+    std::size_t find(std::size_t k, std::size_t lo, std::size_t hi, std::size_t b, std::size_t e,
+                     std::int64_t len) const {
+        if (hi <= b || e <= lo || max_[k] < len) return e;
+        if (hi - lo == 1) return lo;
+        const std::size_t mid = lo + (hi - lo) / 2;
+        const std::size_t left = find(2 * k, lo, mid, b, e, len);
+        return left != e ? left : find(2 * k + 1, mid, hi, b, e, len);
+    }
+
+    std::size_t size_ = 1;
+    std::vector<std::int64_t> sum_, max_;
+};
+
 class FastSearch {
 public:
     FastSearch(const std::vector<std::int32_t>& times, std::int64_t target, const SearchControl* control)
@@ -149,13 +214,13 @@ public:
             maxLen_ = std::max(maxLen_, t_[i]);
         }
         in_.assign(static_cast<std::size_t>(n_) + 1, 0);
-        byLength_.resize(static_cast<std::size_t>(n_));
-        for (int i = 0; i < n_; ++i) byLength_[static_cast<std::size_t>(i)] = i;
-        std::stable_sort(byLength_.begin(), byLength_.end(),
-                         [this](int a, int b) { return t_[static_cast<std::size_t>(a)] < t_[static_cast<std::size_t>(b)]; });
         rulesFromStart_ = control && control->eagerBounds;
         shortBudgets_ = control && control->shortBudgets;
-        distinct_ = static_cast<std::int64_t>(distinctLengths(t_).size());
+        lengths_ = distinctLengths(t_);
+        distinct_ = static_cast<std::int64_t>(lengths_.size());
+        slot_.resize(t_.size());
+        for (std::size_t i = 0; i < t_.size(); ++i) slot_[i] = slotOf(lengths_, t_[i]);
+        count_.assign(lengths_.size(), 0);
     }
 
     SearchResult run() {
@@ -281,6 +346,11 @@ private:
         if (control_->stepLimit && steps_ >= control_->stepLimit) throw SearchAborted{false};
     }
 
+    // Up to this many tracks a plain scan finds a node's reaching track and
+    // longest tracks faster than the tree (shortBudgets: the tree always).
+    static constexpr int kShortScan = 64;
+    int shortScan() const { return shortBudgets_ ? 0 : kShortScan; }
+
     void enter(std::int64_t s, int added, int parentR) {
         tick();
         Frame f{};
@@ -300,25 +370,38 @@ private:
         f.scanHeld = false;
         f.unknownAt = 0;
         f.cost = 0;
-        f.r = parentR;
         const std::int64_t R = T_ - s;
-        bool found = false;
-        for (int i = 0; i < parentR; ++i) {
-            if (found && i >= added) break;
-            if (in_[static_cast<std::size_t>(i)]) continue;
-            const std::int64_t len = t_[static_cast<std::size_t>(i)];
-            if (i < added) {
-                if (len > f.max1) {
-                    f.max2 = f.max1;
-                    f.max1 = len;
-                    f.arg1 = i;
-                } else if (len > f.max2) {
-                    f.max2 = len;
+        if (parentR <= shortScan()) {
+            f.r = parentR;
+            bool found = false;
+            for (int i = 0; i < parentR; ++i) {
+                if (found && i >= added) break;
+                if (in_[static_cast<std::size_t>(i)]) continue;
+                const std::int64_t len = t_[static_cast<std::size_t>(i)];
+                if (i < added) {
+                    if (len > f.max1) {
+                        f.max2 = f.max1;
+                        f.max1 = len;
+                        f.arg1 = i;
+                    } else if (len > f.max2) {
+                        f.max2 = len;
+                    }
+                }
+                if (!found && len >= R) {
+                    f.r = i;
+                    found = true;
                 }
             }
-            if (!found && len >= R) {
-                f.r = i;
-                found = true;
+        } else {
+            f.r = static_cast<int>(off_.firstAtLeast(0, static_cast<std::size_t>(parentR), R));
+        }
+        if (added > 0 && parentR > shortScan()) {
+            const auto below = static_cast<std::size_t>(added);
+            f.max1 = off_.longest(0, below);
+            if (f.max1 >= 0) {
+                const std::size_t a1 = off_.firstAtLeast(0, below, f.max1);
+                f.arg1 = static_cast<int>(a1);
+                f.max2 = std::max(off_.longest(0, a1), off_.longest(a1 + 1, below));
             }
         }
         {
@@ -467,7 +550,7 @@ private:
         f.checked = true;
         // Asked again with the same bestDiff_, the bounds would tell no more.
         if (f.cost > phase_.perNodeWork || f.unknownAt == bestDiff_) return false;
-        // Off the path for the list only (fen_ is left as it is).
+        // Off the path for the list only (off_ is left as it is).
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 0;
         fillNodeList(f.r);
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
@@ -479,27 +562,41 @@ private:
     // Puts track i on the path or takes it off.
     void setIn(int i, bool on) {
         in_[static_cast<std::size_t>(i)] = on ? 1 : 0;
-        const std::int64_t delta = on ? -t_[static_cast<std::size_t>(i)] : t_[static_cast<std::size_t>(i)];
-        for (std::size_t k = static_cast<std::size_t>(i) + 1; k <= static_cast<std::size_t>(n_); k += k & (~k + 1))
-            fen_[k] += delta;
+        off_.set(static_cast<std::size_t>(i), t_[static_cast<std::size_t>(i)], !on);
+        if (!slotCounts_.empty()) {
+            const std::size_t stride = static_cast<std::size_t>(n_) + 1;
+            std::int32_t* fen = slotCounts_.data() + slot_[static_cast<std::size_t>(i)] * stride;
+            for (std::size_t k = static_cast<std::size_t>(i) + 1; k < stride; k += k & (~k + 1)) fen[k] += on ? -1 : 1;
+        }
+    }
+
+    // The tracks off the path of slot k with index below r.
+    std::int64_t offPathOfSlot(std::size_t k, int r) const {
+        const std::int32_t* fen = slotCounts_.data() + k * (static_cast<std::size_t>(n_) + 1);
+        std::int64_t c = 0;
+        for (std::size_t j = static_cast<std::size_t>(r); j > 0; j -= j & (~j + 1)) c += fen[j];
+        return c;
     }
 
     // No track on the path.
     void clearPath() {
         std::fill(in_.begin(), in_.end(), 0);
-        fen_.assign(static_cast<std::size_t>(n_) + 1, 0);
-        for (std::size_t k = 1; k <= static_cast<std::size_t>(n_); ++k) {
-            fen_[k] += t_[k - 1];
-            const std::size_t up = k + (k & (~k + 1));
-            if (up <= static_cast<std::size_t>(n_)) fen_[up] += fen_[k];
-        }
+        off_.reset(t_);
+        slotCounts_.clear();
     }
 
-    // The sum of the tracks off the path with index below r.
-    std::int64_t offPathBelow(int r) const {
-        std::int64_t sum = 0;
-        for (std::size_t k = static_cast<std::size_t>(r); k > 0; k -= k & (~k + 1)) sum += fen_[k];
-        return sum;
+    // Builds slotCounts_ from the path as it stands.
+    void countSlots() {
+        const std::size_t stride = static_cast<std::size_t>(n_) + 1;
+        slotCounts_.assign(lengths_.size() * stride, 0);
+        for (std::size_t j = 1; j < stride; ++j) {
+            if (!in_[j - 1]) slotCounts_[slot_[j - 1] * stride + j] += 1;
+            for (std::size_t k = 0; k < lengths_.size(); ++k) {
+                std::int32_t* fk = slotCounts_.data() + k * stride;
+                const std::size_t up = j + (j & (~j + 1));
+                if (up < stride) fk[up] += fk[j];
+            }
+        }
     }
 
     // Subset-sum bound over the children and the reaching track (see header).
@@ -507,7 +604,7 @@ private:
         const std::int64_t R = T_ - f.s;
         const std::int64_t lo = R - bestDiff_ + 1, hi = R + bestDiff_ - 1;
         const std::int64_t tr = f.r < n_ ? t_[static_cast<std::size_t>(f.r)] : 0;
-        const std::int64_t sum = offPathBelow(f.r) + tr;
+        const std::int64_t sum = off_.sum(0, static_cast<std::size_t>(f.r)) + tr;
         if (sum < lo || hi < 0) return true;
         if (lo <= 0) return false;
         // Subset sums are symmetric (x is one exactly when sum - x is): look
@@ -519,18 +616,33 @@ private:
         }
         // Tracks longer than b make no sum up to b: the others, shortest first.
         const std::int64_t words = (b + 1) / 64 + 1;
-        lens_.clear();
-        if (f.r < n_ && tr <= b) lens_.push_back(tr);
-        for (int i : byLength_) {
-            const std::int64_t len = t_[static_cast<std::size_t>(i)];
-            if (len > b) break;
-            if (i >= f.r || in_[static_cast<std::size_t>(i)]) continue;
-            lens_.push_back(len);
-            if (static_cast<std::int64_t>(lens_.size()) * words > kBoundBudget) return false;
+        // Counted per distinct length, shortest first.
+        touched_.clear();
+        std::int64_t m = 0;
+        bool over = false;
+        const auto takeSlot = [&](std::size_t k, std::int64_t c) {
+            m += c;
+            if (m * words > kBoundBudget) over = true;
+            if (count_[k] == 0) touched_.push_back(k);
+            count_[k] += c;
+        };
+        if (f.r < n_ && tr <= b) takeSlot(slot_[static_cast<std::size_t>(f.r)], 1);
+        if (f.r > shortScan() && distinct_ <= kSlotCountsUpTo) {
+            if (slotCounts_.empty()) countSlots();
+            for (std::size_t k = 0; k < lengths_.size() && lengths_[k] <= b && !over; ++k)
+                if (const std::int64_t c = offPathOfSlot(k, f.r)) takeSlot(k, c);
+        } else {
+            for (int i = 0; i < f.r && !over; ++i)
+                if (!in_[static_cast<std::size_t>(i)] && t_[static_cast<std::size_t>(i)] <= b)
+                    takeSlot(slot_[static_cast<std::size_t>(i)], 1);
         }
-        bits_.reset(b + 1);
-        addAll(bits_, lens_);
-        return !bits_.anyIn(a, b);
+        std::sort(touched_.begin(), touched_.end());
+        if (!over) bits_.reset(b + 1);
+        for (const std::size_t k : touched_) {
+            if (!over) addCopies(bits_, lengths_[k], count_[k]);
+            count_[k] = 0;
+        }
+        return !over && !bits_.anyIn(a, b);
     }
 
     void computeGlobalBound() {
@@ -631,8 +743,16 @@ private:
     std::int64_t total_ = 0;
     std::int64_t maxLen_ = 0;
     std::vector<char> in_;           // on the path
-    std::vector<std::int64_t> fen_;  // sums of the tracks off the path, by index (a Fenwick tree)
-    std::vector<int> byLength_;      // track indices, shortest first
+    OffPath off_;
+    std::vector<std::int64_t> lengths_;  // the distinct lengths, ascending
+    std::vector<std::size_t> slot_;      // by track: its length's index in lengths_
+    std::vector<std::int64_t> count_;    // by slot, for cannotImprove (all 0 between calls)
+    std::vector<std::size_t> touched_;
+    // With few distinct lengths: per slot, the tracks of that length off
+    // the path, by index (Fenwick trees of n_ + 1 counts each), built when
+    // first needed.
+    static constexpr std::int64_t kSlotCountsUpTo = 64;
+    std::vector<std::int32_t> slotCounts_;
     std::vector<int> path_;
     std::vector<Frame> stack_;
     std::vector<int> best_;

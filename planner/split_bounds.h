@@ -110,6 +110,8 @@ public:
         const int n = static_cast<int>(t.size());
         if (best > kMaxBest || T <= 0 || n == 0 || (!always && T / 64 + 1 < kMinWords)) return;
         const std::size_t d = lengths.size();
+        std::vector<std::size_t> slot(static_cast<std::size_t>(n));  // by track: its length's slot
+        for (int r = 0; r < n; ++r) slot[static_cast<std::size_t>(r)] = slotOf(lengths, t[static_cast<std::size_t>(r)]);
         // Per wall: the free counts its scan can reach (its WallRooms) and the
         // largest sum it asks for, as in smallestValue.
         // At most 2 * kMaxBest - 1 rooms per wall.
@@ -174,7 +176,7 @@ public:
                 const std::int64_t floor = std::max<std::int64_t>(0, allSum - beforeSum - tr - slack);
                 perWall += items * (std::min(slack, std::max<std::int64_t>(0, qmax - floor)) / 64 + 1);
             }
-            ++count[slotOf(lengths, tr)];
+            ++count[slot[static_cast<std::size_t>(r)]];
             beforeSum += tr;
         }
         if (total > kPrefixWords) return;
@@ -195,7 +197,7 @@ public:
             std::vector<std::int64_t> freeSum(d + 1, 0);  // by free count: the free tracks before r
             for (int r = 0; r < n; ++r) {
                 const std::int64_t tr = t[static_cast<std::size_t>(r)];
-                for (std::size_t nf = slotOf(lengths, tr) + 1; nf <= d; ++nf) {
+                for (std::size_t nf = slot[static_cast<std::size_t>(r)] + 1; nf <= d; ++nf) {
                     freeSum[nf] += tr;
                     const Range w = window(freeSum[nf]);
                     kept += std::max<std::int64_t>(0, w.end - std::max(w.first, from(nf, static_cast<std::size_t>(r) + 1)));
@@ -226,7 +228,7 @@ public:
                 const std::int64_t f = from(nf, ru + 1);
                 if (f * 64 >= T) break;  // no later wall reads this count
                 const std::int64_t tr = t[ru];
-                if (slotOf(lengths, tr) < nf) {
+                if (slot[ru] < nf) {
                     F += tr;
                     const Range w = window(F);
                     rev.addDown(tr, static_cast<std::size_t>(std::max(f, w.first)), static_cast<std::size_t>(w.end));
@@ -324,7 +326,7 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
                 if (window && v < best) v = wallValue(rule.after(tr, true));
                 best = v;
             } else {
-                best = wallValue(rule.after(tr));
+                best = wallValue(rule.after(tr, qmax + 1));
             }
         }
         rule.pass(tr);
@@ -361,7 +363,7 @@ public:
     // Bit arrays touched per track (at least the number held).
     static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
 
-    const SumBits& after(std::int64_t tr) {
+    const SumBits& after(std::int64_t tr, std::int64_t /*below*/) {
         cumulate();
         return cum_[level(tr)];
     }
@@ -415,11 +417,12 @@ public:
 
     static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
 
-    const SumBits& after(std::int64_t tr) {
+    // Exact below `below` (the sums above it are not asked for).
+    const SumBits& after(std::int64_t tr, std::int64_t below) {
         out_.raiseFloor(passed_ - slack_);
         out_.clear();
         for (std::size_t k = 0; k < lengths_.size(); ++k)
-            if (!dp_[k].empty()) out_.orShifted(dp_[k], T_ - tr + lengths_[k], 0);
+            if (!dp_[k].empty()) out_.orShifted(dp_[k], std::min(T_ - tr + lengths_[k], below), 0);
         out_.orWith(dp_.back());
         return out_;
     }
