@@ -504,21 +504,33 @@ private:
         // The nodes on the path above may be empty as well (a node holds the
         // subtrees of the nodes below it): find the highest one between the
         // deepest node known to hold a value below bestDiff_ and this one,
-        // and leave it. Most often it lies just below the node that holds:
-        // look there first, at steps that double, then halve.
+        // and leave it. Most often it lies just below the node that holds or
+        // just above this one: look at both ends, at steps that double (the
+        // lower end first, where the lists are shorter), then halve.
         std::size_t lo = 0, hi = k;
         for (std::size_t i = k; i-- > 0;)
             if (stack_[i].heldBelow == bestDiff_) {
                 lo = i + 1;
                 break;
             }
-        for (std::size_t step = 1; lo + step - 1 < hi; step *= 2) {
-            const std::size_t probe = lo + step - 1;
-            if (frameEmpty(probe)) {
-                hi = probe;
+        for (std::size_t step = 1; lo < hi && step <= hi - lo; step *= 2) {
+            const std::size_t below = hi - step;
+            if (!frameEmpty(below)) {
+                // A node holds what the nodes below it hold.
+                if (stack_[below].heldBelow == bestDiff_)
+                    for (std::size_t i = lo; i < below; ++i) stack_[i].heldBelow = bestDiff_;
+                lo = below + 1;
                 break;
             }
-            lo = probe + 1;
+            hi = below;
+            if (lo + step - 1 < hi) {
+                const std::size_t probe = lo + step - 1;
+                if (frameEmpty(probe)) {
+                    hi = probe;
+                    break;
+                }
+                lo = probe + 1;
+            }
         }
         while (lo < hi) {
             const std::size_t mid = lo + (hi - lo) / 2;
