@@ -145,6 +145,37 @@ TEST(FastSearch, RandomSmallInputsMatchTheLiteralSearch) {
     EXPECT_GT(compared, 2500);
 }
 
+// 65 to 200 tracks (past the lists a node scans index by index) with a target
+// of a few tracks, so that the literal search finishes: shallow walks over
+// long levels (ascending runs, near multiples) that end only when walked.
+TEST(FastSearch, LongLevelsMatchTheLiteralSearch) {
+    std::mt19937_64 rng(6502);
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+    };
+    int compared = 0;
+    for (int k = 0; k < 60; ++k) {
+        const int n = static_cast<int>(pick(65, 200));
+        const std::int64_t shortest = pick(20, 300);
+        Times times;
+        for (int i = 0; i < n; ++i) {
+            std::int64_t len = 0;
+            switch (k % 3) {
+                case 0: len = shortest + (i % 17) * 7; break;                       // ascending runs
+                case 1: len = shortest * pick(1, 4) + pick(0, 1); break;            // near multiples
+                default: len = pick(shortest, 3 * shortest); break;
+            }
+            if (pick(0, 9) == 0) len = shortest;  // runs broken by a short track
+            times.push_back(static_cast<std::int32_t>(2 * len));
+        }
+        // Even lengths and an odd target: no exact hit ends the walk early.
+        const std::int64_t target = pick(4 * shortest, 9 * shortest) | 1;
+        if (comparedWithinBudget(times, target, 100000)) ++compared;
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(compared, 40);
+}
+
 // Up to 14 tracks from a few lengths far apart: deep walks in which many sets
 // near the target are never visited.
 TEST(FastSearch, FewWideLengthsMatchTheLiteralSearch) {
