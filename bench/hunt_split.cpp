@@ -36,10 +36,10 @@ using Times = std::vector<std::int32_t>;
 using Rng = std::mt19937_64;
 
 constexpr int kMaxTracks = 2048;
-constexpr double kSteadyAbove = 0.05;  // seconds: faster searches are timed once
 constexpr int kMaxDiscs = 30;
 constexpr int kDiscTracks = 255;
 constexpr std::int64_t kDiscSeconds = 255 * 60 + 59;
+constexpr double kSteadyAbove = 0.05;  // seconds: faster searches are timed once
 
 enum class Mode { Equal, A, B };
 
