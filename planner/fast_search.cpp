@@ -217,7 +217,6 @@ public:
         rulesFromStart_ = control && control->eagerBounds;
         shortBudgets_ = control && control->shortBudgets;
         lengths_ = distinctLengths(t_);
-        distinct_ = static_cast<std::int64_t>(lengths_.size());
         slot_.resize(t_.size());
         for (std::size_t i = 0; i < t_.size(); ++i) slot_[i] = slotOf(lengths_, t_[i]);
         count_.assign(lengths_.size(), 0);
@@ -394,9 +393,7 @@ private:
             }
         } else {
             f.r = static_cast<int>(off_.firstAtLeast(0, static_cast<std::size_t>(parentR), R));
-        }
-        if (added > 0 && parentR > shortScan()) {
-            const auto below = static_cast<std::size_t>(added);
+            const auto below = static_cast<std::size_t>(std::max(added, 0));
             f.max1 = off_.longest(0, below);
             if (f.max1 >= 0) {
                 const std::size_t a1 = off_.firstAtLeast(0, below, f.max1);
@@ -409,7 +406,7 @@ private:
                 f.done = true;
             } else if (phase_.perNodeWork > 0) {
                 fillNodeList(f.r);
-                f.cost = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct_, R);
+                f.cost = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct(), R);
                 // A dear bound waits until the walk below has spent about as
                 // much (most nodes on the way to the result would only
                 // confirm it), unless the parent holds a value below
@@ -456,7 +453,7 @@ private:
         }
         // The staircases can cost far more than the rest: first with a small
         // budget for them, then the cheaper superset rule, then in full.
-        const std::int64_t plain = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct_, R);
+        const std::int64_t plain = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct(), R);
         OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
                                     windowBudget(std::max(kFirstWindowBudget, plain / 4), kWindowBudget), ruleWork_,
                                     shortBudgets_);
@@ -639,7 +636,7 @@ private:
             count_[k] += c;
         };
         if (f.r < n_ && tr <= b) takeSlot(slot_[static_cast<std::size_t>(f.r)], 1);
-        if (f.r > shortScan() && distinct_ <= kSlotCountsUpTo) {
+        if (f.r > shortScan() && distinct() <= kSlotCountsUpTo) {
             if (slotCounts_.empty()) countSlots();
             for (std::size_t k = 0; k < lengths_.size() && lengths_[k] <= b && !over; ++k)
                 if (const std::int64_t c = offPathOfSlot(k, f.r)) takeSlot(k, c);
@@ -664,8 +661,8 @@ private:
             return;
         }
         bits_.reset(T_ + maxLen_ + 1);
-        lens_ = t_;
-        addAll(bits_, lens_);
+        std::vector<std::int64_t> lengths = t_;
+        addAll(bits_, lengths);
         std::int64_t bestDist = kInitialBestDiff;
         for (std::int64_t d = 0; d <= maxLen_ && d < bestDist; ++d)
             if (bits_.test(T_ - d) || bits_.test(T_ + d)) bestDist = d;
@@ -757,6 +754,7 @@ private:
     std::vector<char> in_;           // on the path
     OffPath off_;
     std::vector<std::int64_t> lengths_;  // the distinct lengths, ascending
+    std::int64_t distinct() const { return static_cast<std::int64_t>(lengths_.size()); }
     std::vector<std::size_t> slot_;      // by track: its length's index in lengths_
     std::vector<std::int64_t> count_;    // by slot, for cannotImprove (all 0 between calls)
     std::vector<std::size_t> touched_;
@@ -776,11 +774,9 @@ private:
     std::int64_t globalBound_ = 0;
     std::uint64_t steps_ = 0;
     SumBits bits_;
-    std::vector<std::int64_t> lens_;
     std::vector<std::int64_t> nodeList_;
     bool rulesFromStart_ = false;
     bool shortBudgets_ = false;
-    std::int64_t distinct_ = 0;
     Phase phase_{};
     std::int64_t ruleWork_ = 0;
     bool possibleFirst_ = false;  // see boundNode
