@@ -116,7 +116,12 @@
 //    search per child. So is the first child of the one found to hold it:
 //    where a level's first child was empty, the next level's often is too.
 //    Most of those children are empty: where PossibleRule showed the last
-//    one so after the small staircase budget did not, it comes first.
+//    one so after the small staircase budget did not, it comes first, and
+//    for the children that follow one another from there, at least as long
+//    as the first of them, it runs once over their parent's list after them
+//    and then over each one's list only up to the last of them
+//    (SiblingBound in split_bounds.h: a superset of each child's sets, so a
+//    child it shows empty is one). A child it does not is bounded alone.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
 // bound and fallback, and has the bounds by reaching track test walls
@@ -420,7 +425,8 @@ private:
                 const bool scanning = afterEmpty || (parent && parent->heldBelow == bestDiff_ && parent->scanHeld);
                 if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
-                    const Bound b = boundNode(R, afterEmpty);
+                    const Bound b = afterEmpty && (shortBudgets_ || (possibleFirst_ && f.cost > eagerWork())) && siblingEmpty(f) ? Bound::Empty
+                                                                                         : boundNode(R, afterEmpty);
                     note(f, b);
                     f.done = b == Bound::Empty;
                     f.scanHeld = b == Bound::Held && afterEmpty;
@@ -549,6 +555,67 @@ private:
         for (int i = 0; i < r; ++i)
             if (!in_[static_cast<std::size_t>(i)]) nodeList_.push_back(t_[static_cast<std::size_t>(i)]);
         if (r < n_) nodeList_.push_back(t_[static_cast<std::size_t>(r)]);
+    }
+
+    // A child after an empty sibling (on top of the path, its parent on top
+    // of the stack): true if PossibleRule, run for it together with the
+    // children that follow it (SiblingBound), shows it empty. Most such
+    // children are, and one scan of their parent's list after them, with
+    // a short scan per child, costs about as much as one bound of a child.
+    bool siblingEmpty(const Frame& f) {
+        const Frame& parent = stack_.back();
+        const int c = f.added;
+        const bool mine = siblingsOf_ == parent.entry;
+        if (mine && siblingsFailed_) return false;
+        int at = -1;
+        if (mine && siblings_.on()) {
+            at = siblingAt(c);
+            if (siblings_.covers(at)) {
+                if (f.r > siblingsCut_) return false;  // its list goes past the one bounded
+            } else if (at <= siblingsFrom_) {
+                return false;
+            } else {
+                at = -1;  // past them, or shorter: bound it with the ones after it
+            }
+        }
+        if (at < 0) {
+            if (!startSiblings(parent, f)) return false;
+            at = siblingAt(c);
+        }
+        return siblings_.value(at, bestDiff_, ruleWork_) >= bestDiff_;
+    }
+
+    // Position of track c in the list of siblings_, -1 if not in it.
+    int siblingAt(int c) const {
+        const auto it = std::lower_bound(siblingIndex_.begin(), siblingIndex_.end(), c);
+        return it != siblingIndex_.end() && *it == c ? static_cast<int>(it - siblingIndex_.begin()) : -1;
+    }
+
+    // Bounds the children of `parent` from f's track on together, over the
+    // parent's list cut at f's reaching track (kSiblingSpan children, where
+    // their own scans stay short beside the list).
+    bool startSiblings(const Frame& parent, const Frame& f) {
+        siblingsOf_ = parent.entry;
+        siblingsFailed_ = true;
+        const int c = f.added, cut = f.r;
+        if (cut <= c) return false;
+        std::vector<std::int64_t> list;
+        siblingIndex_.clear();
+        for (int i = 0; i < cut; ++i)
+            if (i == c || !in_[static_cast<std::size_t>(i)]) {
+                list.push_back(t_[static_cast<std::size_t>(i)]);
+                siblingIndex_.push_back(i);
+            }
+        const int children = static_cast<int>(list.size());
+        if (cut < n_) list.push_back(t_[static_cast<std::size_t>(cut)]);
+        const int at = siblingAt(c);
+        const int last = std::min(children - 1, at + (shortBudgets_ ? 2 : kSiblingSpan) - 1);
+        if (!shortBudgets_ && 8 * (last + 1) > static_cast<int>(list.size())) return false;
+        siblingsCut_ = cut;
+        siblingsFrom_ = at;
+        siblingsFailed_ = !siblings_.start(std::move(list), T_ - parent.s, at, last, t_[static_cast<std::size_t>(c)],
+                                            bestDiff_, phase_.perNodeWork, ruleWork_);
+        return !siblingsFailed_;
     }
 
     // Runs the bounds by rule on the node at stack index k: true if nothing
@@ -780,6 +847,15 @@ private:
     Phase phase_{};
     std::int64_t ruleWork_ = 0;
     bool possibleFirst_ = false;  // see boundNode
+    // Children bounded together (siblingEmpty): those of the node entered
+    // at step siblingsOf_, from position siblingsFrom_ of its list cut at
+    // track siblingsCut_ (siblingIndex_: the list's track indices).
+    static constexpr int kSiblingSpan = 64;
+    SiblingBound siblings_;
+    std::uint64_t siblingsOf_ = 0;
+    bool siblingsFailed_ = false;
+    int siblingsCut_ = 0, siblingsFrom_ = 0;
+    std::vector<int> siblingIndex_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // reaching track a visited set can hold.
 #pragma once
 #include <array>
+#include <optional>
 #include <stdexcept>
 
 #include "sum_bits.h"
@@ -262,29 +263,42 @@ private:
     std::vector<std::size_t> start_;
 };
 
+// The walls a scan looks at: from `first` down to `last` (first < 0: from
+// the last track), the rule having passed the tracks after `first`; the sums
+// kept with at most `slack` seconds left out (< 0: leftOutAtMost). A scan
+// that starts inside the list keeps no prefix sums.
+struct ScanWalls {
+    int first = -1;
+    int last = 0;
+    std::int64_t slack = -1;
+};
+
 // `prefixAlways` (tests): the kept prefix sums wherever allowed.
 template <typename Rule>
 std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                           std::int64_t best, Rule& rule, bool prefixAlways = false) {
+                           std::int64_t best, Rule& rule, bool prefixAlways = false, ScanWalls walls = {}) {
     const std::int64_t given = best;
     const int n = static_cast<int>(t.size());
+    const int first = walls.first < 0 ? n - 1 : std::min(walls.first, n - 1);
     // The tracks before r, as counts per distinct length (`lengths`, ascending).
     std::vector<std::int64_t> count(lengths.size(), 0);
-    std::int64_t beforeSum = 0;
-    for (int i = 0; i + 1 < n; ++i) {
-        ++count[slotOf(lengths, t[static_cast<std::size_t>(i)])];
-        beforeSum += t[static_cast<std::size_t>(i)];
+    std::int64_t beforeSum = 0, total = 0;
+    for (int i = 0; i < n; ++i) {
+        if (i < first) {
+            ++count[slotOf(lengths, t[static_cast<std::size_t>(i)])];
+            beforeSum += t[static_cast<std::size_t>(i)];
+        }
+        total += t[static_cast<std::size_t>(i)];
     }
-    const std::int64_t total = n > 0 ? beforeSum + t.back() : 0;
-    const std::int64_t slack = leftOutAtMost(t, T);
+    const std::int64_t slack = walls.slack < 0 ? leftOutAtMost(t, T) : walls.slack;
     SumBits x;
     // With a small `best` each wall asks for a few rooms only: then its sums
     // are tested against the free tracks before it one room at a time, with
     // their subset sums built once from the left (kept reversed, so that a
     // test is one pass: q is a sum exactly when some sum a after the wall has
     // q - a among the free sums) instead of being added per wall.
-    const PrefixSums prefix(t, lengths, T, best, prefixAlways);
-    for (int r = n - 1; r >= 0 && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
+    const PrefixSums prefix(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1, prefixAlways);
+    for (int r = first; r >= walls.last && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
         const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
         if (tr > 0 && qmax >= 0) {
@@ -458,6 +472,87 @@ private:
 };
 
 constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
+
+// Children of one node bounded together by PossibleRule. The node has the
+// list L (its tracks off the path before its reaching track, then that
+// track) and room R; its child c has the list L without c, cut at c's own
+// reaching track, and the room R - t(c). Take the children at the positions
+// up to `last` of L, the shortest of them of m seconds:
+//  - A wall w after `last`, at a room rho: the tracks after w are the same
+//    for c as for L, those before it L's without c. If t(c) >= rho, c is
+//    among the tracks L forces in, so c's sum asked for, R - t(c) - rho -
+//    (its forced ones), is L's; if t(c) < rho, c is free in L, and a sum
+//    that c's free tracks make, L's make with t(c) added. So every value c
+//    has at such a wall, L has there at room R (the value, min(rho, t(w) -
+//    rho), is the same), with sums after w that PossibleRule accepts for c's
+//    target R - t(c) <= R - m: the rule with target R - m accepts them all
+//    (each of its tests is a sum kept below a bound that grows with the
+//    target). So one scan of L's walls after `last` at room R, with the rule
+//    at target R - m, bounds them for every such child at once.
+//  - The walls up to `last`: for each child on its own, with the rule as it
+//    stands after L's tracks past `last` (c's list has them too, after c).
+// L may go on past c's list: tracks after the last one of a set add only
+// sets the rule accepts (a track left out binds the tracks taken after it)
+// and walls, so the bound stays one. c's list leaves out no more than L's
+// (its room is less by t(c)), so L's `slack` serves it too.
+class SiblingBound {
+public:
+    // Scans L's walls after `last` for the children at positions `first` to
+    // `last` of at least `shortest` seconds: false if they show a value below
+    // `best` (or the work would pass `budget`), else those children can be
+    // bounded by value().
+    bool start(std::vector<std::int64_t> list, std::int64_t room, int first, int last, std::int64_t shortest,
+               std::int64_t best, std::int64_t budget, std::int64_t& spent) {
+        on_ = false;
+        const int n = static_cast<int>(list.size());
+        if (room <= 0 || first < 0 || last < first || last + 1 >= n) return false;
+        if (shortest <= 0 || shortest >= room) return false;
+        lengths_ = distinctLengths(list);
+        const std::int64_t words = room / 64 + 1;
+        const std::int64_t perTrack = (PossibleRule::cost(lengths_.size()) + 2 * static_cast<std::int64_t>(lengths_.size())) * words;
+        const std::int64_t work = (n - last) * perTrack;
+        if (work > budget || PossibleRule::cost(lengths_.size()) * words > kRuleMemoryWords) return false;
+        spent += work;
+        perTrack_ = perTrack;
+        room_ = room;
+        shortest_ = shortest;
+        first_ = first;
+        last_ = last;
+        slack_ = leftOutAtMost(list, room);
+        list_ = std::move(list);
+        PossibleRule rule(lengths_, room - shortest, slack_);
+        if (smallestValue(list_, lengths_, room, best, rule, false, ScanWalls{-1, last + 1, -1}) < best) return false;
+        rule_.emplace(std::move(rule));
+        on_ = true;
+        return true;
+    }
+
+    bool on() const { return on_; }
+    bool covers(int at) const {
+        return on_ && first_ <= at && at <= last_ && list_[static_cast<std::size_t>(at)] >= shortest_;
+    }
+
+    // The smallest value below `best` of the child at position `at` (from
+    // `first` to `last`), else `best`: its walls after `last` hold none below
+    // the `best` start() had.
+    std::int64_t value(int at, std::int64_t best, std::int64_t& spent) const {
+        if (!covers(at)) throw std::logic_error("child not bounded together");
+        if (last_ == 0) return best;  // the child is the first track: no wall before `last`
+        std::vector<std::int64_t> own = list_;
+        own.erase(own.begin() + at);
+        PossibleRule rule = *rule_;
+        spent += (last_ + 1) * perTrack_;
+        return smallestValue(own, lengths_, room_ - list_[static_cast<std::size_t>(at)], best, rule, false,
+                             ScanWalls{last_ - 1, 0, slack_});
+    }
+
+private:
+    bool on_ = false;
+    std::vector<std::int64_t> list_, lengths_;
+    std::int64_t room_ = 0, shortest_ = 0, slack_ = 0, perTrack_ = 0;
+    int first_ = 0, last_ = -1;
+    std::optional<PossibleRule> rule_;  // after L's tracks past last_
+};
 
 // smallestValue with a rule, unless its bit work (about the number of 64-bit
 // words touched, added to `spent`) would pass `budget` or its bit arrays

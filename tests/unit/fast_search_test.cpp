@@ -465,6 +465,65 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
     EXPECT_GT(compared, 3500);
 }
 
+// Children bounded together: a child that value() shows empty below `best`
+// has no value below it in its own walk (the list without it, with the room
+// less its length), for children anywhere in the list, the shortest of them
+// or only the longer ones, and lists that go on past a child's reaching
+// track. Also asked just above each child's value.
+TEST(FastSearch, ChildrenBoundedTogetherMissNoValue) {
+    std::mt19937_64 rng(91);
+    auto pick = [&](std::int64_t lo, std::int64_t hi) { return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng); };
+    int started = 0, shownEmpty = 0;
+    for (int k = 0; k < 3000; ++k) {
+        const int n = static_cast<int>(pick(3, 9));
+        Times times;
+        for (int i = 0; i < n; ++i)
+            times.push_back(static_cast<std::int32_t>(k % 2 ? (i % 5 + 1) * 2 + pick(0, 1) : pick(1, 12)));
+        if (k % 3 == 0) times.back() = static_cast<std::int32_t>(pick(12, 40));  // a reaching track
+        if (k % 4 == 3)
+            for (auto& x : times) x = static_cast<std::int32_t>(x * 37);
+        std::int64_t total = 0;
+        for (auto x : times) total += x;
+        const std::int64_t room = pick(2, total);
+        const std::vector<std::int64_t> list(times.begin(), times.end());
+        // The children: the tracks before the first one of at least the room.
+        int children = 0;
+        while (children < n && list[static_cast<std::size_t>(children)] < room) ++children;
+        if (children < 2) continue;
+        const int first = static_cast<int>(pick(0, children - 2));
+        const int last = static_cast<int>(pick(first, std::min(children, n - 1) - 1));
+        std::vector<std::int64_t> truth;  // by child: the smallest value of its walk
+        for (int c = first; c <= last; ++c) {
+            Times own = times;
+            own.erase(own.begin() + c);
+            truth.push_back(literalSearch(own, room - times[static_cast<std::size_t>(c)]).bestDiff);
+        }
+        for (const std::int64_t best : {kInitialBestDiff, truth[0] + 1, *std::min_element(truth.begin(), truth.end()) + 1}) {
+            split::SiblingBound together;
+            std::int64_t spent = 0;
+            // The children of at least the first one's length, or all of them.
+            std::int64_t shortest = list[static_cast<std::size_t>(first)];
+            if (k % 5 < 2)
+                for (int c = first; c <= last; ++c) shortest = std::min(shortest, list[static_cast<std::size_t>(c)]);
+            if (!together.start(list, room, first, last, shortest, best, INT64_MAX, spent)) continue;
+            ++started;
+            for (int c = first; c <= last; ++c) {
+                if (!together.covers(c)) continue;
+                const std::int64_t lit = truth[static_cast<std::size_t>(c - first)];
+                for (const std::int64_t asked : {best, std::min(best, lit + 1)}) {
+                    const std::int64_t v = together.value(c, asked, spent);
+                    if (v >= asked) {
+                        ++shownEmpty;
+                        ASSERT_GE(lit, asked) << describe(times, room) << " child " << c << " of " << first << ".." << last;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(started, 500);
+    EXPECT_GT(shownEmpty, 500);
+}
+
 // Many tracks of a few lengths, the target near their total: the smallest
 // value (4, over every set the walk visits, each checked by the condition
 // on its tracks after the reaching one) needs a set that takes every track
