@@ -3,6 +3,7 @@
 // reaching track a visited set can hold.
 #pragma once
 #include <array>
+#include <numeric>
 #include <optional>
 #include <stdexcept>
 
@@ -219,6 +220,8 @@ public:
             rev.clear();
             rev.set(T - 1);  // the empty sum
             std::int64_t F = 0;  // the free tracks added
+            SumBits::Ones ones;
+            std::int64_t g = 0;  // their greatest common divisor
             for (int r = 0; r < n; ++r) {
                 const std::size_t ru = static_cast<std::size_t>(r);
                 for (std::size_t i = start_[ru]; i < start_[ru + 1]; ++i)
@@ -231,12 +234,26 @@ public:
                 const std::int64_t tr = t[ru];
                 if (slot[ru] < nf) {
                     F += tr;
+                    if (tr % std::max<std::int64_t>(g, 1) != 0 || g == 0) {
+                        g = std::gcd(g, tr);
+                        ones = SumBits::Ones{0, 0, fullWord(g, T)};
+                    }
                     const Range w = window(F);
-                    rev.addDown(tr, static_cast<std::size_t>(std::max(f, w.first)), static_cast<std::size_t>(w.end));
+                    rev.addDown(tr, static_cast<std::size_t>(std::max(f, w.first)), static_cast<std::size_t>(w.end), ones,
+                                static_cast<std::size_t>(std::max<std::int64_t>(0, T - 1 - F / 2) / 64));
                 }
             }
         }
         on_ = true;
+    }
+
+    // A reversed word holding every multiple of g (the sums of tracks that
+    // are multiples of g), for g a power of 2 up to 64; else 0.
+    static std::uint64_t fullWord(std::int64_t g, std::int64_t T) {
+        if (g <= 0 || g > 64 || (g & (g - 1)) != 0) return 0;
+        std::uint64_t w = 0;
+        for (std::int64_t j = (T - 1) % g; j < 64; j += g) w |= std::uint64_t{1} << j;
+        return w;
     }
 
     bool has(int r) const {

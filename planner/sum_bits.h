@@ -200,6 +200,43 @@ public:
         words::addDown(words_.data(), nw, first, q, b);
     }
 
+    // A run of words [lo, hi) that hold every sum they can: `full` is such a
+    // word, all ones, or where every length added is a multiple of g (a
+    // power of 2, up to 64), the bits of the sums that are. Adding a track
+    // (of a multiple of g) leaves them so. full == 0: none looked for.
+    struct Ones {
+        std::size_t lo = 0, hi = 0;
+        std::uint64_t full = 0;
+    };
+
+    // addDown, skipping the words of `ones`, which it then widens over the
+    // words between first and last that come out full; while it is empty,
+    // the run is looked for at word `seed` (subset sums fill up from their
+    // middle out).
+    void addDown(std::int64_t len, std::size_t first, std::size_t last, Ones& ones, std::size_t seed) {
+        if (len <= 0 || len >= bits_) return;
+        last = std::min(last, words_.size());
+        if (ones.lo >= ones.hi || ones.hi <= first || ones.lo >= last) {
+            addDown(len, first, last);
+        } else {
+            // Below the run (writing no word above ones.lo, which is full),
+            // then above it (reading words the first part left).
+            const std::size_t q = static_cast<std::size_t>(len / 64);
+            const std::size_t n = std::min(top_, ones.lo + q + 1);
+            if (first < ones.lo && first + q < n)
+                words::addDown(words_.data(), n, first, q, static_cast<unsigned>(len % 64));
+            if (ones.hi < last) addDown(len, ones.hi, last);
+        }
+        if (ones.full == 0) return;
+        if (ones.lo >= ones.hi || ones.hi <= first || ones.lo >= last) {
+            if (seed < first || seed >= last || words_[seed] != ones.full) return;
+            ones.lo = seed;
+            ones.hi = seed + 1;
+        }
+        while (ones.lo > first && words_[ones.lo - 1] == ones.full) --ones.lo;
+        while (ones.hi < last && words_[ones.hi] == ones.full) ++ones.hi;
+    }
+
     // out := the words from `first` on, below `end`.
     void copyWords(std::int64_t first, std::vector<std::uint64_t>& out, std::int64_t end = INT64_MAX) const {
         const std::size_t f = std::min(static_cast<std::size_t>(std::max<std::int64_t>(0, first)), words_.size());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -134,4 +135,54 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
         EXPECT_EQ(fromModel(m2).meetsShifted(kept, from, off), want)
             << "meetsShifted " << where << " otherBits=" << otherBits << " from=" << from << " off=" << off;
     }
+}
+
+// Subset sums kept reversed (bit i: sum top - i), each length added over the
+// words from `first` (which only rises) to the end of the sums that leave
+// out at most `slack` of those added, skipping the words already full:
+// those sums are all right, while the lengths are multiples of 4, then of
+// 2, then any (the full word changes with them, and the run is dropped).
+TEST_P(SumBitsLoops, ReversedSumsSkipFullWordsRightly) {
+    std::mt19937 rng(8);
+    int widened = 0;
+    for (int round = 0; round < 300; ++round) {
+        const std::int64_t bits = 64 * static_cast<std::int64_t>(2 + rng() % 40) - static_cast<std::int64_t>(rng() % 64);
+        const std::int64_t top = bits - 1;
+        const std::int64_t slack = static_cast<std::int64_t>(rng() % static_cast<std::uint32_t>(bits + 1));
+        SumBits d;
+        d.reset(bits);
+        d.clear();
+        d.set(top);
+        std::vector<bool> sums(static_cast<std::size_t>(bits), false);  // by sum
+        sums[0] = true;
+        SumBits::Ones ones;
+        std::int64_t g = 0, added = 0;
+        const std::size_t words = static_cast<std::size_t>((bits + 63) / 64);
+        std::size_t first = 0;
+        for (int step = 0; step < 60 && added < bits; ++step) {
+            const std::int64_t unit = step < 20 ? 4 : step < 40 ? 2 : 1;
+            const std::int64_t len = unit * static_cast<std::int64_t>(1 + rng() % (round % 3 == 0 ? 200 : 12));
+            if (g == 0 || len % g != 0) {
+                g = std::gcd(g, len);
+                ones = SumBits::Ones{};
+                if (64 % g == 0)
+                    for (std::int64_t j = top % g; j < 64; j += g) ones.full |= std::uint64_t{1} << j;
+            }
+            added += len;
+            const std::int64_t lowest = top - added + slack;  // bit of the smallest sum kept
+            const std::size_t last = std::min<std::size_t>(words, static_cast<std::size_t>(std::max<std::int64_t>(0, lowest) / 64 + 1));
+            if (rng() % 4 == 0) first = std::min(last, first + rng() % 3);
+            const std::size_t before = ones.hi - ones.lo;
+            d.addDown(len, first, last, ones, static_cast<std::size_t>(rng() % words));
+            widened += ones.hi - ones.lo > before;
+            for (std::int64_t s = bits - 1; s >= len; --s)
+                sums[static_cast<std::size_t>(s)] = sums[static_cast<std::size_t>(s)] || sums[static_cast<std::size_t>(s - len)];
+            std::string wrong;
+            for (std::int64_t i = 64 * static_cast<std::int64_t>(first); i <= std::min(top, lowest); ++i)
+                if (d.test(i) != sums[static_cast<std::size_t>(top - i)]) wrong += " " + std::to_string(i);
+            ASSERT_EQ(wrong, "") << "bits=" << bits << " slack=" << slack << " step " << step << " len=" << len
+                                 << " words [" << first << ", " << last << ")";
+        }
+    }
+    EXPECT_GT(widened, 100);
 }
