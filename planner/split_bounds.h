@@ -236,7 +236,7 @@ public:
                     F += tr;
                     if (tr % std::max<std::int64_t>(g, 1) != 0 || g == 0) {
                         g = std::gcd(g, tr);
-                        ones = SumBits::Ones{0, 0, fullWord(g, T)};
+                        ones = SumBits::Ones(g, T - 1);
                     }
                     const Range w = window(F);
                     rev.addDown(tr, static_cast<std::size_t>(std::max(f, w.first)), static_cast<std::size_t>(w.end), ones,
@@ -245,15 +245,6 @@ public:
             }
         }
         on_ = true;
-    }
-
-    // A reversed word holding every multiple of g (the sums of tracks that
-    // are multiples of g), for g a power of 2 up to 64; else 0.
-    static std::uint64_t fullWord(std::int64_t g, std::int64_t T) {
-        if (g <= 0 || g > 64 || (g & (g - 1)) != 0) return 0;
-        std::uint64_t w = 0;
-        for (std::int64_t j = (T - 1) % g; j < 64; j += g) w |= std::uint64_t{1} << j;
-        return w;
     }
 
     bool has(int r) const {

@@ -200,17 +200,28 @@ public:
         words::addDown(words_.data(), nw, first, q, b);
     }
 
-    // A run of words [lo, hi) that hold every sum they can: `full` is such a
-    // word, all ones, or where every length added is a multiple of g (a
-    // power of 2, up to 64), the bits of the sums that are. Adding a track
-    // (of a multiple of g) leaves them so. full == 0: none looked for.
+    // A run of words [lo, hi) of an array kept reversed (bit i: sum top - i)
+    // that hold every sum they can: where every length added is a multiple
+    // of g (at most 64), every multiple of g. Adding a track (of a multiple
+    // of g) leaves them so. g == 0: none looked for.
     struct Ones {
         std::size_t lo = 0, hi = 0;
-        std::uint64_t full = 0;
+        std::int64_t g = 0, top = 0;
+        std::uint64_t mask = 0;  // bits 0, g, 2g, ...
+        Ones() = default;
+        Ones(std::int64_t divisor, std::int64_t topSum) : g(divisor > 0 && divisor <= 64 ? divisor : 0), top(topSum) {
+            for (std::int64_t j = 0; g > 0 && j < 64; j += g) mask |= std::uint64_t{1} << j;
+        }
+        // Word k holding every multiple of g.
+        std::uint64_t full(std::size_t k) const {
+            const std::int64_t r = (top - 64 * static_cast<std::int64_t>(k)) % g;
+            return mask << (r < 0 ? r + g : r);
+        }
     };
 
-    // addDown, skipping the words of `ones`, which it then widens over the
-    // words between first and last that come out full; while it is empty,
+    // addDown on an array kept reversed, skipping the words of `ones`, which
+    // it then widens over the words between first and last that come out
+    // full; while it is empty,
     // the run is looked for at word `seed` (subset sums fill up from their
     // middle out).
     void addDown(std::int64_t len, std::size_t first, std::size_t last, Ones& ones, std::size_t seed) {
@@ -227,14 +238,14 @@ public:
                 words::addDown(words_.data(), n, first, q, static_cast<unsigned>(len % 64));
             if (ones.hi < last) addDown(len, ones.hi, last);
         }
-        if (ones.full == 0) return;
+        if (ones.g == 0) return;
         if (ones.lo >= ones.hi || ones.hi <= first || ones.lo >= last) {
-            if (seed < first || seed >= last || words_[seed] != ones.full) return;
+            if (seed < first || seed >= last || words_[seed] != ones.full(seed)) return;
             ones.lo = seed;
             ones.hi = seed + 1;
         }
-        while (ones.lo > first && words_[ones.lo - 1] == ones.full) --ones.lo;
-        while (ones.hi < last && words_[ones.hi] == ones.full) ++ones.hi;
+        while (ones.lo > first && words_[ones.lo - 1] == ones.full(ones.lo - 1)) --ones.lo;
+        while (ones.hi < last && words_[ones.hi] == ones.full(ones.hi)) ++ones.hi;
     }
 
     // out := the words from `first` on, below `end`.

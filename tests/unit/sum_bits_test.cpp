@@ -140,8 +140,9 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
 // Subset sums kept reversed (bit i: sum top - i), each length added over the
 // words from `first` (which only rises) to the end of the sums that leave
 // out at most `slack` of those added, skipping the words already full:
-// those sums are all right, while the lengths are multiples of 4, then of
-// 2, then any (the full word changes with them, and the run is dropped).
+// those sums are all right, while the lengths are multiples of 12 (or 36),
+// then of 2 (or 6), then any (or of 3): the full words change with them, and
+// the run is dropped.
 TEST_P(SumBitsLoops, ReversedSumsSkipFullWordsRightly) {
     std::mt19937 rng(8);
     int widened = 0;
@@ -160,13 +161,11 @@ TEST_P(SumBitsLoops, ReversedSumsSkipFullWordsRightly) {
         const std::size_t words = static_cast<std::size_t>((bits + 63) / 64);
         std::size_t first = 0;
         for (int step = 0; step < 60 && added < bits; ++step) {
-            const std::int64_t unit = step < 20 ? 4 : step < 40 ? 2 : 1;
+            const std::int64_t unit = (step < 20 ? 12 : step < 40 ? 2 : 1) * (round % 2 ? 1 : 3);
             const std::int64_t len = unit * static_cast<std::int64_t>(1 + rng() % (round % 3 == 0 ? 200 : 12));
             if (g == 0 || len % g != 0) {
                 g = std::gcd(g, len);
-                ones = SumBits::Ones{};
-                if (64 % g == 0)
-                    for (std::int64_t j = top % g; j < 64; j += g) ones.full |= std::uint64_t{1} << j;
+                ones = SumBits::Ones(g, top);
             }
             added += len;
             const std::int64_t lowest = top - added + slack;  // bit of the smallest sum kept
