@@ -289,6 +289,7 @@ private:
         bool scanHeld;            // held, and found so after an empty sibling
         std::int64_t unknownAt;   // bestDiff_ when the bounds could tell neither, else 0
         std::int64_t cost;    // words the bounds by rule would take
+        int emptySiblings;    // children after an empty one that bounds on entering showed empty
     };
 
     static constexpr std::int64_t kBoundBudget = 1 << 16;  // words touched per subtree bound
@@ -374,6 +375,7 @@ private:
         f.scanHeld = false;
         f.unknownAt = 0;
         f.cost = 0;
+        f.emptySiblings = 0;
         const std::int64_t R = T_ - s;
         if (parentR <= shortScan()) {
             f.r = parentR;
@@ -425,11 +427,15 @@ private:
                 const bool scanning = afterEmpty || (parent && parent->heldBelow == bestDiff_ && parent->scanHeld);
                 if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
-                    const Bound b = afterEmpty && (shortBudgets_ || (possibleFirst_ && f.cost > eagerWork())) && siblingEmpty(f) ? Bound::Empty
-                                                                                         : boundNode(R, afterEmpty);
+                    // After a few empty children bounded alone, where the
+                    // superset rule showed them so, the rest together.
+                    const bool together = afterEmpty && (shortBudgets_ || (possibleFirst_ && f.cost > eagerWork() &&
+                                                                            parent->emptySiblings >= kSiblingsAlone));
+                    const Bound b = together && siblingEmpty(f) ? Bound::Empty : boundNode(R, afterEmpty);
                     note(f, b);
                     f.done = b == Bound::Empty;
                     f.scanHeld = b == Bound::Held && afterEmpty;
+                    if (afterEmpty && f.done) ++stack_.back().emptySiblings;
                 }
             }
         }
@@ -851,6 +857,7 @@ private:
     // at step siblingsOf_, from position siblingsFrom_ of its list cut at
     // track siblingsCut_ (siblingIndex_: the list's track indices).
     static constexpr int kSiblingSpan = 64;
+    static constexpr int kSiblingsAlone = 2;  // bounded alone first: most runs of empty children are short
     SiblingBound siblings_;
     std::uint64_t siblingsOf_ = 0;
     bool siblingsFailed_ = false;
