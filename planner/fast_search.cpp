@@ -113,15 +113,18 @@
 //    left. The children that follow an empty child of a node known to hold
 //    such a value are bounded on entering (within the phase's budget): one
 //    of them holds it, and walking into each first would cost a dive and a
-//    search per child. So is the first child of the one found to hold it:
-//    where a level's first child was empty, the next level's often is too.
+//    search per child. So are those of a node whose bounds could tell
+//    neither (most of them are empty, and a dive costs the same). So is the
+//    first child of the one found to hold it or found unknown: where a
+//    level's first child was empty, the next level's often is too.
 //    Most of those children are empty: where PossibleRule showed the last
-//    one so after the small staircase budget did not, it comes first, and
-//    for the children that follow one another from there, at least as long
-//    as the first of them, it runs once over their parent's list after them
-//    and then over each one's list only up to the last of them
-//    (SiblingBound in split_bounds.h: a superset of each child's sets, so a
-//    child it shows empty is one). A child it does not is bounded alone.
+//    one so after the small staircase budget did not, it comes first; and
+//    once two children have been shown empty so, for the children that
+//    follow one another from there, at least as long as the first of them,
+//    it runs once over their parent's list after them and then over each
+//    one's list only up to the last of them (SiblingBound in
+//    split_bounds.h: a superset of each child's sets, so a child it shows
+//    empty is one). A child it does not is bounded alone.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
 // bound and fallback, and has the bounds by reaching track test walls
@@ -286,7 +289,7 @@ private:
         std::int64_t entryWork;   // ruleWork_ when entered
         std::int64_t failedWork;  // bound work spent in finished children
         std::int64_t heldBelow;   // bestDiff_ when bounds showed a value below it here, else 0
-        bool scanHeld;            // held, and found so after an empty sibling
+        bool scanHeld;            // held or unknown, and found so after an empty sibling
         std::int64_t unknownAt;   // bestDiff_ when the bounds could tell neither, else 0
         std::int64_t cost;    // words the bounds by rule would take
         int emptySiblings;    // children after an empty one that bounds on entering showed empty
@@ -422,9 +425,11 @@ private:
                 // child of the one found to hold it (where one child was
                 // empty, the next level's first often is too).
                 const Frame* parent = stack_.empty() ? nullptr : &stack_.back();
-                const bool afterEmpty = parent && parent->heldBelow == bestDiff_ &&
+                const bool afterEmpty = parent &&
+                                        (parent->heldBelow == bestDiff_ || parent->unknownAt == bestDiff_) &&
                                         (parent->failed > 0 || parent->failedWork > 0);
-                const bool scanning = afterEmpty || (parent && parent->heldBelow == bestDiff_ && parent->scanHeld);
+                const bool scanning = afterEmpty || (parent && parent->scanHeld &&
+                                                     (parent->heldBelow == bestDiff_ || parent->unknownAt == bestDiff_));
                 if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
                     // After a few empty children bounded alone, where the
@@ -434,7 +439,7 @@ private:
                     const Bound b = together && siblingEmpty(f) ? Bound::Empty : boundNode(R, afterEmpty);
                     note(f, b);
                     f.done = b == Bound::Empty;
-                    f.scanHeld = b == Bound::Held && afterEmpty;
+                    f.scanHeld = b != Bound::Empty && afterEmpty;
                     if (afterEmpty && f.done) ++stack_.back().emptySiblings;
                 }
             }

@@ -228,13 +228,15 @@ public:
                     if (kept_[i].nf == nf)
                         rev.copyWords(kept_[i].first, kept_[i].words, ranges[ru][i - start_[ru]].end);
                 // Track r is free for every free count above its slot; only
-                // the words a later wall reads are kept up to date.
+                // the words a later wall reads are kept up to date, and those
+                // that hold every sum they can already are left (the sums of
+                // many short tracks fill up from their middle out).
                 const std::int64_t f = from(nf, ru + 1);
                 if (f * 64 >= T) break;  // no later wall reads this count
                 const std::int64_t tr = t[ru];
                 if (slot[ru] < nf) {
                     F += tr;
-                    if (tr % std::max<std::int64_t>(g, 1) != 0 || g == 0) {
+                    if (g == 0 || tr % g != 0) {
                         g = std::gcd(g, tr);
                         ones = SumBits::Ones(g, T - 1);
                     }
