@@ -133,7 +133,8 @@
 // The walk uses an explicit stack (depth up to the number of tracks + 1).
 // Memory: bit arrays of (T + longest track) bits for the global bound, and
 // for the rules at most kRuleMemoryWords words (the oracle's kept subset sums
-// at most 2^21 words more, the kept prefix sums 2^23). A node's reaching
+// at most 2^22 words more, its staircase memo 2^21, the kept prefix sums
+// 2^23). A node's reaching
 // track and the counts cannotImprove adds come from trees over the tracks
 // off the path (O(log n) a query; per distinct length, up to 64 of them).
 #include "split_search.h"
