@@ -3,7 +3,6 @@
 // reaching track a visited set can hold.
 #pragma once
 #include <array>
-#include <numeric>
 #include <optional>
 #include <stdexcept>
 
@@ -220,8 +219,7 @@ public:
             rev.clear();
             rev.set(T - 1);  // the empty sum
             std::int64_t F = 0;  // the free tracks added
-            SumBits::Ones ones;
-            std::int64_t g = 0;  // their greatest common divisor
+            SumBits::Ones ones(T - 1);
             for (int r = 0; r < n; ++r) {
                 const std::size_t ru = static_cast<std::size_t>(r);
                 for (std::size_t i = start_[ru]; i < start_[ru + 1]; ++i)
@@ -236,10 +234,6 @@ public:
                 const std::int64_t tr = t[ru];
                 if (slot[ru] < nf) {
                     F += tr;
-                    if (g == 0 || tr % g != 0) {
-                        g = std::gcd(g, tr);
-                        ones = SumBits::Ones(g, T - 1);
-                    }
                     const Range w = window(F);
                     rev.addDown(tr, static_cast<std::size_t>(std::max(f, w.first)), static_cast<std::size_t>(w.end), ones,
                                 static_cast<std::size_t>(std::max<std::int64_t>(0, T - 1 - F / 2) / 64));
@@ -483,6 +477,15 @@ private:
 
 constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
 
+// The bit work of a scan with a rule per track, over `distinct` lengths and
+// a target T; -1 where the rule's bit arrays would pass kRuleMemoryWords.
+template <typename Rule>
+std::int64_t ruleWorkPerTrack(std::size_t distinct, std::int64_t T) {
+    const std::int64_t words = T / 64 + 1;
+    if (Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
+    return (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
+}
+
 // Children of one node bounded together by PossibleRule. The node has the
 // list L (its tracks off the path before its reaching track, then that
 // track) and room R; its child c has the list L without c, cut at c's own
@@ -518,10 +521,9 @@ public:
         if (room <= 0 || first < 0 || last < first || last + 1 >= n) return false;
         if (shortest <= 0 || shortest >= room) return false;
         lengths_ = distinctLengths(list);
-        const std::int64_t words = room / 64 + 1;
-        const std::int64_t perTrack = (PossibleRule::cost(lengths_.size()) + 2 * static_cast<std::int64_t>(lengths_.size())) * words;
+        const std::int64_t perTrack = ruleWorkPerTrack<PossibleRule>(lengths_.size(), room);
         const std::int64_t work = (n - last) * perTrack;
-        if (work > budget || PossibleRule::cost(lengths_.size()) * words > kRuleMemoryWords) return false;
+        if (perTrack < 0 || work > budget) return false;
         spent += work;
         perTrack_ = perTrack;
         room_ = room;
@@ -574,9 +576,9 @@ std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std
     const std::int64_t words = T / 64 + 1;
     if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
     const std::vector<std::int64_t> lengths = distinctLengths(t);
-    const std::size_t distinct = lengths.size();
-    const std::int64_t work = static_cast<std::int64_t>(t.size()) * (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
-    if (work > budget || Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
+    const std::int64_t perTrack = ruleWorkPerTrack<Rule>(lengths.size(), T);
+    const std::int64_t work = static_cast<std::int64_t>(t.size()) * perTrack;
+    if (perTrack < 0 || work > budget) return -1;
     spent += work;
     Rule rule(lengths, T, leftOutAtMost(t, T));
     return smallestValue(t, lengths, T, best, rule, prefixAlways);

@@ -2,6 +2,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 namespace ztp::split {
@@ -201,33 +202,53 @@ public:
     }
 
     // A run of words [lo, hi) of an array kept reversed (bit i: sum top - i)
-    // that hold every sum they can: where every length added is a multiple
-    // of g (at most 64), every multiple of g. Adding a track (of a multiple
-    // of g) leaves them so. g == 0: none looked for.
-    struct Ones {
-        std::size_t lo = 0, hi = 0;
-        std::int64_t g = 0, top = 0;
-        std::uint64_t mask = 0;  // bits 0, g, 2g, ...
-        Ones() = default;
-        Ones(std::int64_t divisor, std::int64_t topSum) : g(divisor > 0 && divisor <= 64 ? divisor : 0), top(topSum) {
-            for (std::int64_t j = 0; g > 0 && j < 64; j += g) mask |= std::uint64_t{1} << j;
+    // that hold every sum they can: with g the greatest common divisor of
+    // the lengths added (looked for only up to 64), every multiple of g.
+    // Adding a track of a multiple of g leaves them so; one that is not
+    // lowers g, and the run starts again.
+    class Ones {
+    public:
+        explicit Ones(std::int64_t topSum) : top_(topSum) {}
+
+        // Whether full words are looked for (g at most 64).
+        bool looking() const { return mask_ != 0; }
+
+        // Whether the run lies in the words [first, last).
+        bool within(std::size_t first, std::size_t last) const { return lo < hi && hi > first && lo < last; }
+
+        // A track of `len` seconds is added.
+        void take(std::int64_t len) {
+            if (g_ != 0 && len % g_ == 0) return;
+            g_ = std::gcd(g_, len);
+            lo = hi = 0;
+            mask_ = 0;
+            for (std::int64_t j = 0; g_ > 0 && g_ <= 64 && j < 64; j += g_) mask_ |= std::uint64_t{1} << j;
         }
+
         // Word k holding every multiple of g.
         std::uint64_t full(std::size_t k) const {
-            const std::int64_t r = (top - 64 * static_cast<std::int64_t>(k)) % g;
-            return mask << (r < 0 ? r + g : r);
+            const std::int64_t r = (top_ - 64 * static_cast<std::int64_t>(k)) % g_;
+            return mask_ << (r < 0 ? r + g_ : r);
         }
+
+        std::size_t lo = 0, hi = 0;
+
+    private:
+        std::int64_t top_;
+        std::int64_t g_ = 0;
+        std::uint64_t mask_ = 0;  // bits 0, g, 2g, ...
     };
 
-    // addDown on an array kept reversed, skipping the words of `ones`, which
-    // it then widens over the words between first and last that come out
-    // full; while it is empty,
-    // the run is looked for at word `seed` (subset sums fill up from their
-    // middle out).
+    // addDown on an array kept reversed, for a track of `len` seconds,
+    // skipping the words of `ones`, which it then widens over the words
+    // between first and last that come out full; while it is empty, the run
+    // is looked for at word `seed` (subset sums fill up from their middle
+    // out).
     void addDown(std::int64_t len, std::size_t first, std::size_t last, Ones& ones, std::size_t seed) {
         if (len <= 0 || len >= bits_) return;
+        ones.take(len);
         last = std::min(last, words_.size());
-        if (ones.lo >= ones.hi || ones.hi <= first || ones.lo >= last) {
+        if (!ones.within(first, last)) {
             addDown(len, first, last);
         } else {
             // Below the run (writing no word above ones.lo, which is full),
@@ -238,8 +259,8 @@ public:
                 words::addDown(words_.data(), n, first, q, static_cast<unsigned>(len % 64));
             if (ones.hi < last) addDown(len, ones.hi, last);
         }
-        if (ones.g == 0) return;
-        if (ones.lo >= ones.hi || ones.hi <= first || ones.lo >= last) {
+        if (!ones.looking()) return;
+        if (!ones.within(first, last)) {
             if (seed < first || seed >= last || words_[seed] != ones.full(seed)) return;
             ones.lo = seed;
             ones.hi = seed + 1;
