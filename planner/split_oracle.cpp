@@ -58,21 +58,20 @@ public:
     static constexpr bool kHasWindow = true;
 
     // `snaps` and `midSnaps` are storage kept between calls (their bit
-    // arrays are reused). Without `snapshots` no wall may ask for the window
-    // (close() needs them). `outlier` (0: none) is the one longest track;
+    // arrays are reused), for the sums at every `stride`-th track passed.
+    // Without `snapshots` no wall may ask for the window (close() needs
+    // them). `outlier` (0: none) is the one longest track;
     // `gapBefore` the largest g any other track can have before it (see
     // localClose); `tailFirst`: the g of every track after it is at least
     // that (see leafTail).
     ExactRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, std::int64_t budget,
-              std::size_t keep, std::vector<SumBits>& snaps, std::vector<SumBits>& midSnaps, bool snapshots,
+              std::size_t stride, std::vector<SumBits>& snaps, std::vector<SumBits>& midSnaps, bool snapshots,
               std::int64_t outlier, std::int64_t gapBefore, bool tailFirst)
-        : lengths_(lengths), T_(T), slack_(slack), budget_(budget), keep_(keep), words_(T / 64 + 1),
+        : lengths_(lengths), T_(T), slack_(slack), budget_(budget), stride_(stride), words_(T / 64 + 1),
           snapshots_(snapshots),
           outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), snaps_(snaps),
           midSnaps_(midSnaps) {
         plain_.reset(T);
-        if (snaps_.size() < keep_) snaps_.resize(keep_);
-        if (outlier_ > 0 && midSnaps_.size() < keep_) midSnaps_.resize(keep_);
         snaps_[0].copyFrom(plain_);
         suffixSum_.push_back(0);
         counts_.assign(lengths_.size(), 0);
@@ -118,8 +117,10 @@ public:
             mid_.raiseFloor(suffixSum_.back() - slack_);
             mid_.add(len);
         }
-        if (snapshots_) snaps_[suffix_.size() % keep_].copyFrom(plain_);
-        if (outIdx_ >= 0) midSnaps_[suffix_.size() % keep_].copyFrom(mid_);
+        if (suffix_.size() % stride_ != 0) return;
+        const std::size_t at = suffix_.size() / stride_;
+        if (snapshots_) snaps_[at].copyFrom(plain_);
+        if (outIdx_ >= 0) midSnaps_[at].copyFrom(mid_);
     }
 
 private:
@@ -200,7 +201,7 @@ private:
     }
 
     // Forced sum F >= gap after suffix index k: every completion is visited.
-    bool close(int k, std::int64_t F) { return closeWith(snaps_, k, F); }
+    bool close(int k, std::int64_t F) { return closeWith(false, k, F); }
 
     // Forced sum F >= gapBefore_ after suffix index k, left of the outlier:
     // every track left of the outlier that A takes then starts while the
@@ -209,13 +210,28 @@ private:
     // (forced, F + outlier >= gap), else those the deadline pass at level
     // outlier takes with the room T - (their sum) (feas_). The sums are mid
     // snapshot k: tail_ plus any tracks between k and the outlier.
-    bool localClose(int k, std::int64_t F) { return closeWith(midSnaps_, k, F); }
+    bool localClose(int k, std::int64_t F) { return closeWith(true, k, F); }
 
-    // F plus the free tracks plus the sums kept at suffix index k.
-    bool closeWith(const std::vector<SumBits>& kept, int k, std::int64_t F) {
+    // F plus the free tracks plus the sums at suffix index k (plain, or
+    // `mid`): from the snapshot at or before k, with the tracks since.
+    bool closeWith(bool mid, int k, std::int64_t F) {
         if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] < T_ - gap_) return true;
-        if (!snapshots_ || suffix_.size() - static_cast<std::size_t>(k) >= keep_) return false;  // snapshot not kept
-        bits_.copyFrom(kept[static_cast<std::size_t>(k) % keep_]);
+        if (!snapshots_) return false;
+        const std::size_t to = static_cast<std::size_t>(k);
+        std::size_t from = to / stride_ * stride_;
+        if (!mid) {
+            bits_.copyFrom(snaps_[from / stride_]);
+        } else if (from > static_cast<std::size_t>(outIdx_)) {
+            bits_.copyFrom(midSnaps_[from / stride_]);
+        } else {
+            from = static_cast<std::size_t>(outIdx_) + 1;  // mid_ starts as tail_ there
+            bits_.copyFrom(tail_);
+        }
+        if (!charge(static_cast<std::int64_t>(to - from) * words_)) return false;
+        for (std::size_t j = from; j < to; ++j) {
+            bits_.raiseFloor(suffixSum_[j + 1] - slack_);
+            bits_.add(suffix_[j]);
+        }
         lens_.clear();
         for (const Free& f : free_) lens_.insert(lens_.end(), static_cast<std::size_t>(f.count), f.len);
         return finish(F);
@@ -333,7 +349,7 @@ private:
     std::int64_t gap_ = 0;  // gap(t(w)) for the wall being scanned
     std::int64_t budget_;
     std::int64_t suffixMax_ = 0, suffixMin_ = 0;  // longest, shortest positive track passed
-    std::size_t keep_;
+    std::size_t stride_;
     std::int64_t words_;
     std::int64_t spent_ = 0;
     bool exact_ = true;
@@ -345,8 +361,8 @@ private:
     SumBits feas_;  // sums the deadline pass takes after the outlier, left out
     SumBits tail_;  // feas_, and the outlier plus any sums after it
     SumBits mid_;   // tail_ plus the sums of the tracks passed since the outlier
-    std::vector<SumBits>& snaps_;     // snaps_[k % keep_]: subset sums of suffix_[0..k-1]
-    std::vector<SumBits>& midSnaps_;  // midSnaps_[k % keep_]: mid_ over suffix_[outIdx_ + 1..k-1]
+    std::vector<SumBits>& snaps_;     // snaps_[k / stride_]: subset sums of suffix_[0..k-1]
+    std::vector<SumBits>& midSnaps_;  // midSnaps_[k / stride_]: mid_ over suffix_[outIdx_ + 1..k-1]
     std::vector<std::int64_t> suffix_, suffixSum_;
     std::vector<std::size_t> suffixSlot_;  // slot of suffix_[k] in lengths_
     std::vector<std::int64_t> longestTo_;  // the longest of suffix_[0..k]
@@ -361,9 +377,9 @@ private:
     std::vector<std::int64_t> freeSum_, lens_;
 };
 
-// The plain sums kept for the staircases, one array per track passed: a
-// staircase that needs one no longer kept leaves the answer a lower bound
-// (32 MiB: about 1,250 tracks at a room of 200,000 s).
+// The plain sums kept for the staircases (32 MiB), one array per track
+// passed while they fit, else one per so many tracks: a staircase that needs
+// sums between two of them adds the tracks since the one before.
 constexpr std::int64_t kSnapshotWords = std::int64_t{1} << 22;
 
 // Whether smallestValue can ask any wall for the window: windowNeeded at
@@ -384,7 +400,7 @@ bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::i
 }  // namespace
 
 OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                        std::int64_t windowBudget, std::int64_t& spent, bool prefixAlways) {
+                        std::int64_t windowBudget, std::int64_t& spent, bool shortBudgets) {
     if (T <= 0 || t.empty()) return {-1, false};
     const std::int64_t words = T / 64 + 1;
     const std::vector<std::int64_t> lengths = distinctLengths(t);
@@ -411,12 +427,16 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
             tailFirst = hi - second >= g;
         }
     }
-    const std::int64_t snapWords = outlier > 0 ? kSnapshotWords / 2 : kSnapshotWords;
-    const std::size_t keep =
-        static_cast<std::size_t>(std::max<std::int64_t>(2, std::min<std::int64_t>(n + 1, snapWords / words)));
+    const std::int64_t snapWords = (shortBudgets ? 3 * words : kSnapshotWords) / (outlier > 0 ? 2 : 1);
+    const std::int64_t slots = std::max<std::int64_t>(1, snapWords / words);
+    const std::int64_t stride = (n + slots) / slots;  // (n + 1) / stride arrays, rounded up, fit
+    const auto kept = static_cast<std::size_t>(n / stride + 1);
     thread_local std::vector<SumBits> snaps, midSnaps;
-    ExactRule rule(lengths, T, leftOutAtMost(t, T), windowBudget, keep, snaps, midSnaps, window, outlier, gapBefore, tailFirst);
-    const std::int64_t value = smallestValue(t, lengths, T, best, rule, prefixAlways);
+    if (snaps.size() < kept) snaps.resize(kept);
+    if (outlier > 0 && midSnaps.size() < kept) midSnaps.resize(kept);
+    ExactRule rule(lengths, T, leftOutAtMost(t, T), windowBudget, static_cast<std::size_t>(stride), snaps, midSnaps,
+                   window, outlier, gapBefore, tailFirst);
+    const std::int64_t value = smallestValue(t, lengths, T, best, rule, shortBudgets);
     spent += work + rule.spent();
     return {value, rule.exact()};
 }

@@ -16,9 +16,10 @@ struct OracleAnswer {
 // `spent`; if it would pass `budget` before starting the answer is -1, and
 // if the part that follows which sets are visited passes `windowBudget`, the
 // rest of the answer counts every subset as visited and is a lower bound.
-// `prefixAlways` (tests): take the kept prefix sums wherever allowed.
+// `shortBudgets` (tests): take the kept prefix sums wherever allowed, and
+// keep the plain sums for the staircases at every few tracks only.
 OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                        std::int64_t windowBudget, std::int64_t& spent, bool prefixAlways = false);
+                        std::int64_t windowBudget, std::int64_t& spent, bool shortBudgets = false);
 
 // The plain bit work of exactValue on n tracks of at most `distinct` lengths
 // (64-bit words), without the staircases.
