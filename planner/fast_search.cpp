@@ -88,7 +88,12 @@
 //    before it) are used the same way. The staircases get a small budget
 //    first; when that answer is a lower bound below BestDiff, PossibleRule
 //    runs before they get the full one (most nodes bounded so are empty,
-//    and PossibleRule shows it at a fraction of the cost). A node is taken
+//    and PossibleRule shows it at a fraction of the cost). Where the last
+//    node that went that way was not settled by PossibleRule and its full
+//    staircases gave an exact answer, the next node's get the full budget
+//    at once (on chains of nodes that hold a value, each would otherwise
+//    run the staircases twice and PossibleRule for nothing), until a node
+//    is left inexact or needs more than the small budget to show empty. A node is taken
 //    as holding a value below BestDiff only when an exact answer or
 //    SureRule shows one. A node whose bounds tell neither is not bounded
 //    again while BestDiff stays the same (they would tell no more).
@@ -471,19 +476,27 @@ private:
         }
         // The staircases can cost far more than the rest: first with a small
         // budget for them, then the cheaper superset rule, then in full.
+        // Where the last node that went so needed them in full, and the
+        // superset rule did not settle it, they get the full budget at once.
         const std::int64_t plain = oracleWork(static_cast<std::int64_t>(nodeList_.size()), distinct(), R);
+        const std::int64_t first = std::max(kFirstWindowBudget, plain / 4);
+        const std::int64_t full = std::max(kWindowBudget, 4 * plain);
+        const bool fullFirst = windowInFull_;
+        const std::int64_t work0 = ruleWork_;
         OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
-                                    windowBudget(std::max(kFirstWindowBudget, plain / 4), kWindowBudget), ruleWork_,
-                                    shortBudgets_);
+                                    fullFirst ? windowBudget(full, phase_.perNodeWork) : windowBudget(first, kWindowBudget),
+                                    ruleWork_, shortBudgets_);
         if (emptyLikely) possibleFirst_ = false;
-        if (a.value >= 0 && !a.exact && a.value < bestDiff_) {
+        // Kept while the staircases stay within the small budget or show a value.
+        if (fullFirst && (!a.exact || (a.value >= bestDiff_ && ruleWork_ - work0 - plain > first))) windowInFull_ = false;
+        if (a.value >= 0 && !a.exact && a.value < bestDiff_ && !fullFirst) {
             if (possible < 0)
                 possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
             if (emptyLikely) possibleFirst_ = possible >= bestDiff_;
             if (possible >= bestDiff_) return Bound::Empty;
-            a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
-                           windowBudget(std::max(kWindowBudget, 4 * plain), phase_.perNodeWork), ruleWork_,
-                           shortBudgets_);
+            a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(full, phase_.perNodeWork),
+                           ruleWork_, shortBudgets_);
+            windowInFull_ = a.exact;
         }
         if (a.value >= 0 && a.exact) {
             // Exact: nothing below bestDiff_, or a value that will be recorded.
@@ -859,6 +872,7 @@ private:
     Phase phase_{};
     std::int64_t ruleWork_ = 0;
     bool possibleFirst_ = false;  // see boundNode
+    bool windowInFull_ = false;   // see boundNode
     // Children bounded together (siblingEmpty): those of the node entered
     // at step siblingsOf_, from position siblingsFrom_ of its list cut at
     // track siblingsCut_ (siblingIndex_: the list's track indices).
