@@ -377,9 +377,13 @@ private:
     std::vector<std::int64_t> freeSum_, lens_;
 };
 
-// The plain sums kept for the staircases (32 MiB), one array per track
-// passed while they fit, else one per so many tracks: a staircase that needs
-// sums between two of them adds the tracks since the one before.
+// The plain sums kept for the staircases: one array per kSnapshotStride
+// tracks passed, or per more where they would pass kSnapshotWords (32 MiB).
+// A staircase that needs the sums between two of them adds the tracks since
+// the one before. Few walls need the staircases, so copying the sums at
+// every track (half the time of a bound on lists of 800 tracks) costs far
+// more than adding up to 15 tracks now and then.
+constexpr std::int64_t kSnapshotStride = 16;
 constexpr std::int64_t kSnapshotWords = std::int64_t{1} << 22;
 
 // Whether smallestValue can ask any wall for the window: windowNeeded at
@@ -429,7 +433,8 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     }
     const std::int64_t snapWords = (shortBudgets ? 3 * words : kSnapshotWords) / (outlier > 0 ? 2 : 1);
     const std::int64_t slots = std::max<std::int64_t>(1, snapWords / words);
-    const std::int64_t stride = (n + slots) / slots;  // (n + 1) / stride arrays, rounded up, fit
+    // (n + 1) / stride arrays, rounded up, fit.
+    const std::int64_t stride = std::max(kSnapshotStride, (n + slots) / slots);
     const auto kept = static_cast<std::size_t>(n / stride + 1);
     thread_local std::vector<SumBits> snaps, midSnaps;
     if (snaps.size() < kept) snaps.resize(kept);
