@@ -93,9 +93,9 @@
 //    staircases gave an exact answer, the next node's get the full budget
 //    at once (on chains of nodes that hold a value, each would otherwise
 //    run the staircases twice and PossibleRule for nothing), until a node
-//    is left inexact or needs more than the small budget to show empty. A node is taken
-//    as holding a value below BestDiff only when an exact answer or
-//    SureRule shows one. A node whose bounds tell neither is not bounded
+//    is left inexact or needs more than the small budget to show empty.
+//    A node is taken as holding a value below BestDiff only when an exact
+//    answer or SureRule shows one. A node whose bounds tell neither is not bounded
 //    again while BestDiff stays the same (they would tell no more).
 // All of these cost bit arrays of the node's room times its number of tracks
 // (times its number of distinct lengths), so they run within work budgets:

@@ -431,10 +431,10 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
             tailFirst = hi - second >= g;
         }
     }
-    const std::int64_t snapWords = (shortBudgets ? 3 * words : kSnapshotWords) / (outlier > 0 ? 2 : 1);
+    const std::int64_t snapWords = outlier > 0 ? kSnapshotWords / 2 : kSnapshotWords;
     const std::int64_t slots = std::max<std::int64_t>(1, snapWords / words);
     // (n + 1) / stride arrays, rounded up, fit.
-    const std::int64_t stride = std::max(kSnapshotStride, (n + slots) / slots);
+    const std::int64_t stride = std::max(shortBudgets ? 2 : kSnapshotStride, (n + slots) / slots);
     const auto kept = static_cast<std::size_t>(n / stride + 1);
     thread_local std::vector<SumBits> snaps, midSnaps;
     if (snaps.size() < kept) snaps.resize(kept);

@@ -17,7 +17,7 @@ struct OracleAnswer {
 // if the part that follows which sets are visited passes `windowBudget`, the
 // rest of the answer counts every subset as visited and is a lower bound.
 // `shortBudgets` (tests): take the kept prefix sums wherever allowed, and
-// keep the plain sums for the staircases at every few tracks only.
+// keep the plain sums for the staircases at every second track.
 OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
                         std::int64_t windowBudget, std::int64_t& spent, bool shortBudgets = false);
 
