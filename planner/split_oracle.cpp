@@ -272,6 +272,7 @@ private:
     // as some other one (they differ in the tracks taken): the sums are
     // kept by free list, up to kMemoWords words in all.
     bool leafFrom(bool tail, std::int64_t F) {
+        if (!charge(kLeafWorkPerFree * static_cast<std::int64_t>(free_.size()))) return false;
         countKeys(free_);
         auto& memo = memo_[tail ? 1 : 0];
         auto it = memo.find(keys_);
@@ -371,6 +372,9 @@ private:
     std::vector<std::pair<std::uint64_t, std::int64_t>> keys_;  // (g, length) as one key, copies
     std::vector<std::int64_t> counts_;                          // per slot, while counting
     static constexpr std::int64_t kMemoWords = std::int64_t{1} << 21;
+    // A leaf counts, sorts and looks up its free tracks: at small rooms that
+    // costs far more than its words, so it is charged so many a track.
+    static constexpr std::int64_t kLeafWorkPerFree = 16;
     std::map<std::vector<std::pair<std::uint64_t, std::int64_t>>, SumBits> memo_[2];  // leafFrom's, by `tail`
     std::int64_t memoWords_ = 0;
     static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;  // kKeyBias - g fits 32 bits (lengths are below 2^31)
