@@ -95,8 +95,8 @@
 //    run the staircases twice and PossibleRule for nothing), until a node
 //    is left inexact or needs more than the small budget to show empty.
 //    A node is taken as holding a value below BestDiff only when an exact
-//    answer or SureRule shows one. A node whose bounds tell neither is not bounded
-//    again while BestDiff stays the same (they would tell no more).
+//    answer or SureRule shows one. A node whose bounds tell neither is not
+//    bounded again while BestDiff stays the same (they would tell no more).
 // All of these cost bit arrays of the node's room times its number of tracks
 // (times its number of distinct lengths), so they run within work budgets:
 //  - Phases: a first walk with the cheap rules only; if it passes its steps,
@@ -139,9 +139,9 @@
 // Memory: bit arrays of (T + longest track) bits for the global bound, and
 // for the rules at most kRuleMemoryWords words (the oracle's kept subset sums
 // at most 2^22 words more, its staircase memo 2^21, the kept prefix sums
-// 2^23). A node's reaching
-// track and the counts cannotImprove adds come from trees over the tracks
-// off the path (O(log n) a query; per distinct length, up to 64 of them).
+// 2^23). A node's reaching track and the counts cannotImprove adds come from
+// trees over the tracks off the path (O(log n) a query; per distinct length,
+// up to 64 of them).
 #include "split_search.h"
 
 #include <algorithm>

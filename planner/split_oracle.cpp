@@ -111,12 +111,9 @@ public:
             suffixMax_ = std::max(suffixMax_, len);
             suffixMin_ = suffixMin_ == 0 ? len : std::min(suffixMin_, len);
         }
-        plain_.raiseFloor(suffixSum_.back() - slack_);
-        plain_.add(len);
-        if (ahead(static_cast<int>(suffix_.size()) - 1)) {
-            mid_.raiseFloor(suffixSum_.back() - slack_);
-            mid_.add(len);
-        }
+        const std::size_t k = suffix_.size() - 1;
+        addPassed(plain_, k);
+        if (ahead(static_cast<int>(k))) addPassed(mid_, k);
         if (suffix_.size() % stride_ != 0) return;
         const std::size_t at = suffix_.size() / stride_;
         if (snapshots_) snaps_[at].copyFrom(plain_);
@@ -147,6 +144,13 @@ private:
     bool charge(std::int64_t w) {
         spent_ += w;
         return spent_ <= budget_;
+    }
+
+    // Adds suffix_[k] to sums over the tracks after it, keeping only the
+    // words a set that leaves out at most slack_ of them can reach.
+    void addPassed(SumBits& sums, std::size_t k) const {
+        sums.raiseFloor(suffixSum_[k + 1] - slack_);
+        sums.add(suffix_[k]);
     }
 
     // Is suffix index k left of the outlier?
@@ -228,10 +232,7 @@ private:
             bits_.copyFrom(tail_);
         }
         if (!charge(static_cast<std::int64_t>(to - from) * words_)) return false;
-        for (std::size_t j = from; j < to; ++j) {
-            bits_.raiseFloor(suffixSum_[j + 1] - slack_);
-            bits_.add(suffix_[j]);
-        }
+        for (std::size_t j = from; j < to; ++j) addPassed(bits_, j);
         lens_.clear();
         for (const Free& f : free_) lens_.insert(lens_.end(), static_cast<std::size_t>(f.count), f.len);
         return finish(F);
