@@ -233,9 +233,27 @@ private:
         }
         if (!charge(static_cast<std::int64_t>(to - from) * words_)) return false;
         for (std::size_t j = from; j < to; ++j) addPassed(bits_, j);
-        lens_.clear();
-        for (const Free& f : free_) lens_.insert(lens_.end(), static_cast<std::size_t>(f.count), f.len);
-        return finish(F);
+        if (!addFree() || !charge(2 * words_)) return false;
+        out_.orShifted(bits_, T_ - F, F);
+        return true;
+    }
+
+    // Adds the free tracks to bits_, each length's copies as O(log count)
+    // items (counted by slot: many copies of a few lengths are usual).
+    bool addFree() {
+        slots_.clear();
+        for (const Free& f : free_) {
+            if (counts_[f.slot] == 0) slots_.push_back(f.slot);
+            counts_[f.slot] += f.count;
+        }
+        std::int64_t parts = 0;
+        for (const std::size_t slot : slots_) parts += std::bit_width(static_cast<std::uint64_t>(counts_[slot]));
+        const bool ok = charge(parts * words_ + static_cast<std::int64_t>(free_.size()));
+        for (const std::size_t slot : slots_) {
+            if (ok) addCopies(bits_, lengths_[slot], counts_[slot]);
+            counts_[slot] = 0;
+        }
+        return ok;
     }
 
     // The outlier left out with forced sum F < gapBefore_ (tailFirst_): the
@@ -337,14 +355,6 @@ private:
         return true;
     }
 
-    // Adds lens_ to the sums in bits_ and those, plus the forced sum F, to the result.
-    bool finish(std::int64_t F) {
-        if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
-        addAll(bits_, lens_);
-        out_.orShifted(bits_, T_ - F, F);
-        return true;
-    }
-
     const std::vector<std::int64_t>& lengths_;  // distinct, ascending
     std::int64_t T_;
     std::int64_t slack_;    // leftOutAtMost: words of sums below passed - slack_ are not kept
@@ -372,6 +382,7 @@ private:
     std::vector<Free> free_, order_;
     std::vector<std::pair<std::uint64_t, std::int64_t>> keys_;  // (g, length) as one key, copies
     std::vector<std::int64_t> counts_;                          // per slot, while counting
+    std::vector<std::size_t> slots_;                            // the slots counted
     static constexpr std::int64_t kMemoWords = std::int64_t{1} << 21;
     // A leaf counts, sorts and looks up its free tracks: at small rooms that
     // costs far more than its words, so it is charged so many a track.
