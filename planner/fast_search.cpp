@@ -252,8 +252,11 @@ public:
                 // The smallest value of the whole walk: a value below bestDiff_
                 // lies in the part not yet walked and will be recorded, and
                 // once it is, nothing else can be.
+                const std::int64_t work0 = ruleWork_;
                 const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kWindowBudget, kRuleWorkRoot), ruleWork_,
                                                     shortBudgets_);
+                const std::int64_t plain = oracleWork(n_, distinct(), T_);
+                rootDearer_ = std::max(1.0, static_cast<double>(ruleWork_ - work0) / static_cast<double>(plain));
                 if (all.value >= 0 && all.exact) {
                     if (all.value < bestDiff_) bestDiff_ = all.value + 1;
                     globalBound_ = std::max(globalBound_, all.value);
@@ -290,6 +293,8 @@ private:
         std::int64_t max1, max2;  // two longest non-path tracks below `added`
         bool done;       // nothing more in this subtree can record
         bool checked;    // the bounds by rule have run (or are not to run)
+        std::int64_t checkedAt;   // bestDiff_ when they last ran, 0 if never (or not to run)
+        std::int64_t spentAtCheck;  // childSpent() then
         std::uint64_t entry;  // steps_ when entered
         std::uint64_t failed; // steps spent in finished children
         std::int64_t entryWork;   // ruleWork_ when entered
@@ -297,7 +302,8 @@ private:
         std::int64_t heldBelow;   // bestDiff_ when bounds showed a value below it here, else 0
         bool scanHeld;            // held or unknown, and found so after an empty sibling
         std::int64_t unknownAt;   // bestDiff_ when the bounds could tell neither, else 0
-        std::int64_t cost;    // words the bounds by rule would take
+        std::int64_t cost;    // words the bounds by rule would take without the staircases
+        double dearer;        // how many times that they are likely to take (see enter)
         int emptySiblings;    // children after an empty one that bounds on entering showed empty
     };
 
@@ -376,6 +382,8 @@ private:
         f.max1 = f.max2 = -1;
         f.done = false;
         f.checked = phase_.perNodeWork == 0;
+        f.checkedAt = 0;
+        f.spentAtCheck = 0;
         f.entry = steps_;
         f.failed = 0;
         f.entryWork = ruleWork_;
@@ -384,6 +392,7 @@ private:
         f.scanHeld = false;
         f.unknownAt = 0;
         f.cost = 0;
+        f.dearer = 1;
         f.emptySiblings = 0;
         const std::int64_t R = T_ - s;
         if (parentR <= shortScan()) {
@@ -431,19 +440,30 @@ private:
                 // child of the one found to hold it (where one child was
                 // empty, the next level's first often is too).
                 const Frame* parent = stack_.empty() ? nullptr : &stack_.back();
+                // The staircases can take far more than the plain part, and
+                // alike on a node and its children: as many times more as
+                // the parent's last bound (the root's, at the root).
+                f.dearer = parent ? parent->dearer : rootDearer_;
+                const auto expect = static_cast<std::int64_t>(f.dearer * static_cast<double>(f.cost));
                 const bool afterEmpty = parent &&
                                         (parent->heldBelow == bestDiff_ || parent->unknownAt == bestDiff_) &&
                                         (parent->failed > 0 || parent->failedWork > 0);
                 const bool scanning = afterEmpty || (parent && parent->scanHeld &&
                                                      (parent->heldBelow == bestDiff_ || parent->unknownAt == bestDiff_));
-                if (f.cost <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
+                if (f.heldBelow == bestDiff_) {
+                    f.checked = true;  // the root, known to hold a value below bestDiff_
+                    f.checkedAt = bestDiff_;
+                } else if (expect <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
                     // After a few empty children bounded alone, where the
                     // superset rule showed them so, the rest together.
-                    const bool together = afterEmpty && (shortBudgets_ || (possibleFirst_ && f.cost > eagerWork() &&
+                    const bool together = afterEmpty && (shortBudgets_ || (possibleFirst_ && expect > eagerWork() &&
                                                                             parent->emptySiblings >= kSiblingsAlone));
+                    const std::int64_t work0 = ruleWork_;
                     const Bound b = together && siblingEmpty(f) ? Bound::Empty : boundNode(R, afterEmpty);
+                    f.dearer = dearer(f, ruleWork_ - work0);
                     note(f, b);
+                    f.checkedAt = bestDiff_;
                     f.done = b == Bound::Empty;
                     f.scanHeld = b != Bound::Empty && afterEmpty;
                     if (afterEmpty && f.done) ++stack_.back().emptySiblings;
@@ -525,8 +545,11 @@ private:
     // the result never needs it).
     void checkDeferred() {
         Frame& f = stack_.back();
-        if (f.checked || f.done || f.cost > phase_.perNodeWork) return;
-        if (static_cast<std::int64_t>(f.failed) * workPerStep() + f.failedWork < f.cost) return;
+        if (f.done || f.cost > phase_.perNodeWork) return;
+        // Bounded at a larger bestDiff_, it may show empty now: again once
+        // the walk below has spent as much since.
+        if (f.checked && (f.checkedAt == 0 || f.checkedAt == bestDiff_)) return;
+        if (childSpent(f) - f.spentAtCheck < f.cost) return;
         const std::size_t k = stack_.size() - 1;
         if (!frameEmpty(k)) return;
         // The nodes on the path above may be empty as well (a node holds the
@@ -643,20 +666,34 @@ private:
         return !siblingsFailed_;
     }
 
+    // How many times its plain part a bound of f that took `work` words took.
+    static double dearer(const Frame& f, std::int64_t work) {
+        return f.cost > 0 ? std::max(1.0, static_cast<double>(work) / static_cast<double>(f.cost)) : 1.0;
+    }
+
+    // The walk's work in the node's finished children, in words.
+    std::int64_t childSpent(const Frame& f) const {
+        return static_cast<std::int64_t>(f.failed) * workPerStep() + f.failedWork;
+    }
+
     // Runs the bounds by rule on the node at stack index k: true if nothing
     // in its subtree can be recorded. The node's list is the tracks off its
     // path: off the whole path, or added below it.
     bool frameEmpty(std::size_t k) {
         Frame& f = stack_[k];
         f.checked = true;
+        f.spentAtCheck = childSpent(f);
         // Asked again with the same bestDiff_, the bounds would tell no more.
         if (f.cost > phase_.perNodeWork || f.unknownAt == bestDiff_) return false;
         // Off the path for the list only (off_ is left as it is).
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 0;
         fillNodeList(f.r);
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
+        const std::int64_t work0 = ruleWork_;
         const Bound b = boundNode(T_ - f.s);
+        f.dearer = dearer(f, ruleWork_ - work0);
         note(f, b);
+        f.checkedAt = bestDiff_;
         return b == Bound::Empty;
     }
 
@@ -873,6 +910,7 @@ private:
     std::int64_t ruleWork_ = 0;
     bool possibleFirst_ = false;  // see boundNode
     bool windowInFull_ = false;   // see boundNode
+    double rootDearer_ = 1;       // Frame::dearer of the root's first bound
     // Children bounded together (siblingEmpty): those of the node entered
     // at step siblingsOf_, from position siblingsFrom_ of its list cut at
     // track siblingsCut_ (siblingIndex_: the list's track indices).
