@@ -104,12 +104,18 @@
 //    with larger ones. A restart keeps BestDiff and the best set: the part
 //    already walked holds no value below BestDiff, so it records nothing
 //    again.
-//  - A node whose bound costs more than kEagerWork is bounded only once the
-//    walk has spent as much in its finished children (steps count
-//    kWorkPerStep words): on the way to the result most nodes' first child
-//    is the right one, and bounding them would only confirm it. Skipping
+//  - A node whose bound is likely to cost more than kEagerWork is bounded
+//    only once the walk has spent as much as its plain part in its finished
+//    children (steps count kWorkPerStep words): on the way to the result
+//    most nodes' first child is the right one, and bounding them would only
+//    confirm it. The likely cost is the plain part times as many as the
+//    parent's last bound took (the staircases cost alike on a node and its
+//    children, and can take hundreds of times the plain part). Skipping
 //    such a node when its bound comes is a skip like any other: the part of
 //    it already walked holds nothing below BestDiff, the rest nothing either.
+//    A node bounded at a larger BestDiff is bounded again so, counting what
+//    its children spent since: it may be empty now, with all the children
+//    it has left.
 //    A node found empty so may lie below others on its path that are empty
 //    too (a node's subtree holds those below it): the highest of them is
 //    found between it and the deepest node known to hold a value below

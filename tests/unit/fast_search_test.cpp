@@ -88,6 +88,8 @@ const HandCase kHandCases[] = {
     {"empty list, target 0", {}, 0, {}, kInitialBestDiff, false},
     {"zero-length tracks join the set", {0, 0, 120}, 60, {0, 1, 2}, 60, false},
     {"target far beyond any tape", {100, 200}, 9999 * 30, {}, kInitialBestDiff, false},
+    {"four tracks of one length free where a staircase closes",
+     {15, 15, 10, 10, 10, 10, 15, 16, 11, 199, 11, 10, 15}, 48, {2, 3, 7, 8}, 1, false},
 };
 
 TEST(FastSearch, HandCasesMatchTheLiteralSearch) {
