@@ -130,12 +130,13 @@
 //    level's first child was empty, the next level's often is too.
 //    Most of those children are empty: where PossibleRule showed the last
 //    one so after the small staircase budget did not, it comes first; and
-//    once two children have been shown empty so, for the children that
-//    follow one another from there, at least as long as the first of them,
-//    it runs once over their parent's list after them and then over each
-//    one's list only up to the last of them (SiblingBound in
-//    split_bounds.h: a superset of each child's sets, so a child it shows
-//    empty is one). A child it does not is bounded alone.
+//    once two children have been shown empty so (at once where a child's
+//    bound is dear), for the children that follow one another from there,
+//    at least as long as the first of them, it runs once over their
+//    parent's list after them and then over each one's list only up to the
+//    last of them (SiblingBound in split_bounds.h: a superset of each
+//    child's sets, so a child it shows empty is one). A child it does not
+//    is bounded alone, without PossibleRule first.
 // SearchControl::shortBudgets cuts all of these to a few steps and words, so
 // that tests on small inputs go through every phase change, restart, late
 // bound and fallback, and has the bounds by reaching track test walls
@@ -462,11 +463,15 @@ private:
                 } else if (expect <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
                     f.checked = true;
                     // After a few empty children bounded alone, where the
-                    // superset rule showed them so, the rest together.
-                    const bool together = afterEmpty && (shortBudgets_ || (possibleFirst_ && expect > eagerWork() &&
-                                                                            parent->emptySiblings >= kSiblingsAlone));
+                    // superset rule showed them so (at once where their
+                    // bounds are dear), the rest together.
+                    const bool together =
+                        afterEmpty && (shortBudgets_ || (possibleFirst_ && expect > eagerWork() &&
+                                                         parent->emptySiblings >= (expect > kDearBound ? 0 : kSiblingsAlone)));
                     const std::int64_t work0 = ruleWork_;
-                    const Bound b = together && siblingEmpty(f) ? Bound::Empty : boundNode(R, afterEmpty);
+                    // One the siblings' bound did not show empty is likely not.
+                    bool tried = false;
+                    const Bound b = together && siblingEmpty(f, tried) ? Bound::Empty : boundNode(R, afterEmpty && !tried);
                     f.dearer = dearer(f, ruleWork_ - work0);
                     note(f, b);
                     f.checkedAt = bestDiff_;
@@ -616,7 +621,8 @@ private:
     // children that follow it (SiblingBound), shows it empty. Most such
     // children are, and one scan of their parent's list after them, with
     // a short scan per child, costs about as much as one bound of a child.
-    bool siblingEmpty(const Frame& f) {
+    // `tried`: set when the bound ran.
+    bool siblingEmpty(const Frame& f, bool& tried) {
         const Frame& parent = stack_.back();
         const int c = f.added;
         const bool mine = siblingsOf_ == parent.entry;
@@ -636,6 +642,7 @@ private:
             if (!startSiblings(parent, f)) return false;
             at = siblingAt(c);
         }
+        tried = true;
         return siblings_.value(at, bestDiff_, ruleWork_) >= bestDiff_;
     }
 
@@ -922,6 +929,7 @@ private:
     // track siblingsCut_ (siblingIndex_: the list's track indices).
     static constexpr int kSiblingSpan = 64;
     static constexpr int kSiblingsAlone = 2;  // bounded alone first: most runs of empty children are short
+    static constexpr std::int64_t kDearBound = std::int64_t{1} << 26;  // words: from here on, together at once
     SiblingBound siblings_;
     std::uint64_t siblingsOf_ = 0;
     bool siblingsFailed_ = false;
