@@ -239,7 +239,8 @@ private:
     }
 
     // Adds the free tracks to bits_, each length's copies as O(log count)
-    // items (counted by slot: many copies of a few lengths are usual).
+    // items (counted by slot: many copies of a few lengths are usual),
+    // charged for the counting as a leaf is.
     bool addFree() {
         slots_.clear();
         for (const Free& f : free_) {
@@ -248,7 +249,7 @@ private:
         }
         std::int64_t parts = 0;
         for (const std::size_t slot : slots_) parts += std::bit_width(static_cast<std::uint64_t>(counts_[slot]));
-        const bool ok = charge(parts * words_ + static_cast<std::int64_t>(free_.size()));
+        const bool ok = charge(parts * words_ + kLeafWorkPerFree * static_cast<std::int64_t>(free_.size()));
         for (const std::size_t slot : slots_) {
             if (ok) addCopies(bits_, lengths_[slot], counts_[slot]);
             counts_[slot] = 0;
@@ -384,8 +385,9 @@ private:
     std::vector<std::int64_t> counts_;                          // per slot, while counting
     std::vector<std::size_t> slots_;                            // the slots counted
     static constexpr std::int64_t kMemoWords = std::int64_t{1} << 21;
-    // A leaf counts, sorts and looks up its free tracks: at small rooms that
-    // costs far more than its words, so it is charged so many a track.
+    // A leaf counts, sorts and looks up its free tracks, a close counts
+    // them: at small rooms that costs far more than their words, so each
+    // is charged so many a track.
     static constexpr std::int64_t kLeafWorkPerFree = 16;
     std::map<std::vector<std::pair<std::uint64_t, std::int64_t>>, SumBits> memo_[2];  // leafFrom's, by `tail`
     std::int64_t memoWords_ = 0;
