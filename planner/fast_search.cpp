@@ -262,8 +262,7 @@ public:
                 const std::int64_t work0 = ruleWork_;
                 const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kWindowBudget, kRuleWorkRoot), ruleWork_,
                                                     shortBudgets_);
-                const std::int64_t plain = oracleWork(n_, distinct(), T_);
-                rootDearer_ = std::max(1.0, static_cast<double>(ruleWork_ - work0) / static_cast<double>(plain));
+                rootDearer_ = dearer(oracleWork(n_, distinct(), T_), ruleWork_ - work0);
                 if (all.value >= 0 && all.exact) {
                     if (all.value < bestDiff_) bestDiff_ = all.value + 1;
                     globalBound_ = std::max(globalBound_, all.value);
@@ -299,8 +298,7 @@ private:
         int arg1;        // index of max1
         std::int64_t max1, max2;  // two longest non-path tracks below `added`
         bool done;       // nothing more in this subtree can record
-        bool checked;    // the bounds by rule have run (or are not to run)
-        std::int64_t checkedAt;   // bestDiff_ when they last ran, 0 if never (or not to run)
+        std::int64_t checkedAt;   // bestDiff_ when the bounds by rule last ran, 0 if never
         std::int64_t spentAtCheck;  // childSpent() then
         std::uint64_t entry;  // steps_ when entered
         std::uint64_t failed; // steps spent in finished children
@@ -388,7 +386,6 @@ private:
         f.arg1 = -1;
         f.max1 = f.max2 = -1;
         f.done = false;
-        f.checked = phase_.perNodeWork == 0;
         f.checkedAt = 0;
         f.spentAtCheck = 0;
         f.entry = steps_;
@@ -458,10 +455,8 @@ private:
                 const bool scanning = afterEmpty || (parent && parent->scanHeld &&
                                                      (parent->heldBelow == bestDiff_ || parent->unknownAt == bestDiff_));
                 if (f.heldBelow == bestDiff_) {
-                    f.checked = true;  // the root, known to hold a value below bestDiff_
-                    f.checkedAt = bestDiff_;
+                    f.checkedAt = bestDiff_;  // the root, known to hold a value below bestDiff_
                 } else if (expect <= eagerWork() || (scanning && f.cost <= phase_.perNodeWork)) {
-                    f.checked = true;
                     // After a few empty children bounded alone, where the
                     // superset rule showed them so (at once where their
                     // bounds are dear), the rest together.
@@ -472,9 +467,7 @@ private:
                     // One the siblings' bound did not show empty is likely not.
                     bool tried = false;
                     const Bound b = together && siblingEmpty(f, tried) ? Bound::Empty : boundNode(R, afterEmpty && !tried);
-                    f.dearer = dearer(f, ruleWork_ - work0);
-                    note(f, b);
-                    f.checkedAt = bestDiff_;
+                    note(f, b, ruleWork_ - work0);
                     f.done = b == Bound::Empty;
                     f.scanHeld = b != Bound::Empty && afterEmpty;
                     if (afterEmpty && f.done) ++stack_.back().emptySiblings;
@@ -488,10 +481,13 @@ private:
     // recorded, it holds a value below bestDiff_, or neither is known.
     enum class Bound { Empty, Held, Unknown };
 
-    // Keeps in the frame what its bound showed, at the present bestDiff_.
-    void note(Frame& f, Bound b) const {
+    // Keeps in the frame what its bound showed, at the present bestDiff_,
+    // and how dear it was (`work` words).
+    void note(Frame& f, Bound b, std::int64_t work) const {
         if (b == Bound::Held) f.heldBelow = bestDiff_;
         if (b == Bound::Unknown) f.unknownAt = bestDiff_;
+        f.checkedAt = bestDiff_;
+        f.dearer = dearer(f.cost, work);
     }
 
     // The bounds by rule for a node whose subtree is the walk over nodeList_
@@ -559,7 +555,7 @@ private:
         if (f.done || f.cost > phase_.perNodeWork) return;
         // Bounded at a larger bestDiff_, it may show empty now: again once
         // the walk below has spent as much since.
-        if (f.checked && (f.checkedAt == 0 || f.checkedAt == bestDiff_)) return;
+        if (f.checkedAt == bestDiff_) return;
         if (childSpent(f) - f.spentAtCheck < f.cost) return;
         const std::size_t k = stack_.size() - 1;
         if (!frameEmpty(k)) return;
@@ -679,9 +675,9 @@ private:
         return !siblingsFailed_;
     }
 
-    // How many times its plain part a bound of f that took `work` words took.
-    static double dearer(const Frame& f, std::int64_t work) {
-        return f.cost > 0 ? std::max(1.0, static_cast<double>(work) / static_cast<double>(f.cost)) : 1.0;
+    // How many times its plain part `cost` a bound that took `work` words took.
+    static double dearer(std::int64_t cost, std::int64_t work) {
+        return cost > 0 ? std::max(1.0, static_cast<double>(work) / static_cast<double>(cost)) : 1.0;
     }
 
     // The walk's work in the node's finished children, in words.
@@ -694,7 +690,6 @@ private:
     // path: off the whole path, or added below it.
     bool frameEmpty(std::size_t k) {
         Frame& f = stack_[k];
-        f.checked = true;
         f.spentAtCheck = childSpent(f);
         // Asked again with the same bestDiff_, the bounds would tell no more.
         if (f.cost > phase_.perNodeWork || f.unknownAt == bestDiff_) return false;
@@ -704,9 +699,7 @@ private:
         for (std::size_t j = k; j < path_.size(); ++j) in_[static_cast<std::size_t>(path_[j])] = 1;
         const std::int64_t work0 = ruleWork_;
         const Bound b = boundNode(T_ - f.s);
-        f.dearer = dearer(f, ruleWork_ - work0);
-        note(f, b);
-        f.checkedAt = bestDiff_;
+        note(f, b, ruleWork_ - work0);
         return b == Bound::Empty;
     }
 
