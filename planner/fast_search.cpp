@@ -33,10 +33,17 @@
 // been recorded, and the recorded sequence is the literal search's.
 //
 // Skipping rules, each a consequence of (F1)/(F2):
-//  - Equal neighbours: if two consecutive children of a node have the same
-//    length, the second child's subtree sees the same length sequence and the
-//    same room as the first's (F1); after the first has been finished its
-//    values are all >= BestDiff (F2).
+//  - Equal lengths: if a child j of a node has the same length as an earlier
+//    child i, with no track off the path between them longer, every set of
+//    j's subtree has one in i's with no larger value, so after i's has been
+//    finished j's can record nothing (F2). For V in j's subtree: if V holds
+//    i, V itself, with i taken first and j where i was (a track between them
+//    left out is no longer than i, which was taken then); if not, V - j + i,
+//    taken in the same order (i has fewer tracks left out before it than j
+//    had, and a track after j sees a track of the same length left out).
+//    The same sum; V's reaching track is i or lies before i or after j, and
+//    in the first case that of V - j + i lies between i and j, at least as
+//    long as the room and no longer than i.
 //  - Earlier order: a node reached by adding track a, with child c < a, where
 //    adding c before a is also a valid path, has the same set as a path that
 //    comes earlier in the walk and has been finished already (F1, F2).
@@ -294,7 +301,7 @@ private:
         int r;           // reaching track, n_ if none
         int next;        // next index to look at as a child
         int added;       // track that led here, -1 at the root
-        int prevChild;   // last child looked at, -1 if none
+        std::size_t lengthsAt;  // end of its part of lengthsBefore_
         int arg1;        // index of max1
         std::int64_t max1, max2;  // two longest non-path tracks below `added`
         bool done;       // nothing more in this subtree can record
@@ -382,7 +389,7 @@ private:
         f.s = s;
         f.added = added;
         f.next = 0;
-        f.prevChild = -1;
+        f.lengthsAt = lengthsBefore_.size();
         f.arg1 = -1;
         f.max1 = f.max2 = -1;
         f.done = false;
@@ -824,13 +831,20 @@ private:
     }
 
     int nextChild(Frame& f) {
+        // The lengths of the children looked at, each longer than every one
+        // looked at after it (the part of lengthsBefore_ from the node's
+        // stack size on; its children's parts above it are left by then).
+        lengthsBefore_.resize(f.lengthsAt);
+        const std::size_t base = stack_.size() > 1 ? stack_[stack_.size() - 2].lengthsAt : 0;
         while (f.next < f.r) {
             const int c = f.next++;
             if (in_[static_cast<std::size_t>(c)]) continue;
-            const int prev = f.prevChild;
-            f.prevChild = c;
             const std::int64_t len = t_[static_cast<std::size_t>(c)];
-            if (prev >= 0 && t_[static_cast<std::size_t>(prev)] == len) continue;
+            while (lengthsBefore_.size() > base && lengthsBefore_.back() < len) lengthsBefore_.pop_back();
+            const bool equal = lengthsBefore_.size() > base && lengthsBefore_.back() == len;
+            if (!equal) lengthsBefore_.push_back(static_cast<std::int32_t>(len));
+            f.lengthsAt = lengthsBefore_.size();
+            if (equal) continue;
             if (f.added >= 0 && c < f.added) {
                 const std::int64_t others = c == f.arg1 ? f.max2 : f.max1;
                 if (others < T_ - f.s + t_[static_cast<std::size_t>(f.added)] - len) continue;
@@ -847,6 +861,7 @@ private:
         const std::int64_t work0 = ruleWork_;
         stack_.reserve(static_cast<std::size_t>(n_) + 2);
         path_.reserve(static_cast<std::size_t>(n_) + 1);
+        lengthsBefore_.clear();
         enter(0, -1, n_);
         while (!stack_.empty() && !stop_) {
             if (phase_.steps && steps_ - steps0 >= phase_.steps) return false;
@@ -910,6 +925,7 @@ private:
     std::uint64_t steps_ = 0;
     SumBits bits_;
     std::vector<std::int64_t> nodeList_;
+    std::vector<std::int32_t> lengthsBefore_;  // see nextChild
     bool rulesFromStart_ = false;
     bool shortBudgets_ = false;
     Phase phase_{};
