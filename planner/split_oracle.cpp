@@ -45,7 +45,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <map>
+#include <unordered_map>
 
 #include "split_bounds.h"
 
@@ -63,18 +63,27 @@ public:
     // them). `outlier` (0: none) is the one longest track;
     // `gapBefore` the largest g any other track can have before it (see
     // localClose); `tailFirst`: the g of every track after it is at least
-    // that (see leafTail).
+    // that (see leafTail). `tests`: free lists matched by a hash that always
+    // collides, in a table only with a few lengths (so that every way of
+    // matching them runs on small inputs).
     ExactRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, std::int64_t budget,
               std::size_t stride, std::vector<SumBits>& snaps, std::vector<SumBits>& midSnaps, bool snapshots,
-              std::int64_t outlier, std::int64_t gapBefore, bool tailFirst)
+              std::int64_t outlier, std::int64_t gapBefore, bool tailFirst, bool tests)
         : lengths_(lengths), T_(T), slack_(slack), budget_(budget), stride_(stride), words_(T / 64 + 1),
           snapshots_(snapshots),
           outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), snaps_(snaps),
-          midSnaps_(midSnaps) {
+          midSnaps_(midSnaps), hashMask_(tests ? 0 : ~std::uint64_t{0}) {
         plain_.reset(T);
         snaps_[0].copyFrom(plain_);
         suffixSum_.push_back(0);
         counts_.assign(lengths_.size(), 0);
+        freeSum_.push_back(0);
+        freeHash_.push_back(0);
+        const std::size_t d = lengths_.size();
+        if (d <= (tests ? kTestTableUpTo : kTableUpTo)) {
+            if (freeTable().size() < d * d) freeTable().assign(d * d, 0);
+            table_ = freeTable().data();
+        }
     }
 
     // The largest g a track after a wall of length tr can have: its need is
@@ -91,9 +100,9 @@ public:
         gap_ = gap(tr);
         out_.copyFrom(plain_);
         out_.keepBelow(T_ - gap_);
-        free_.clear();
-        freeSum_.assign(1, 0);
-        if (!stairs(static_cast<int>(suffix_.size()) - 1, tr, 0)) {
+        const bool ok = stairs(static_cast<int>(suffix_.size()) - 1, tr, 0);
+        popFree(0);  // a staircase over budget leaves its free tracks
+        if (!ok) {
             exact_ = false;
             return plain_;
         }
@@ -121,11 +130,65 @@ public:
     }
 
 private:
+    // `count` tracks of length lengths_[slot], free at level lengths_[level].
     struct Free {
-        std::int64_t level, len;
-        std::size_t slot;     // in lengths_
-        std::int64_t count;   // tracks of this length
+        std::uint32_t level, slot;
+        std::int64_t count;
     };
+    std::size_t keyOf(const Free& f) const { return f.level * lengths_.size() + f.slot; }
+
+    // free_ as counts by key (with few lengths), and a hash of them, kept
+    // as tracks are added and taken off: most staircases end with a free
+    // list another one had, and a leaf then finds it without counting.
+    static constexpr std::size_t kTableUpTo = 256, kTestTableUpTo = 6;
+    static std::vector<std::int32_t>& freeTable() {
+        thread_local std::vector<std::int32_t> table;  // all 0 between calls
+        return table;
+    }
+    // Equal lists have equal hashes; others mostly not (a match is checked).
+    static std::uint64_t keyHash(std::size_t key) {
+        const std::uint64_t z = (static_cast<std::uint64_t>(key) + 1) * 0x9e3779b97f4a7c15u;
+        return z ^ (z >> 29);
+    }
+    void pushFree(std::size_t level, std::size_t slot, std::int64_t count) {
+        const Free f{static_cast<std::uint32_t>(level), static_cast<std::uint32_t>(slot), count};
+        const std::size_t key = keyOf(f);
+        free_.push_back(f);
+        freeSum_.push_back(freeSum_.back() + lengths_[slot] * count);
+        freeHash_.push_back(freeHash_.back() + (static_cast<std::uint64_t>(count) * keyHash(key) & hashMask_));
+        if (table_ && (table_[key] += static_cast<std::int32_t>(count)) == count) ++freeKinds_;
+    }
+    void popFree(std::size_t mark) {
+        if (table_)
+            for (std::size_t i = mark; i < free_.size(); ++i)
+                if ((table_[keyOf(free_[i])] -= static_cast<std::int32_t>(free_[i].count)) == 0) --freeKinds_;
+        free_.resize(mark);
+        freeSum_.resize(mark + 1);
+        freeHash_.resize(mark + 1);
+    }
+    // free_ as (key, count), by key.
+    void freeKeys(std::vector<std::pair<std::size_t, std::int64_t>>& out) const {
+        out.clear();
+        for (const Free& f : free_) out.push_back({keyOf(f), f.count});
+        std::sort(out.begin(), out.end());
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (m > 0 && out[m - 1].first == out[i].first) out[m - 1].second += out[i].second;
+            else out[m++] = out[i];
+        }
+        out.resize(m);
+    }
+    // Whether free_ holds exactly `keys`.
+    bool freeIs(const std::vector<std::pair<std::size_t, std::int64_t>>& keys) {
+        if (table_) {
+            if (keys.size() != freeKinds_) return false;
+            for (const auto& [key, c] : keys)
+                if (table_[key] != c) return false;
+            return true;
+        }
+        freeKeys(looked_);
+        return looked_ == keys;
+    }
 
     // The tracks of positive length from suffix index k to the right end,
     // as (slot, count), counted once.
@@ -161,23 +224,20 @@ private:
     bool stairs(int k, std::int64_t level, std::int64_t F) {
         if (ahead(k + 1) && F >= gapBefore_) return localClose(k + 1, F);
         const std::size_t mark = free_.size();
+        std::size_t levelSlot = slotOf(lengths_, level);
         bool tail = false;  // ended at the outlier
         for (; k >= 0; --k) {
             // Everything still possible stays below the window: plain sums only.
             if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k) + 1] < T_ - gap_) break;
             if (level >= longestTo_[static_cast<std::size_t>(k)]) {  // the rest is free at this level
-                for (const auto& [slot, c] : tailOf(k)) {
-                    free_.push_back({level, lengths_[slot], slot, c});
-                    freeSum_.push_back(freeSum_.back() + lengths_[slot] * c);
-                }
+                for (const auto& [slot, c] : tailOf(k)) pushFree(levelSlot, slot, c);
                 k = -1;
                 break;
             }
             const std::int64_t len = suffix_[static_cast<std::size_t>(k)];
             if (len == 0) continue;
             if (len <= level) {
-                free_.push_back({level, len, suffixSlot_[static_cast<std::size_t>(k)], 1});
-                freeSum_.push_back(freeSum_.back() + len);
+                pushFree(levelSlot, suffixSlot_[static_cast<std::size_t>(k)], 1);
                 continue;
             }
             if (!charge(1)) return false;
@@ -197,10 +257,10 @@ private:
                 break;
             }
             level = len;  // left out: the level rises
+            levelSlot = suffixSlot_[static_cast<std::size_t>(k)];
         }
         if (!tail && k < 0 && F + freeSum_.back() >= T_ - gap_ && !leaf(F)) return false;
-        free_.resize(mark);
-        freeSum_.resize(mark + 1);
+        popFree(mark);
         return true;
     }
 
@@ -269,7 +329,9 @@ private:
         outIdx_ = static_cast<int>(suffix_.size());
         order_.clear();
         for (std::int64_t len : suffix_)
-            if (len > 0) order_.push_back({outlier_, len, slotOf(lengths_, len), 1});
+            if (len > 0)
+                order_.push_back({static_cast<std::uint32_t>(slotOf(lengths_, outlier_)),
+                                  static_cast<std::uint32_t>(slotOf(lengths_, len)), 1});
         bits_.reset(T_);
         countKeys(order_);
         if (!deadline() || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
@@ -290,13 +352,17 @@ private:
     // The sums of the free tracks (from feas_ with `tail`), plus F, into the
     // result. Most staircases leave the same tracks free at the same levels
     // as some other one (they differ in the tracks taken): the sums are
-    // kept by free list, up to kMemoWords words in all.
+    // kept by free list, up to kMemoWords words in all, and found by the
+    // list's hash (kept as the list grows), checked against its counts.
     bool leafFrom(bool tail, std::int64_t F) {
         if (!charge(kLeafWorkPerFree * static_cast<std::int64_t>(free_.size()))) return false;
-        countKeys(free_);
         auto& memo = memo_[tail ? 1 : 0];
-        auto it = memo.find(keys_);
-        if (it == memo.end()) {
+        const auto [from, to] = memo.equal_range(freeHash_.back());
+        const Memo* found = nullptr;
+        for (auto it = from; it != to && !found; ++it)
+            if (freeIs(it->second.keys)) found = &it->second;
+        if (!found) {
+            countKeys(free_);
             if (tail) bits_.copyFrom(feas_);
             else bits_.reset(T_);
             if (!deadline()) return false;
@@ -307,10 +373,13 @@ private:
                 return true;
             }
             memoWords_ += words_;
-            it = memo.emplace(keys_, bits_).first;
+            Memo m;
+            freeKeys(m.keys);
+            m.sums = bits_;
+            found = &memo.emplace(freeHash_.back(), std::move(m))->second;
         }
         if (!charge(words_)) return false;
-        out_.orShifted(it->second, T_ - F, F);
+        out_.orShifted(found->sums, T_ - F, F);
         return true;
     }
 
@@ -325,8 +394,9 @@ private:
             for (std::size_t m = i; m < j; ++m) {
                 const Free& f = order[m];
                 if (counts_[f.slot] == 0) continue;
-                keys_.push_back({(static_cast<std::uint64_t>(kKeyBias - (f.level - f.len)) << 32) |
-                                     static_cast<std::uint64_t>(f.len),
+                const std::int64_t len = lengths_[f.slot];
+                keys_.push_back({(static_cast<std::uint64_t>(kKeyBias - (lengths_[f.level] - len)) << 32) |
+                                     static_cast<std::uint64_t>(len),
                                  counts_[f.slot]});
                 counts_[f.slot] = 0;
             }
@@ -389,10 +459,19 @@ private:
     // them: at small rooms that costs far more than their words, so each
     // is charged so many a track.
     static constexpr std::int64_t kLeafWorkPerFree = 16;
-    std::map<std::vector<std::pair<std::uint64_t, std::int64_t>>, SumBits> memo_[2];  // leafFrom's, by `tail`
+    struct Memo {
+        std::vector<std::pair<std::size_t, std::int64_t>> keys;  // freeKeys
+        SumBits sums;
+    };
+    std::unordered_multimap<std::uint64_t, Memo> memo_[2];  // leafFrom's by free list hash, by `tail`
     std::int64_t memoWords_ = 0;
     static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;  // kKeyBias - g fits 32 bits (lengths are below 2^31)
     std::vector<std::int64_t> freeSum_, lens_;
+    std::vector<std::uint64_t> freeHash_;  // of free_[0..k-1], as freeSum_
+    std::uint64_t hashMask_;
+    std::int32_t* table_ = nullptr;        // freeTable() with few lengths
+    std::size_t freeKinds_ = 0;            // keys with a count in table_
+    std::vector<std::pair<std::size_t, std::int64_t>> looked_;
 };
 
 // The plain sums kept for the staircases: one array per kSnapshotStride
@@ -458,7 +537,7 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     if (snaps.size() < kept) snaps.resize(kept);
     if (outlier > 0 && midSnaps.size() < kept) midSnaps.resize(kept);
     ExactRule rule(lengths, T, leftOutAtMost(t, T), windowBudget, static_cast<std::size_t>(stride), snaps, midSnaps,
-                   window, outlier, gapBefore, tailFirst);
+                   window, outlier, gapBefore, tailFirst, shortBudgets);
     const std::int64_t value = smallestValue(t, lengths, T, best, rule, shortBudgets);
     spent += work + rule.spent();
     return {value, rule.exact()};

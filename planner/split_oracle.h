@@ -16,8 +16,9 @@ struct OracleAnswer {
 // `spent`; if it would pass `budget` before starting the answer is -1, and
 // if the part that follows which sets are visited passes `windowBudget`, the
 // rest of the answer counts every subset as visited and is a lower bound.
-// `shortBudgets` (tests): take the kept prefix sums wherever allowed, and
-// keep the plain sums for the staircases at every second track.
+// `shortBudgets` (tests): take the kept prefix sums wherever allowed, keep
+// the plain sums for the staircases at every second track, and match the
+// staircases' free tracks by a hash that always collides.
 OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
                         std::int64_t windowBudget, std::int64_t& spent, bool shortBudgets = false);
 

@@ -90,6 +90,9 @@ const HandCase kHandCases[] = {
     {"target far beyond any tape", {100, 200}, 9999 * 30, {}, kInitialBestDiff, false},
     {"four tracks of one length free where a staircase closes",
      {15, 15, 10, 10, 10, 10, 15, 16, 11, 199, 11, 10, 15}, 48, {2, 3, 7, 8}, 1, false},
+    {"a child of a length seen before, after a longer one", {3, 4, 3}, 6, {0, 2}, 0, true},
+    {"staircases ending with the same free lengths, counted differently",
+     {4, 9, 4, 8, 4, 8, 37, 8, 5, 8, 4, 8, 4, 8, 4, 8, 5, 8, 4, 8}, 27, {0, 2, 3, 4, 5}, 1, false},
 };
 
 TEST(FastSearch, HandCasesMatchTheLiteralSearch) {
@@ -100,6 +103,15 @@ TEST(FastSearch, HandCasesMatchTheLiteralSearch) {
         EXPECT_EQ(lit.bestDiff, c.bestDiff);
         EXPECT_EQ(lit.exactHit, c.exactHit);
         expectSameAsLiteral(c.times, c.target, lit);
+        // The oracle over the whole list gives the smallest value.
+        if (c.target <= 0 || c.times.empty()) continue;
+        const std::vector<std::int64_t> t(c.times.begin(), c.times.end());
+        for (bool shortBudgets : {false, true}) {
+            std::int64_t spent = 0;
+            const split::OracleAnswer a = split::exactValue(t, c.target, kInitialBestDiff, INT64_MAX, INT64_MAX, spent, shortBudgets);
+            EXPECT_TRUE(a.exact);
+            EXPECT_EQ(a.value, c.bestDiff) << (shortBudgets ? "(short budgets)" : "");
+        }
     }
 }
 
