@@ -100,7 +100,8 @@
 //    staircases gave an exact answer, the next node's get the full budget
 //    at once (on chains of nodes that hold a value, each would otherwise
 //    run the staircases twice and PossibleRule for nothing), until a node
-//    is left inexact or needs more than the small budget to show empty.
+//    is left inexact or, past the third since, needs more than the small
+//    budget to show empty.
 //    A node is taken as holding a value below BestDiff only when an exact
 //    answer or SureRule shows one. A node whose bounds tell neither is not
 //    bounded again while BestDiff stays the same (they would tell no more).
@@ -521,8 +522,12 @@ private:
                                     fullFirst ? windowBudget(full, phase_.perNodeWork) : windowBudget(first, kWindowBudget),
                                     ruleWork_, shortBudgets_);
         if (emptyLikely) possibleFirst_ = false;
-        // Kept while the staircases stay within the small budget or show a value.
-        if (fullFirst && (!a.exact || (a.value >= bestDiff_ && ruleWork_ - work0 - plain > first))) windowInFull_ = false;
+        // Kept while the staircases stay within the small budget or show a
+        // value, and for a few nodes that needed them in full to show empty
+        // (the superset rule did not settle the last node that it ran on).
+        if (fullFirst && (!a.exact || (a.value >= bestDiff_ && ruleWork_ - work0 - plain > first &&
+                                       ++fullToEmpty_ > kFullToEmpty)))
+            windowInFull_ = false;
         if (a.value >= 0 && !a.exact && a.value < bestDiff_ && !fullFirst) {
             if (possible < 0)
                 possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
@@ -531,6 +536,7 @@ private:
             a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(full, phase_.perNodeWork),
                            ruleWork_, shortBudgets_);
             windowInFull_ = a.exact;
+            fullToEmpty_ = 0;
         }
         if (a.value >= 0 && a.exact) {
             // Exact: nothing below bestDiff_, or a value that will be recorded.
@@ -932,6 +938,8 @@ private:
     std::int64_t ruleWork_ = 0;
     bool possibleFirst_ = false;  // see boundNode
     bool windowInFull_ = false;   // see boundNode
+    int fullToEmpty_ = 0;         // nodes since, shown empty by the staircases in full
+    static constexpr int kFullToEmpty = 3;
     double rootDearer_ = 1;       // Frame::dearer of the root's first bound
     // Children bounded together (siblingEmpty): those of the node entered
     // at step siblingsOf_, from position siblingsFrom_ of its list cut at
