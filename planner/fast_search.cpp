@@ -838,8 +838,9 @@ private:
 
     int nextChild(Frame& f) {
         // The lengths of the children looked at, each longer than every one
-        // looked at after it (the part of lengthsBefore_ from the node's
-        // stack size on; its children's parts above it are left by then).
+        // looked at after it (equal lengths rule). The node's part of
+        // lengthsBefore_ starts where its parent's ends; its finished
+        // children's parts above it are dropped.
         lengthsBefore_.resize(f.lengthsAt);
         const std::size_t base = stack_.size() > 1 ? stack_[stack_.size() - 2].lengthsAt : 0;
         while (f.next < f.r) {
@@ -938,7 +939,7 @@ private:
     std::int64_t ruleWork_ = 0;
     bool possibleFirst_ = false;  // see boundNode
     bool windowInFull_ = false;   // see boundNode
-    int fullToEmpty_ = 0;         // nodes since, shown empty by the staircases in full
+    int fullToEmpty_ = 0;         // nodes since windowInFull_ came on that needed it to show empty
     static constexpr int kFullToEmpty = 3;
     double rootDearer_ = 1;       // Frame::dearer of the root's first bound
     // Children bounded together (siblingEmpty): those of the node entered

@@ -85,6 +85,10 @@ public:
             table_ = freeTable().data();
         }
     }
+    // A staircase over budget (or an exception) leaves its free tracks.
+    ~ExactRule() { popFree(0); }
+    ExactRule(const ExactRule&) = delete;
+    ExactRule& operator=(const ExactRule&) = delete;
 
     // The largest g a track after a wall of length tr can have: its need is
     // at most the longest of the wall and the tracks after it.
@@ -100,9 +104,7 @@ public:
         gap_ = gap(tr);
         out_.copyFrom(plain_);
         out_.keepBelow(T_ - gap_);
-        const bool ok = stairs(static_cast<int>(suffix_.size()) - 1, tr, 0);
-        popFree(0);  // a staircase over budget leaves its free tracks
-        if (!ok) {
+        if (!stairs(static_cast<int>(suffix_.size()) - 1, tr, 0)) {
             exact_ = false;
             return plain_;
         }
