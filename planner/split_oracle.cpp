@@ -168,10 +168,11 @@ private:
         freeSum_.resize(mark + 1);
         freeHash_.resize(mark + 1);
     }
-    // free_ as (key, count), by key.
-    void freeKeys(std::vector<std::pair<std::size_t, std::int64_t>>& out) const {
+    // `list` as (key, count), by key, each key once.
+    using Counted = std::vector<std::pair<std::size_t, std::int64_t>>;
+    void countByKey(const std::vector<Free>& list, Counted& out) const {
         out.clear();
-        for (const Free& f : free_) out.push_back({keyOf(f), f.count});
+        for (const Free& f : list) out.push_back({keyOf(f), f.count});
         std::sort(out.begin(), out.end());
         std::size_t m = 0;
         for (std::size_t i = 0; i < out.size(); ++i) {
@@ -181,14 +182,14 @@ private:
         out.resize(m);
     }
     // Whether free_ holds exactly `keys`.
-    bool freeIs(const std::vector<std::pair<std::size_t, std::int64_t>>& keys) {
+    bool freeIs(const Counted& keys) {
         if (table_) {
             if (keys.size() != freeKinds_) return false;
             for (const auto& [key, c] : keys)
                 if (table_[key] != c) return false;
             return true;
         }
-        freeKeys(looked_);
+        countByKey(free_, looked_);
         return looked_ == keys;
     }
 
@@ -335,7 +336,8 @@ private:
                 order_.push_back({static_cast<std::uint32_t>(slotOf(lengths_, outlier_)),
                                   static_cast<std::uint32_t>(slotOf(lengths_, len)), 1});
         bits_.reset(T_);
-        countKeys(order_);
+        countByKey(order_, counted_);
+        sortKeys(counted_);
         if (!deadline() || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
             outIdx_ = -1;  // over budget: staircases as without it
             outlier_ = 0;
@@ -364,7 +366,9 @@ private:
         for (auto it = from; it != to && !found; ++it)
             if (freeIs(it->second.keys)) found = &it->second;
         if (!found) {
-            countKeys(free_);
+            Memo m;
+            countByKey(free_, m.keys);
+            sortKeys(m.keys);
             if (tail) bits_.copyFrom(feas_);
             else bits_.reset(T_);
             if (!deadline()) return false;
@@ -375,8 +379,6 @@ private:
                 return true;
             }
             memoWords_ += words_;
-            Memo m;
-            freeKeys(m.keys);
             m.sums = bits_;
             found = &memo.emplace(freeHash_.back(), std::move(m))->second;
         }
@@ -385,24 +387,16 @@ private:
         return true;
     }
 
-    // keys_ := `order` counted per (level, length), then sorted: g from
-    // largest to smallest, then length. The tracks of one level come in one
-    // run.
-    void countKeys(const std::vector<Free>& order) {
+    // keys_ := `counted` as (g, length), sorted: g from largest to
+    // smallest, then length.
+    void sortKeys(const Counted& counted) {
         keys_.clear();
-        for (std::size_t i = 0; i < order.size();) {
-            std::size_t j = i;
-            for (; j < order.size() && order[j].level == order[i].level; ++j) counts_[order[j].slot] += order[j].count;
-            for (std::size_t m = i; m < j; ++m) {
-                const Free& f = order[m];
-                if (counts_[f.slot] == 0) continue;
-                const std::int64_t len = lengths_[f.slot];
-                keys_.push_back({(static_cast<std::uint64_t>(kKeyBias - (lengths_[f.level] - len)) << 32) |
-                                     static_cast<std::uint64_t>(len),
-                                 counts_[f.slot]});
-                counts_[f.slot] = 0;
-            }
-            i = j;
+        const std::size_t d = lengths_.size();
+        for (const auto& [key, c] : counted) {
+            const std::int64_t len = lengths_[key % d];
+            keys_.push_back(
+                {(static_cast<std::uint64_t>(kKeyBias - (lengths_[key / d] - len)) << 32) | static_cast<std::uint64_t>(len),
+                 c});
         }
         std::sort(keys_.begin(), keys_.end());
     }
@@ -462,7 +456,7 @@ private:
     // is charged so many a track.
     static constexpr std::int64_t kLeafWorkPerFree = 16;
     struct Memo {
-        std::vector<std::pair<std::size_t, std::int64_t>> keys;  // freeKeys
+        Counted keys;  // the free list, countByKey
         SumBits sums;
     };
     std::unordered_multimap<std::uint64_t, Memo> memo_[2];  // leafFrom's by free list hash, by `tail`
@@ -473,7 +467,7 @@ private:
     std::uint64_t hashMask_;
     std::int32_t* table_ = nullptr;        // freeTable() with few lengths
     std::size_t freeKinds_ = 0;            // keys with a count in table_
-    std::vector<std::pair<std::size_t, std::int64_t>> looked_;
+    Counted looked_, counted_;
 };
 
 // The plain sums kept for the staircases: one array per kSnapshotStride
