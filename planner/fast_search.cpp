@@ -235,7 +235,8 @@ private:
 class FastSearch {
 public:
     FastSearch(const std::vector<std::int32_t>& times, std::int64_t target, const SearchControl* control)
-        : n_(static_cast<int>(std::min<std::size_t>(times.size(), kMaxTracks))), T_(target), control_(control) {
+        : n_(static_cast<int>(std::min<std::size_t>(times.size(), kMaxTracks))), T_(target), control_(control),
+          scratch_(control && control->narrowWords ? words::Width::Narrow : words::fastest()) {
         t_.resize(static_cast<std::size_t>(n_));
         for (int i = 0; i < n_; ++i) {
             t_[i] = times[static_cast<std::size_t>(i)];
@@ -269,7 +270,7 @@ public:
                 // once it is, nothing else can be.
                 const std::int64_t work0 = ruleWork_;
                 const OracleAnswer all = exactValue(t_, T_, bestDiff_, kRuleWorkRoot, windowBudget(kWindowBudget, kRuleWorkRoot), ruleWork_,
-                                                    shortBudgets_);
+                                                    scratch_, shortBudgets_);
                 rootDearer_ = dearer(oracleWork(n_, distinct(), T_), ruleWork_ - work0);
                 if (all.value >= 0 && all.exact) {
                     if (all.value < bestDiff_) bestDiff_ = all.value + 1;
@@ -278,7 +279,7 @@ public:
                 } else {
                     // A set sure to be visited has a value below bestDiff_, so it
                     // lies in the part not yet walked, and will be recorded.
-                    const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_, shortBudgets_);
+                    const std::int64_t sure = valueByRule<SureRule>(t_, T_, bestDiff_, kRuleWorkRoot, ruleWork_, scratch_.width, shortBudgets_);
                     if (sure >= 0 && sure < bestDiff_) bestDiff_ = sure + 1;
                     if (sure >= 0 && sure < bestDiff_) rootHeld_ = bestDiff_;
                 }
@@ -506,7 +507,7 @@ private:
     Bound boundNode(std::int64_t R, bool emptyLikely = false) {
         std::int64_t possible = -1;
         if (emptyLikely && possibleFirst_) {
-            possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
+            possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, scratch_.width, shortBudgets_);
             if (possible >= bestDiff_) return Bound::Empty;
         }
         // The staircases can cost far more than the rest: first with a small
@@ -520,7 +521,7 @@ private:
         const std::int64_t work0 = ruleWork_;
         OracleAnswer a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork,
                                     fullFirst ? windowBudget(full, phase_.perNodeWork) : windowBudget(first, kWindowBudget),
-                                    ruleWork_, shortBudgets_);
+                                    ruleWork_, scratch_, shortBudgets_);
         if (emptyLikely) possibleFirst_ = false;
         // Kept while the staircases stay within the small budget or show a
         // value, and for a few nodes that needed them in full to show empty
@@ -530,11 +531,11 @@ private:
             windowInFull_ = false;
         if (a.value >= 0 && !a.exact && a.value < bestDiff_ && !fullFirst) {
             if (possible < 0)
-                possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
+                possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, scratch_.width, shortBudgets_);
             if (emptyLikely) possibleFirst_ = possible >= bestDiff_;
             if (possible >= bestDiff_) return Bound::Empty;
             a = exactValue(nodeList_, R, bestDiff_, phase_.perNodeWork, windowBudget(full, phase_.perNodeWork),
-                           ruleWork_, shortBudgets_);
+                           ruleWork_, scratch_, shortBudgets_);
             windowInFull_ = a.exact;
             fullToEmpty_ = 0;
         }
@@ -546,11 +547,11 @@ private:
         }
         if (a.value >= bestDiff_) return Bound::Empty;
         if (possible < 0)
-            possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, shortBudgets_);
+            possible = valueByRule<PossibleRule>(nodeList_, R, bestDiff_, phase_.perNodeWork, ruleWork_, scratch_.width, shortBudgets_);
         if (possible >= bestDiff_) return Bound::Empty;
         if (possible >= 0 && bestDiff_ - 2 >= globalBound_) {
             // A set sure to be visited below lies ahead: it will be recorded.
-            const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_,
+            const std::int64_t sure = valueByRule<SureRule>(nodeList_, R, bestDiff_ - 1, phase_.perNodeWork, ruleWork_, scratch_.width,
                                                                   shortBudgets_);
             if (sure >= 0 && sure < bestDiff_ - 1) {
                 bestDiff_ = sure + 1;
@@ -684,7 +685,7 @@ private:
         siblingsCut_ = cut;
         siblingsFrom_ = at;
         siblingsFailed_ = !siblings_.start(std::move(list), T_ - parent.s, at, last, t_[static_cast<std::size_t>(c)],
-                                            bestDiff_, phase_.perNodeWork, ruleWork_);
+                                            bestDiff_, phase_.perNodeWork, ruleWork_, scratch_.width);
         return !siblingsFailed_;
     }
 
@@ -794,7 +795,7 @@ private:
                     takeSlot(slot_[static_cast<std::size_t>(i)], 1);
         }
         std::sort(touched_.begin(), touched_.end());
-        if (!over) bits_.reset(b + 1);
+        if (!over) bits_.reset(b + 1, scratch_.width);
         for (const std::size_t k : touched_) {
             if (!over) addCopies(bits_, lengths_[k], count_[k]);
             count_[k] = 0;
@@ -808,7 +809,7 @@ private:
             globalBound_ = 0;
             return;
         }
-        bits_.reset(T_ + maxLen_ + 1);
+        bits_.reset(T_ + maxLen_ + 1, scratch_.width);
         std::vector<std::int64_t> lengths = t_;
         addAll(bits_, lengths);
         std::int64_t bestDist = kInitialBestDiff;
@@ -905,6 +906,7 @@ private:
     int n_;
     std::int64_t T_;
     const SearchControl* control_;
+    OracleScratch scratch_;  // the word loops and the oracle's storage
     std::vector<std::int64_t> t_;
     std::int64_t total_ = 0;
     std::int64_t maxLen_ = 0;

@@ -113,51 +113,9 @@ int windowsCode(int err) {
     }
 }
 
-class StandardFileSystem : public SaveFileSystem {
-public:
-    int createNew(const std::filesystem::path& p) override {
-        errno = 0;
-#ifdef _WIN32
-        f_ = _wfopen(p.c_str(), L"wbx");
-#else
-        f_ = std::fopen(p.c_str(), "wbx");
-#endif
-        return f_ ? 0 : windowsCode(errno ? errno : EIO);
-    }
-    int write(const std::string& bytes) override {
-        errno = 0;
-        if (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f_) == bytes.size()) return 0;
-        return windowsCode(errno ? errno : EIO);
-    }
-    int close() override {
-        errno = 0;
-        int rc = std::fflush(f_) == 0 ? 0 : windowsCode(errno ? errno : EIO);
-        errno = 0;
-        if (std::fclose(f_) != 0 && rc == 0) rc = windowsCode(errno ? errno : EIO);
-        f_ = nullptr;
-        return rc;
-    }
-    int replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        std::error_code ec;
-        std::filesystem::rename(from, to, ec);
-        return ec ? windowsCode(ec.value()) : 0;
-    }
-    void remove(const std::filesystem::path& p) override {
-        std::error_code ec;
-        std::filesystem::remove(p, ec);
-    }
-    bool isDirectory(const std::filesystem::path& p) override {
-        std::error_code ec;
-        return std::filesystem::is_directory(p, ec);
-    }
-
-private:
-    std::FILE* f_ = nullptr;
-};
-
 std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
-    static std::mt19937_64 rng(std::random_device{}() ^
-                               static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::mt19937_64 rng(std::random_device{}() ^
+                        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     char name[40];
     std::snprintf(name, sizeof name, ".ztp-%016llx.tmp", static_cast<unsigned long long>(rng()));
@@ -166,12 +124,47 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
 
 }  // namespace
 
-EInOutError ioError(std::error_code code) { return ioError(windowsCode(code.value())); }
-
-SaveFileSystem& standardFileSystem() {
-    static StandardFileSystem fs;
-    return fs;
+StandardFileSystem::~StandardFileSystem() {
+    if (f_) std::fclose(f_);
 }
+
+int StandardFileSystem::createNew(const std::filesystem::path& p) {
+    errno = 0;
+#ifdef _WIN32
+    f_ = _wfopen(p.c_str(), L"wbx");
+#else
+    f_ = std::fopen(p.c_str(), "wbx");
+#endif
+    return f_ ? 0 : windowsCode(errno ? errno : EIO);
+}
+int StandardFileSystem::write(const std::string& bytes) {
+    errno = 0;
+    if (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f_) == bytes.size()) return 0;
+    return windowsCode(errno ? errno : EIO);
+}
+int StandardFileSystem::close() {
+    errno = 0;
+    int rc = std::fflush(f_) == 0 ? 0 : windowsCode(errno ? errno : EIO);
+    errno = 0;
+    if (std::fclose(f_) != 0 && rc == 0) rc = windowsCode(errno ? errno : EIO);
+    f_ = nullptr;
+    return rc;
+}
+int StandardFileSystem::replace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    std::filesystem::rename(from, to, ec);
+    return ec ? windowsCode(ec.value()) : 0;
+}
+void StandardFileSystem::remove(const std::filesystem::path& p) {
+    std::error_code ec;
+    std::filesystem::remove(p, ec);
+}
+bool StandardFileSystem::isDirectory(const std::filesystem::path& p) {
+    std::error_code ec;
+    return std::filesystem::is_directory(p, ec);
+}
+
+EInOutError ioError(std::error_code code) { return ioError(windowsCode(code.value())); }
 
 void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes, SaveFileSystem& fs) {
     // A folder in the way: what opening it for writing would say.
@@ -191,6 +184,11 @@ void writeFileReplacing(const std::filesystem::path& target, const std::string& 
         fs.remove(temp);
         throw ioError(rc);
     }
+}
+
+void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes) {
+    StandardFileSystem fs;
+    writeFileReplacing(target, bytes, fs);
 }
 
 }  // namespace ztp

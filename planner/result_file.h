@@ -1,6 +1,7 @@
 // The result file: the tape's index card, in code page 932 with CR LF lines.
 #pragma once
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -61,20 +62,33 @@ public:
 
 // The C library and std::filesystem; errno values are mapped onto the
 // Windows codes where one fits (access, disk full, missing folder).
-SaveFileSystem& standardFileSystem();
+class StandardFileSystem : public SaveFileSystem {
+public:
+    ~StandardFileSystem() override;
+    int createNew(const std::filesystem::path& p) override;
+    int write(const std::string& bytes) override;
+    int close() override;
+    int replace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void remove(const std::filesystem::path& p) override;
+    bool isDirectory(const std::filesystem::path& p) override;
+
+private:
+    std::FILE* f_ = nullptr;
+};
 
 // Replaces the file at target with bytes, or leaves it as it was: the bytes go
 // to a new temporary file in the same folder first, every write, the flush and
 // the close are checked, and only then the temporary file takes the target's
 // place. On failure the temporary file is removed and EInOutError thrown
 // ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", "ﾃﾞｨｽｸがいっぱいです" or "I/O ｴﾗｰ (n)").
-void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes,
-                        SaveFileSystem& fs = standardFileSystem());
+void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes, SaveFileSystem& fs);
+// The same through a StandardFileSystem.
+void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes);
 
 // The input/output error for a Windows system error code: 5 access denied,
 // 39 and 112 disk full, any other "I/O ｴﾗｰ (code)".
 EInOutError ioError(int code);
-// The same for a C library error, mapped as standardFileSystem() does.
+// The same for a C library error, mapped as StandardFileSystem does.
 EInOutError ioError(std::error_code code);
 
 }  // namespace ztp

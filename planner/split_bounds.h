@@ -106,7 +106,7 @@ public:
     static constexpr std::int64_t kMinWords = 128;  // per array: below, the estimate costs more than it saves
 
     PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-               std::int64_t best, bool always)
+               std::int64_t best, bool always, words::Width width)
         : T_(T) {
         const int n = static_cast<int>(t.size());
         if (best > kMaxBest || T <= 0 || n == 0 || (!always && T / 64 + 1 < kMinWords)) return;
@@ -215,7 +215,7 @@ public:
         // One free count at a time, so that its array stays in cache.
         SumBits rev;
         for (std::size_t nf = 1; nf <= d; ++nf) {
-            rev.reset(T);
+            rev.reset(T, width);
             rev.clear();
             rev.set(T - 1);  // the empty sum
             std::int64_t F = 0;  // the free tracks added
@@ -301,7 +301,8 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
     // their subset sums built once from the left (kept reversed, so that a
     // test is one pass: q is a sum exactly when some sum a after the wall has
     // q - a among the free sums) instead of being added per wall.
-    const PrefixSums prefix(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1, prefixAlways);
+    const PrefixSums prefix(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1, prefixAlways,
+                            rule.width());
     for (int r = first; r >= walls.last && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
         const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
@@ -365,18 +366,20 @@ public:
     static constexpr bool kAnyBelow = false;  // the smallest value is wanted
     static constexpr bool kHasWindow = false;
 
-    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack)
-        : T_(T), slack_(slack), levels_(lengths) {
+    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, words::Width width)
+        : T_(T), slack_(slack), width_(width), levels_(lengths) {
         const std::size_t L = levels_.size();
         dp_.resize(L + 1);
         cum_.resize(L + 1);
         for (auto& b : dp_) {
-            b.reset(T);
+            b.reset(T, width);
             b.clear();
         }
-        for (auto& b : cum_) b.reset(T);
-        dp_[L].reset(T);  // nothing taken yet
+        for (auto& b : cum_) b.reset(T, width);
+        dp_[L].reset(T, width);  // nothing taken yet
     }
+
+    words::Width width() const { return width_; }
 
     // Bit arrays touched per track (at least the number held).
     static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
@@ -408,6 +411,7 @@ private:
 
     std::int64_t T_;
     std::int64_t slack_;
+    words::Width width_;
     std::int64_t passed_ = 0;  // seconds of the tracks passed
     std::vector<std::int64_t> levels_;
     std::vector<SumBits> dp_, cum_;
@@ -422,16 +426,18 @@ public:
     static constexpr bool kAnyBelow = true;  // any value below `best` will do
     static constexpr bool kHasWindow = false;
 
-    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack)
-        : T_(T), slack_(slack), lengths_(lengths) {
+    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, words::Width width)
+        : T_(T), slack_(slack), width_(width), lengths_(lengths) {
         dp_.resize(lengths_.size() + 1);
         for (auto& b : dp_) {
-            b.reset(T);
+            b.reset(T, width);
             b.clear();
         }
-        dp_.back().reset(T);  // nothing taken yet
-        out_.reset(T);
+        dp_.back().reset(T, width);  // nothing taken yet
+        out_.reset(T, width);
     }
+
+    words::Width width() const { return width_; }
 
     static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
 
@@ -451,7 +457,7 @@ public:
         for (SumBits& b : dp_) b.raiseFloor(passed_ - slack_);
         // Taken: into the bucket of max(longest, len).
         SumBits& into = tmp_;
-        into.reset(T_);
+        into.reset(T_, width_);
         into.raiseFloor(passed_ - slack_);
         into.clear();
         into.orShifted(dp_.back(), T_, len);
@@ -469,6 +475,7 @@ public:
 private:
     std::int64_t T_;
     std::int64_t slack_;
+    words::Width width_;
     std::int64_t passed_ = 0;  // seconds of the tracks passed
     std::vector<std::int64_t> lengths_;
     std::vector<SumBits> dp_;  // per longest taken track; last: none taken
@@ -515,7 +522,7 @@ public:
     // `best` (or the work would pass `budget`), else those children can be
     // bounded by value().
     bool start(std::vector<std::int64_t> list, std::int64_t room, int first, int last, std::int64_t shortest,
-               std::int64_t best, std::int64_t budget, std::int64_t& spent) {
+               std::int64_t best, std::int64_t budget, std::int64_t& spent, words::Width width) {
         on_ = false;
         const int n = static_cast<int>(list.size());
         if (room <= 0 || first < 0 || last < first || last + 1 >= n) return false;
@@ -532,7 +539,7 @@ public:
         last_ = last;
         slack_ = leftOutAtMost(list, room);
         list_ = std::move(list);
-        PossibleRule rule(lengths_, room - shortest, slack_);
+        PossibleRule rule(lengths_, room - shortest, slack_, width);
         if (smallestValue(list_, lengths_, room, best, rule, false, ScanWalls{-1, last + 1, -1}) < best) return false;
         rule_.emplace(std::move(rule));
         on_ = true;
@@ -571,7 +578,7 @@ private:
 // kRuleMemoryWords; then -1.
 template <typename Rule>
 std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                         std::int64_t& spent, bool prefixAlways = false) {
+                         std::int64_t& spent, words::Width width, bool prefixAlways = false) {
     if (T <= 0 || t.empty()) return -1;
     const std::int64_t words = T / 64 + 1;
     if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
@@ -580,7 +587,7 @@ std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std
     const std::int64_t work = static_cast<std::int64_t>(t.size()) * perTrack;
     if (perTrack < 0 || work > budget) return -1;
     spent += work;
-    Rule rule(lengths, T, leftOutAtMost(t, T));
+    Rule rule(lengths, T, leftOutAtMost(t, T), width);
     return smallestValue(t, lengths, T, best, rule, prefixAlways);
 }
 

@@ -57,8 +57,9 @@ public:
     static constexpr bool kAnyBelow = false;
     static constexpr bool kHasWindow = true;
 
-    // `snaps` and `midSnaps` are storage kept between calls (their bit
-    // arrays are reused), for the sums at every `stride`-th track passed.
+    // The scratch's `snaps` and `midSnaps` (their bit arrays reused) keep
+    // the sums at every `stride`-th track passed; its free table counts
+    // free lists by key.
     // Without `snapshots` no wall may ask for the window (close() needs
     // them). `outlier` (0: none) is the one longest track;
     // `gapBefore` the largest g any other track can have before it (see
@@ -67,13 +68,13 @@ public:
     // collides, in a table only with a few lengths (so that every way of
     // matching them runs on small inputs).
     ExactRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, std::int64_t budget,
-              std::size_t stride, std::vector<SumBits>& snaps, std::vector<SumBits>& midSnaps, bool snapshots,
-              std::int64_t outlier, std::int64_t gapBefore, bool tailFirst, bool tests)
+              std::size_t stride, OracleScratch& scratch, bool snapshots, std::int64_t outlier, std::int64_t gapBefore,
+              bool tailFirst, bool tests)
         : lengths_(lengths), T_(T), slack_(slack), budget_(budget), stride_(stride), words_(T / 64 + 1),
           snapshots_(snapshots),
-          outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), snaps_(snaps),
-          midSnaps_(midSnaps), hashMask_(tests ? 0 : ~std::uint64_t{0}) {
-        plain_.reset(T);
+          outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), width_(scratch.width),
+          snaps_(scratch.snaps), midSnaps_(scratch.midSnaps), hashMask_(tests ? 0 : ~std::uint64_t{0}) {
+        plain_.reset(T, width_);
         snaps_[0].copyFrom(plain_);
         suffixSum_.push_back(0);
         counts_.assign(lengths_.size(), 0);
@@ -81,8 +82,8 @@ public:
         freeHash_.push_back(0);
         const std::size_t d = lengths_.size();
         if (d <= (tests ? kTestTableUpTo : kTableUpTo)) {
-            if (freeTable().size() < d * d) freeTable().assign(d * d, 0);
-            table_ = freeTable().data();
+            if (scratch.freeTable.size() < d * d) scratch.freeTable.assign(d * d, 0);
+            table_ = scratch.freeTable.data();
         }
     }
     // A staircase over budget (or an exception) leaves its free tracks.
@@ -96,6 +97,7 @@ public:
         return suffixMin_ == 0 ? 0 : std::max(tr, suffixMax_) - suffixMin_;
     }
     bool exact() const { return exact_; }
+    words::Width width() const { return width_; }
     std::int64_t spent() const { return spent_; }
 
     const SumBits& after(std::int64_t tr, bool window) {
@@ -143,10 +145,6 @@ private:
     // as tracks are added and taken off: most staircases end with a free
     // list another one had, and a leaf then finds it without counting.
     static constexpr std::size_t kTableUpTo = 256, kTestTableUpTo = 6;
-    static std::vector<std::int32_t>& freeTable() {
-        thread_local std::vector<std::int32_t> table;  // all 0 between calls
-        return table;
-    }
     // Equal lists have equal hashes; others mostly not (a match is checked).
     static std::uint64_t keyHash(std::size_t key) {
         const std::uint64_t z = (static_cast<std::uint64_t>(key) + 1) * 0x9e3779b97f4a7c15u;
@@ -335,7 +333,7 @@ private:
             if (len > 0)
                 order_.push_back({static_cast<std::uint32_t>(slotOf(lengths_, outlier_)),
                                   static_cast<std::uint32_t>(slotOf(lengths_, len)), 1});
-        bits_.reset(T_);
+        bits_.reset(T_, width_);
         countByKey(order_, counted_);
         sortKeys(counted_);
         if (!deadline() || !charge(static_cast<std::int64_t>(lens_.size() + 4) * words_)) {
@@ -370,7 +368,7 @@ private:
             countByKey(free_, m.keys);
             sortKeys(m.keys);
             if (tail) bits_.copyFrom(feas_);
-            else bits_.reset(T_);
+            else bits_.reset(T_, width_);
             if (!deadline()) return false;
             if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
             addAll(bits_, lens_);
@@ -435,6 +433,7 @@ private:
     bool snapshots_;
     std::int64_t outlier_, gapBefore_;
     bool tailFirst_;
+    words::Width width_;
     int outIdx_ = -1;  // the outlier's suffix index once passed
     SumBits plain_, out_, bits_;
     SumBits feas_;  // sums the deadline pass takes after the outlier, left out
@@ -465,7 +464,7 @@ private:
     std::vector<std::int64_t> freeSum_, lens_;
     std::vector<std::uint64_t> freeHash_;  // of free_[0..k-1], as freeSum_
     std::uint64_t hashMask_;
-    std::int32_t* table_ = nullptr;        // freeTable() with few lengths
+    std::int32_t* table_ = nullptr;        // the scratch's free table, with few lengths
     std::size_t freeKinds_ = 0;            // keys with a count in table_
     Counted looked_, counted_;
 };
@@ -497,7 +496,7 @@ bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::i
 }  // namespace
 
 OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                        std::int64_t windowBudget, std::int64_t& spent, bool shortBudgets) {
+                        std::int64_t windowBudget, std::int64_t& spent, OracleScratch& scratch, bool shortBudgets) {
     if (T <= 0 || t.empty()) return {-1, false};
     const std::int64_t words = T / 64 + 1;
     const std::vector<std::int64_t> lengths = distinctLengths(t);
@@ -529,11 +528,10 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     // (n + 1) / stride arrays, rounded up, fit.
     const std::int64_t stride = std::max(shortBudgets ? 2 : kSnapshotStride, (n + slots) / slots);
     const auto kept = static_cast<std::size_t>(n / stride + 1);
-    thread_local std::vector<SumBits> snaps, midSnaps;
-    if (snaps.size() < kept) snaps.resize(kept);
-    if (outlier > 0 && midSnaps.size() < kept) midSnaps.resize(kept);
-    ExactRule rule(lengths, T, leftOutAtMost(t, T), windowBudget, static_cast<std::size_t>(stride), snaps, midSnaps,
-                   window, outlier, gapBefore, tailFirst, shortBudgets);
+    if (scratch.snaps.size() < kept) scratch.snaps.resize(kept);
+    if (outlier > 0 && scratch.midSnaps.size() < kept) scratch.midSnaps.resize(kept);
+    ExactRule rule(lengths, T, leftOutAtMost(t, T), windowBudget, static_cast<std::size_t>(stride), scratch, window,
+                   outlier, gapBefore, tailFirst, shortBudgets);
     const std::int64_t value = smallestValue(t, lengths, T, best, rule, shortBudgets);
     spent += work + rule.spent();
     return {value, rule.exact()};

@@ -4,7 +4,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "sum_bits.h"
+
 namespace ztp::split {
+
+// What one search lends every oracle call it makes: the word loops to run,
+// and storage kept from call to call so that its large arrays are not made
+// again (the kept plain sums reach 32 MiB). One search, one scratch: calls
+// that share it must not overlap.
+struct OracleScratch {
+    explicit OracleScratch(words::Width w) : width(w) {}
+    words::Width width;
+    std::vector<std::int32_t> freeTable;   // counts of free lists by key, all 0 between calls
+    std::vector<SumBits> snaps, midSnaps;  // the kept plain sums, and those after the outlier
+};
 
 struct OracleAnswer {
     std::int64_t value;  // -1: not computed (over budget or nothing to do)
@@ -20,7 +33,8 @@ struct OracleAnswer {
 // the plain sums for the staircases at every second track, and match the
 // staircases' free tracks by a hash that always collides.
 OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                        std::int64_t windowBudget, std::int64_t& spent, bool shortBudgets = false);
+                        std::int64_t windowBudget, std::int64_t& spent, OracleScratch& scratch,
+                        bool shortBudgets = false);
 
 // The plain bit work of exactValue on n tracks of at most `distinct` lengths
 // (64-bit words), without the staircases.

@@ -20,6 +20,7 @@ struct SearchControl {
     std::uint64_t stepLimit = 0;
     bool eagerBounds = false;   // fast engine: every bound from the first node (for tests)
     bool shortBudgets = false;  // fast engine: phases and work budgets cut to a few steps (for tests)
+    bool narrowWords = false;   // fast engine: the portable word loops even where wider ones run (for tests)
 };
 
 struct SearchAborted {

@@ -177,13 +177,6 @@ __attribute__((target("avx2"))) bool meetWide(const std::uint64_t* a, const std:
     return meetBody<Quad, 4>(a, o, n, b);
 }
 
-bool wideAtStart() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
-bool wide = wideAtStart();
-#else
-bool wide = false;
 #endif
 #if ZTP_PAIRS
 using Narrow = Pair;
@@ -195,42 +188,40 @@ constexpr std::size_t kNarrow = 1;
 
 }  // namespace
 
-bool useWide(bool on) {
-    const bool was = wide;
+Width fastest() {
 #if ZTP_WIDE_WORDS
-    wide = on && wideAtStart();
-#else
-    (void)on;
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return Width::Wide;
 #endif
-    return was;
+    return Width::Narrow;
 }
 
-void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b) {
+void addDown([[maybe_unused]] Width width, std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b) {
 #if ZTP_WIDE_WORDS
-    if (wide) return addDownWide(w, n, first, q, b);
+    if (width == Width::Wide) return addDownWide(w, n, first, q, b);
 #endif
     addDownBody<Narrow, kNarrow>(w, n, first, q, b);
 }
 
-void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask,
+void keepAdd([[maybe_unused]] Width width, std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask,
              std::size_t lo) {
 #if ZTP_WIDE_WORDS
-    if (wide) return keepAddWide(w, n, q, b, kw, kmask, lo);
+    if (width == Width::Wide) return keepAddWide(w, n, q, b, kw, kmask, lo);
 #endif
     keepAddBody<Narrow, kNarrow>(w, n, q, b, kw, kmask, lo);
 }
 
-void orShifted(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
+void orShifted([[maybe_unused]] Width width, std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
                unsigned b, std::size_t lo) {
 #if ZTP_WIDE_WORDS
-    if (wide) return orShiftedWide(dst, nd, src, nlim, lastMask, b, lo);
+    if (width == Width::Wide) return orShiftedWide(dst, nd, src, nlim, lastMask, b, lo);
 #endif
     orShiftedBody<Narrow, kNarrow>(dst, nd, src, nlim, lastMask, b, lo);
 }
 
-bool meet(const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b) {
+bool meet([[maybe_unused]] Width width, const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b) {
 #if ZTP_WIDE_WORDS
-    if (wide) return meetWide(a, o, n, b);
+    if (width == Width::Wide) return meetWide(a, o, n, b);
 #endif
     return meetBody<Narrow, kNarrow>(a, o, n, b);
 }

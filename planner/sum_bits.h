@@ -7,25 +7,26 @@
 
 namespace ztp::split {
 
-// The word loops (sum_bits.cpp), vectorized for the processor at hand.
+// The word loops (sum_bits.cpp), vectorized: each comes in a narrow form
+// that any processor runs and, where built, a wide one (AVX2).
 namespace words {
+enum class Width { Narrow, Wide };
+// The widest loops this build has that the processor runs.
+Width fastest();
 // w[k] |= w[k + q] >> b | w[k + q + 1] << (64 - b) for first <= k, k + q < n, in place.
-void addDown(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b);
+void addDown(Width width, std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b);
 // w[k] := keep(w[k]) | w[k - q] << b | w[k - q - 1] >> (64 - b) for lo <= k <
 // n, in place; keep leaves the words below kw, masks word kw with kmask,
 // clears the rest (kw >= n: keeps every word).
-void keepAdd(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask,
+void keepAdd(Width width, std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask,
              std::size_t lo = 0);
 // dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for lo <= k < nd, src being
 // nlim words of which the last is masked with lastMask (dst and src apart).
-void orShifted(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
+void orShifted(Width width, std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
                unsigned b, std::size_t lo = 0);
 // Any k < n with a[k] & (o[k] >> b | o[k + 1] << (64 - b)) nonzero (o[n] is
 // read when b is not 0)?
-bool meet(const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b);
-// Turns the wide (AVX2) loops off or back on where the processor has them
-// (for tests); returns whether they were on.
-bool useWide(bool on);
+bool meet(Width width, const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b);
 }  // namespace words
 
 // Subset sums over [0, bits) as a bit array.
@@ -38,7 +39,10 @@ bool useWide(bool on);
 // holds; reset() and copyFrom() set it, raiseFloor() raises it.
 class SumBits {
 public:
-    void reset(std::int64_t bits) {
+    // The empty sum alone, over [0, bits), with the word loops of `width`
+    // (which copies take from the array they copy).
+    void reset(std::int64_t bits, words::Width width) {
+        width_ = width;
         bits_ = bits < 1 ? 1 : bits;
         words_.assign(static_cast<std::size_t>((bits_ + 63) / 64), 0);
         words_[0] = 1;
@@ -61,7 +65,7 @@ public:
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
         const std::size_t n = shiftedTop(q, b);
-        words::keepAdd(words_.data(), n, q, b, n, 0, floor_);
+        words::keepAdd(width_, words_.data(), n, q, b, n, 0, floor_);
         top_ = n;
         trimTail();
     }
@@ -76,7 +80,7 @@ public:
         const std::size_t n = std::min(kw + 1, shiftedTop(q, b));
         if (n <= floor_) return;
         const std::uint64_t kept = n == kw + 1 ? words_[kw] : 0;
-        words::keepAdd(words_.data(), n, q, b, n, 0, floor_);
+        words::keepAdd(width_, words_.data(), n, q, b, n, 0, floor_);
         if (n == kw + 1) words_[kw] = kept | (words_[kw] & ((std::uint64_t{1} << (limit % 64)) - 1));
         top_ = std::max(top_, n);
     }
@@ -107,6 +111,7 @@ public:
 
     // This array := other's sums below `bits`, over [0, bits) (other's floor).
     void copyBelow(const SumBits& other, std::int64_t bits) {
+        width_ = other.width_;
         bits_ = std::max<std::int64_t>(1, std::min(bits, other.bits_));
         const std::size_t n = static_cast<std::size_t>((bits_ + 63) / 64);
         floor_ = std::min(other.floor_, n);
@@ -148,7 +153,7 @@ public:
         }
         if (nlim == 0) return;
         const std::size_t nd = std::min(words_.size() - q, nlim + 1);
-        words::orShifted(words_.data() + q, nd, other.words_.data(), nlim, lastMask, static_cast<unsigned>(len % 64),
+        words::orShifted(width_, words_.data() + q, nd, other.words_.data(), nlim, lastMask, static_cast<unsigned>(len % 64),
                          floor_ > q ? floor_ - q : 0);
         top_ = std::max(top_, q + nd);
         trimTail();
@@ -164,7 +169,7 @@ public:
         const std::size_t n = shiftedTop(q, b);
         const std::size_t kw = limit >= bits_ ? n : std::min(n, static_cast<std::size_t>(limit / 64));
         const std::uint64_t kmask = (std::uint64_t{1} << (limit % 64)) - 1;
-        words::keepAdd(words_.data(), n, q, b, kw, kmask, floor_);
+        words::keepAdd(width_, words_.data(), n, q, b, kw, kmask, floor_);
         top_ = n;
         trimTail();
     }
@@ -198,7 +203,7 @@ public:
         const unsigned b = static_cast<unsigned>(len % 64);
         const std::size_t nw = last >= top_ ? top_ : std::min(top_, last + q + 2);
         if (first + q >= nw) return;
-        words::addDown(words_.data(), nw, first, q, b);
+        words::addDown(width_, words_.data(), nw, first, q, b);
     }
 
     // A run of words [lo, hi) of an array kept reversed (bit i: sum top - i)
@@ -256,7 +261,7 @@ public:
             const std::size_t q = static_cast<std::size_t>(len / 64);
             const std::size_t n = std::min(top_, ones.lo + q + 1);
             if (first < ones.lo && first + q < n)
-                words::addDown(words_.data(), n, first, q, static_cast<unsigned>(len % 64));
+                words::addDown(width_, words_.data(), n, first, q, static_cast<unsigned>(len % 64));
             if (ones.hi < last) addDown(len, ones.hi, last);
         }
         if (!ones.looking()) return;
@@ -294,7 +299,7 @@ public:
         const std::size_t hi = std::max(lo, std::min(end, no > q + 1 ? no - q - 1 : 0));
         for (std::size_t k = first > q + 1 ? first - q - 1 : 0; k < lo; ++k)
             if (meets(k)) return true;
-        if (lo < hi && words::meet(words_.data() + lo, other.data() + (lo + q - first), hi - lo, b)) return true;
+        if (lo < hi && words::meet(width_, words_.data() + lo, other.data() + (lo + q - first), hi - lo, b)) return true;
         for (std::size_t k = hi; k < end; ++k)
             if (meets(k)) return true;
         return false;
@@ -315,6 +320,7 @@ private:
         top_ = t;
     }
 
+    words::Width width_ = words::Width::Narrow;
     std::int64_t bits_ = 1;
     std::vector<std::uint64_t> words_;
     std::size_t floor_ = 0;  // words below it need not be kept

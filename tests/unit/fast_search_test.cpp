@@ -108,7 +108,9 @@ TEST(FastSearch, HandCasesMatchTheLiteralSearch) {
         const std::vector<std::int64_t> t(c.times.begin(), c.times.end());
         for (bool shortBudgets : {false, true}) {
             std::int64_t spent = 0;
-            const split::OracleAnswer a = split::exactValue(t, c.target, kInitialBestDiff, INT64_MAX, INT64_MAX, spent, shortBudgets);
+            split::OracleScratch scratch(split::words::fastest());
+            const split::OracleAnswer a =
+                split::exactValue(t, c.target, kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch, shortBudgets);
             EXPECT_TRUE(a.exact);
             EXPECT_EQ(a.value, c.bestDiff) << (shortBudgets ? "(short budgets)" : "");
         }
@@ -407,8 +409,9 @@ TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
         const SearchResult e = fastSearch(times, k.target, &eager);
         EXPECT_EQ(sortedSet(e.best), sortedSet(r.best));
         std::int64_t spent = 0;
+        split::OracleScratch scratch(split::words::fastest());
         const split::OracleAnswer a = split::exactValue(std::vector<std::int64_t>(times.begin(), times.end()), k.target,
-                                                        kInitialBestDiff, INT64_MAX, INT64_MAX, spent);
+                                                        kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch);
         EXPECT_TRUE(a.exact);
         EXPECT_EQ(a.value, r.bestDiff);
     }
@@ -462,16 +465,19 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
         for (bool prefix : {false, true})
             for (std::int64_t best : {kInitialBestDiff, justAbove}) {
                 std::int64_t spent = 0;
-                const split::OracleAnswer a = split::exactValue(t, target, best, INT64_MAX, INT64_MAX, spent, prefix);
+                split::OracleScratch scratch(split::words::fastest());
+                const split::OracleAnswer a = split::exactValue(t, target, best, INT64_MAX, INT64_MAX, spent, scratch, prefix);
                 ASSERT_TRUE(a.exact);
                 ASSERT_EQ(a.value, std::min(best, lit.bestDiff))
                     << describe(times, target) << (prefix ? " (prefix sums)" : "") << " best " << best;
                 // (It stops at the first value below `best`.)
-                const std::int64_t possible = split::valueByRule<split::PossibleRule>(t, target, best, INT64_MAX, spent, prefix);
+                const std::int64_t possible = split::valueByRule<split::PossibleRule>(t, target, best, INT64_MAX, spent,
+                                                                                      scratch.width, prefix);
                 if (best == justAbove) {
                     ASSERT_LE(possible, lit.bestDiff) << describe(times, target) << " superset rule";
                 }
-                const std::int64_t sure = split::valueByRule<split::SureRule>(t, target, best, INT64_MAX, spent, prefix);
+                const std::int64_t sure = split::valueByRule<split::SureRule>(t, target, best, INT64_MAX, spent, scratch.width,
+                                                                              prefix);
                 ASSERT_GE(sure, std::min(best, lit.bestDiff)) << describe(times, target) << " subset rule";
             }
         ++compared;
@@ -519,7 +525,8 @@ TEST(FastSearch, ChildrenBoundedTogetherMissNoValue) {
             std::int64_t shortest = list[static_cast<std::size_t>(first)];
             if (k % 5 < 2)
                 for (int c = first; c <= last; ++c) shortest = std::min(shortest, list[static_cast<std::size_t>(c)]);
-            if (!together.start(list, room, first, last, shortest, best, INT64_MAX, spent)) continue;
+            if (!together.start(list, room, first, last, shortest, best, INT64_MAX, spent, split::words::fastest()))
+                continue;
             ++started;
             for (int c = first; c <= last; ++c) {
                 if (!together.covers(c)) continue;
@@ -548,13 +555,14 @@ TEST(FastSearch, OracleKeepsTheSumsOfFreeTracksNearTheTop) {
     for (bool prefix : {false, true})
         for (std::int64_t best : {std::int64_t{5}, kInitialBestDiff}) {
             std::int64_t spent = 0;
-            const split::OracleAnswer a = split::exactValue(t, 1769, best, INT64_MAX, INT64_MAX, spent, prefix);
+            split::OracleScratch scratch(split::words::fastest());
+            const split::OracleAnswer a = split::exactValue(t, 1769, best, INT64_MAX, INT64_MAX, spent, scratch, prefix);
             EXPECT_TRUE(a.exact);
             EXPECT_EQ(a.value, 4) << "best " << best << (prefix ? " (prefix sums)" : "");
-            EXPECT_EQ(split::valueByRule<split::SureRule>(t, 1769, best, INT64_MAX, spent, prefix), 4);
+            EXPECT_EQ(split::valueByRule<split::SureRule>(t, 1769, best, INT64_MAX, spent, scratch.width, prefix), 4);
         }
     std::int64_t spent = 0;
-    EXPECT_LE(split::valueByRule<split::PossibleRule>(t, 1769, 5, INT64_MAX, spent), 4);
+    EXPECT_LE(split::valueByRule<split::PossibleRule>(t, 1769, 5, INT64_MAX, spent, split::words::fastest()), 4);
 }
 
 TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {

@@ -51,7 +51,8 @@ public:
     bool sayYes = true;
     bool pickFile = true;
     std::filesystem::path saveAs;
-    SaveFileSystem* fs = &standardFileSystem();
+    StandardFileSystem standardFs;
+    SaveFileSystem* fs = &standardFs;
     bool askSave(const std::string& q) override {
         events.push_back("ask " + q);
         return sayYes;
@@ -271,7 +272,8 @@ class FailingFs : public SaveFileSystem {
 public:
     enum Step { None, Create, Write, Replace } failAt = None;
     int code = 0;
-    SaveFileSystem& real = standardFileSystem();
+    StandardFileSystem realFs;
+    SaveFileSystem& real = realFs;
     int createNew(const std::filesystem::path& p) override { return failAt == Create ? code : real.createNew(p); }
     int write(const std::string& b) override {
         int rc = real.write(b);
@@ -371,7 +373,7 @@ TEST(MainLogic, SaveFlowDecisions) {
         EXPECT_EQ(entriesIn(dir), 1u);
     }
     // A folder standing at the chosen name.
-    w.view.fs = &standardFileSystem();
+    w.view.fs = &w.view.standardFs;
     w.view.saveAs = dir / "folder.ztp";
     fs::create_directory(w.view.saveAs);
     EXPECT_THROW(w.logic.btnSaveClick(), EInOutError);

@@ -135,8 +135,9 @@ int main(int argc, char** argv) {
         if (c.target > 0 && !c.times.empty()) {
             std::int64_t spent = 0;
             const std::vector<std::int64_t> lengths(c.times.begin(), c.times.end());
+            ztp::split::OracleScratch scratch(ztp::split::words::fastest());
             const ztp::split::OracleAnswer a =
-                ztp::split::exactValue(lengths, c.target, ztp::kInitialBestDiff, INT64_MAX, INT64_MAX, spent);
+                ztp::split::exactValue(lengths, c.target, ztp::kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch);
             if (!a.exact || a.value != lit.bestDiff) {
                 ++mismatches;
                 if (mismatches <= 20)

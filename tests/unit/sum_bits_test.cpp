@@ -12,9 +12,9 @@ namespace {
 
 using Model = std::vector<bool>;
 
-SumBits fromModel(const Model& m) {
+SumBits fromModel(const Model& m, ztp::split::words::Width width) {
     SumBits b;
-    b.reset(static_cast<std::int64_t>(m.size()));
+    b.reset(static_cast<std::int64_t>(m.size()), width);
     b.clear();
     for (std::size_t i = 0; i < m.size(); ++i)
         if (m[i]) b.set(static_cast<std::int64_t>(i));
@@ -44,9 +44,10 @@ Model randomModel(std::mt19937& rng, std::size_t bits) {
 // wide loops and with the narrow ones.
 class SumBitsLoops : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { was_ = ztp::split::words::useWide(GetParam()); }
-    void TearDown() override { ztp::split::words::useWide(was_); }
-    bool was_ = false;
+    // The wide loops where the processor runs them, else the narrow ones twice.
+    ztp::split::words::Width width() const {
+        return GetParam() ? ztp::split::words::fastest() : ztp::split::words::Width::Narrow;
+    }
 };
 
 INSTANTIATE_TEST_SUITE_P(WideAndNarrow, SumBitsLoops, ::testing::Bool());
@@ -60,7 +61,7 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
         const std::string where = "bits=" + std::to_string(bits) + " len=" + std::to_string(len);
 
         // add: sums |= sums << len
-        SumBits a = fromModel(m);
+        SumBits a = fromModel(m, width());
         a.add(len);
         Model ma = m;
         if (len > 0 && len < static_cast<std::int64_t>(bits))
@@ -81,8 +82,8 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
         const std::size_t otherBits = 1 + rng() % (round % 2 ? 330 : 1100);
         const Model o = randomModel(rng, otherBits);
         const std::int64_t limit = static_cast<std::int64_t>(rng() % (otherBits + 70));
-        SumBits s = fromModel(m);
-        s.orShifted(fromModel(o), limit, len);
+        SumBits s = fromModel(m, width());
+        s.orShifted(fromModel(o, width()), limit, len);
         Model ms = m;
         if (len >= 0 && len < static_cast<std::int64_t>(bits))
             for (std::size_t j = 0; j < otherBits && static_cast<std::int64_t>(j) < limit; ++j)
@@ -90,7 +91,7 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
         EXPECT_EQ(diff(s, ms), "") << "orShifted " << where << " otherBits=" << otherBits << " limit=" << limit;
 
         // keepBelowAdd: sums := (sums below limit) | sums << len
-        SumBits k = fromModel(m);
+        SumBits k = fromModel(m, width());
         k.keepBelowAdd(limit, len);
         Model mk(bits);
         for (std::size_t i = 0; i < bits; ++i) {
@@ -102,7 +103,7 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
         // addDown: sums |= sums >> len on the words from `first` on
         const std::size_t words = (bits + 63) / 64;
         const std::size_t first = rng() % (words + 1);
-        SumBits d = fromModel(m);
+        SumBits d = fromModel(m, width());
         d.addDown(len, first);
         Model md = m;
         if (len > 0 && len < static_cast<std::int64_t>(bits))
@@ -125,13 +126,13 @@ TEST_P(SumBitsLoops, ShiftsMatchABitModel) {
             o2[k + static_cast<std::size_t>(off)] = true;
         }
         std::vector<std::uint64_t> kept;
-        fromModel(o2).copyWords(static_cast<std::int64_t>(from), kept);
+        fromModel(o2, width()).copyWords(static_cast<std::int64_t>(from), kept);
         bool want = false;
         for (std::size_t k = 0; k < bits && !want; ++k) {
             const std::size_t j = k + static_cast<std::size_t>(off);
             want = m2[k] && j < otherBits && j >= 64 * from && o2[j];
         }
-        EXPECT_EQ(fromModel(m2).meetsShifted(kept, from, off), want)
+        EXPECT_EQ(fromModel(m2, width()).meetsShifted(kept, from, off), want)
             << "meetsShifted " << where << " otherBits=" << otherBits << " from=" << from << " off=" << off;
     }
 }
@@ -150,7 +151,7 @@ TEST_P(SumBitsLoops, ReversedSumsSkipFullWordsRightly) {
         const std::int64_t top = bits - 1;
         const std::int64_t slack = static_cast<std::int64_t>(rng() % static_cast<std::uint32_t>(bits + 1));
         SumBits d;
-        d.reset(bits);
+        d.reset(bits, width());
         d.clear();
         d.set(top);
         std::vector<bool> sums(static_cast<std::size_t>(bits), false);  // by sum
