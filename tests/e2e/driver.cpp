@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <stdexcept>
@@ -55,6 +56,23 @@ std::vector<std::wstring> listItems(HWND list) {
 void setListSelection(HWND list, const std::vector<int>& items) {
     SendMessageW(list, LB_SETSEL, FALSE, -1);
     for (int i : items) SendMessageW(list, LB_SETSEL, TRUE, i);
+}
+
+bool crashDialogUp(DWORD pid) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snap, &pe); more && !found; more = Process32NextW(snap, &pe))
+        found = _wcsicmp(pe.szExeFile, L"winedbg.exe") == 0 && pe.th32ParentProcessID == pid;
+    CloseHandle(snap);
+    return found;
+}
+
+bool responsive(HWND h, std::chrono::milliseconds timeout) {
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, UINT(timeout.count()), &r) != 0;
 }
 
 bool waitFor(const std::function<bool()>& f, std::chrono::milliseconds timeout) {

@@ -28,6 +28,13 @@ void setListSelection(HWND list, const std::vector<int>& items);
 // this class and caption (any if empty).
 std::vector<HWND> topWindows(DWORD pid, const std::wstring& cls, const std::wstring& caption);
 
+// Whether Wine's crash dialog (winedbg, started by the crashing process)
+// is up for the process pid: a program that crashed stays alive, hung,
+// while it is.
+bool crashDialogUp(DWORD pid);
+// Whether the window's thread answers a message within the time.
+bool responsive(HWND h, std::chrono::milliseconds timeout = 5s);
+
 // Polls until f() is true or the time is up.
 bool waitFor(const std::function<bool()>& f, std::chrono::milliseconds timeout = 10s);
 

@@ -8,4 +8,5 @@ source "$root/tools/wine-env.sh" "$build"
 wine_session
 scratch="$build/wine/e2e"
 mkdir -p "$scratch"
+export ZTP_E2E_SAMPLES=$(wine_dos_path "$root/samples")
 wine "$build/tests/e2e/ztp_e2e.exe" "$(wine_dos_path "$build/app/ztp.exe")" "$(wine_dos_path "$scratch")" ${2:-} 2>/dev/null

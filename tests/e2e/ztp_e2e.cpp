@@ -18,7 +18,7 @@ using namespace e2e;
 
 namespace {
 
-std::wstring exePath, scratch;
+std::wstring exePath, scratch, samplesDir;
 
 std::wstring writeDisc(const std::wstring& name, const std::string& text) {
     std::wstring path = scratch + L"\\" + name;
@@ -509,6 +509,117 @@ void roadOfATape() {
     check(p.waitExit(), L"the program ends");
 }
 
+// Discs of random track lengths (seconds from lo to hi) for the soak: a
+// fixed seed, so every run plans the same tracks.
+std::string randomDiscs(unsigned seed, int discs, int tracks, const std::vector<int>& lengths, int lo, int hi) {
+    std::string text;
+    unsigned x = seed;
+    auto next = [&] {
+        x = x * 1103515245u + 12345u;
+        return (x >> 8) & 0xffffff;
+    };
+    for (int d = 1; d <= discs; ++d) {
+        text += "disc Soak " + std::to_string(d) + "\n";
+        for (int t = 0; t < tracks; ++t) {
+            const int sec = lengths.empty() ? lo + int(next() % unsigned(hi - lo + 1))
+                                            : lengths[next() % lengths.size()];
+            char buf[16];
+            snprintf(buf, sizeof buf, "%d:%02d ", sec / 60, sec % 60);
+            text += buf;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+// One soak: the discs collected (eject, then 追加 for each further disc),
+// the mode set, then ten visits to the edit page by clicks on its tab. The
+// side lists are emptied from here before each visit, so that a visit is
+// seen only once the program has searched and shown the sides anew; every
+// visit must show the same split, totals that add up, and a program that
+// still answers.
+void soak(const std::wstring& discFile, int discs, const wchar_t* mode, const wchar_t* tape,
+          const std::wstring& wantTape) {
+    Program p(exePath, discFile.c_str());
+    answerPrompt(need(p.waitDialog(L"ZTP", true), L"title prompt"), L"Disc 1");
+    MainWindow w{need(p.waitMain(), L"main window")};
+    for (int d = 2; d <= discs; ++d) {
+        const size_t before = listItems(w.lstTrackSelect()).size();
+        pressButton(w.player(L"btEject"));
+        pressButton(w.button(L"追加"));
+        answerPrompt(need(p.waitDialog(L"ZTP", true), L"title prompt of a later disc"),
+                     L"Disc " + std::to_wstring(d));
+        waitFor([&] { return listItems(w.lstTrackSelect()).size() > before && p.topWindows(L"#32770", L"").empty(); });
+    }
+    const size_t tracks = listItems(w.lstTrackSelect()).size();
+    check(tracks > 0, L"soak: tracks collected", std::to_wstring(tracks));
+    if (mode) {
+        pressButton(w.button(mode));
+        waitFor([&] { return IsWindowEnabled(w.edtTapeTime()) != FALSE; });
+        SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tape));
+    }
+    HWND tabs = w.tabs();
+    HWND finPanel = findChild(w.h, L"FwPanel", L"", 6);
+    std::vector<std::wstring> firstA, firstB;
+    int same = 0, fresh = 0;
+    // A program that crashed hangs: every message to it is sent only once
+    // it has been seen to answer.
+    auto alive = [&] { return !crashDialogUp(p.pid()) && responsive(w.h, 3s); };
+    for (int visit = 1; visit <= 10; ++visit) {
+        if (!alive()) {
+            check(false, L"soak: the program answers before visit " + std::to_wstring(visit),
+                  crashDialogUp(p.pid()) ? L"the program crashed" : L"it hangs");
+            return;
+        }
+        SendMessageW(w.lstA(), LB_RESETCONTENT, 0, 0);
+        SendMessageW(w.lstB(), LB_RESETCONTENT, 0, 0);
+        SendMessageW(finPanel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        clickTab(p.pid(), tabs, 1);
+        bool hung = false;
+        const bool shown = waitFor(
+            [&] {
+                if (!alive()) return hung = true;
+                return currentTab(tabs) == 1 && IsWindowEnabled(w.h) && !w.panel(6).empty() &&
+                       listItems(w.lstA()).size() + listItems(w.lstB()).size() == tracks;
+            },
+            30s);
+        if (!shown || hung) {
+            check(false, L"soak: visit " + std::to_wstring(visit) + L" shows a result",
+                  crashDialogUp(p.pid()) ? L"the program crashed" : L"no result");
+            return;
+        }
+        ++fresh;
+        const auto a = listItems(w.lstA()), b = listItems(w.lstB());
+        if (visit == 1) {
+            firstA = a;
+            firstB = b;
+            if (!wantTape.empty()) checkEq(w.panel(6), wantTape, L"soak: the tape length of the first visit");
+            checkEq(w.panel(4), totalsOf(a), L"soak: side A total");
+            checkEq(w.panel(5), totalsOf(b), L"soak: side B total");
+            checkEq(w.panel(6), tapeOf(a, b), L"soak: the tape length fits the sides");
+        }
+        if (a == firstA && b == firstB && w.panel(6) == tapeOf(a, b)) ++same;
+        clickTab(p.pid(), tabs, 0);
+        waitFor([&] { return !alive() || currentTab(tabs) == 0; });
+    }
+    check(fresh == 10 && same == 10, L"soak: ten visits, the same split each time",
+          std::to_wstring(same) + L" of " + std::to_wstring(fresh));
+    Sleep(500);
+    check(alive(), L"soak: the program is alive after ten visits");
+    pressButton(w.button(L"終了"));
+    DWORD code = 1;
+    check(p.waitExit(10s, &code) && code == 0, L"soak: the program ends normally");
+}
+
+// The edit page visited again and again: the bundled samples (three discs,
+// both sides equal), four discs of 21 tracks (side A first, 46 minutes) and
+// three discs of 24 tracks of four lengths (side B first, 60 minutes).
+void soakFlow() {
+    soak(samplesDir + L"\\albums.disc", 3, nullptr, nullptr, L"119.27");
+    soak(writeDisc(L"soak-four.disc", randomDiscs(21, 4, 21, {}, 120, 420)), 4, L"A面優先", L"46", L"");
+    soak(writeDisc(L"soak-few.disc", randomDiscs(24, 3, 24, {190, 245, 290, 263}, 0, 0)), 3, L"B面優先", L"60", L"");
+}
+
 // The about box, the version data, and the edit page without a result.
 void aboutAndNoResult() {
     std::wstring disc = writeDisc(L"about.disc", "disc Mix\n4:00 3:00 5:00 2:00\n");
@@ -673,6 +784,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     exePath = argv[1];
     scratch = argv[2];
+    if (const wchar_t* samples = _wgetenv(L"ZTP_E2E_SAMPLES")) samplesDir = samples;
     CreateDirectoryW(scratch.c_str(), nullptr);
     std::wstring only = argc > 3 ? argv[3] : L"";
     struct Flow {
@@ -684,7 +796,8 @@ int wmain(int argc, wchar_t** argv) {
                  {L"edit", editPage},
                  {L"keys", tabOrder},
                  {L"road", roadOfATape},
-                 {L"about", aboutAndNoResult}};
+                 {L"about", aboutAndNoResult},
+                 {L"soak", soakFlow}};
     for (auto& f : flows)
         if (only.empty() || only == f.name) runFlow(f.name, f.fn);
     return summary();
