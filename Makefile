@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native asan windows dist test test-native test-asan test-e2e demo clean
+.PHONY: all deps native asan windows dist test test-native test-asan test-windows test-e2e demo clean
 
 all: native
 
@@ -37,12 +37,16 @@ dist: windows
 	cd dist && python3 -m zipfile -c ZTP.zip ZTP
 	@echo "dist/ZTP and dist/ZTP.zip"
 
+# The unit tests and the differential test as Windows programs, under Wine.
+test-windows: windows
+	tests/windows/run.sh $(BUILD)/windows
+
 # ztp.exe and setup.exe under Wine on a private Xvfb display and Wine prefix.
 test-e2e: windows
 	tests/e2e/run.sh $(BUILD)/windows
 	tests/e2e/run-setup.sh $(BUILD)/windows
 
-test: test-native test-asan test-e2e
+test: test-native test-asan test-windows test-e2e
 
 demo: native
 	@tools/demo.sh $(BUILD)/native/cli/ztp-plan

@@ -568,7 +568,7 @@ void soak(const std::wstring& discFile, int discs, const wchar_t* mode, const wc
     for (int visit = 1; visit <= 10; ++visit) {
         if (!alive()) {
             check(false, L"soak: the program answers before visit " + std::to_wstring(visit),
-                  crashDialogUp(p.pid()) ? L"the program crashed" : L"it hangs");
+                  crashDialogUp(p.pid()) ? L"the program crashed" : IsWindow(w.h) ? L"it hangs" : L"it ended");
             return;
         }
         SendMessageW(w.lstA(), LB_RESETCONTENT, 0, 0);
@@ -585,7 +585,7 @@ void soak(const std::wstring& discFile, int discs, const wchar_t* mode, const wc
             30s);
         if (!shown || hung) {
             check(false, L"soak: visit " + std::to_wstring(visit) + L" shows a result",
-                  crashDialogUp(p.pid()) ? L"the program crashed" : L"no result");
+                  crashDialogUp(p.pid()) ? L"the program crashed" : IsWindow(w.h) ? L"no result" : L"it ended");
             return;
         }
         ++fresh;

@@ -99,7 +99,7 @@ std::string showSet(const std::vector<int>& v) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int runCases(int argc, char** argv) {
     const long long cases = argc > 1 ? std::atoll(argv[1]) : 1000000;
     const unsigned long long seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
     const int maxTracks = argc > 3 ? std::atoi(argv[3]) : 9;
@@ -162,3 +162,16 @@ int main(int argc, char** argv) {
                 maxTracks, mismatches, skipped, secs);
     return mismatches == 0 ? 0 : 1;
 }
+
+int main(int argc, char** argv) { return runCases(argc, argv); }
+
+#ifdef _WIN32
+// The Windows build enters at wmain; the arguments are plain numbers.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i], argv[i] + std::char_traits<wchar_t>::length(argv[i]));
+    std::vector<char*> ptrs;
+    for (auto& a : args) ptrs.push_back(a.data());
+    return runCases(argc, ptrs.data());
+}
+#endif

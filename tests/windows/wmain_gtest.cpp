@@ -1,0 +1,7 @@
+// The Windows test programs enter at wmain (they link with -municode).
+#include <gtest/gtest.h>
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
