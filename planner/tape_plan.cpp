@@ -1,6 +1,7 @@
 #include "tape_plan.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <numeric>
 
@@ -70,7 +71,7 @@ private:
             std::uint64_t fresh = v & ~bits_[k];
             bits_[k] |= v;
             while (fresh != 0) {
-                const int bit = __builtin_ctzll(fresh);
+                const int bit = std::countr_zero(fresh);
                 fresh &= fresh - 1;
                 first_[k * 64 + static_cast<std::size_t>(bit)] = static_cast<std::int16_t>(j);
             }
