@@ -38,7 +38,7 @@ long nextCodePoint(const std::string& s, std::size_t& i) {
 
 }  // namespace
 
-std::string utf8ToCp932(const std::string& utf8) {
+std::string utf8ToCp932(const std::string& utf8, std::u32string* unmapped) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
@@ -51,6 +51,8 @@ std::string utf8ToCp932(const std::string& utf8) {
                                          [](const Mapping& m, long v) { return m.unicode < v; });
         if (cp < 0 || it == std::end(kTable) || it->unicode != cp) {
             out += '?';
+            const char32_t c = cp < 0 ? U'\uFFFD' : static_cast<char32_t>(cp);
+            if (unmapped && unmapped->find(c) == std::u32string::npos) *unmapped += c;
         } else if (it->bytes > 0xFF) {
             out += static_cast<char>(it->bytes >> 8);
             out += static_cast<char>(it->bytes & 0xFF);

@@ -80,8 +80,8 @@ std::string resultText(const ResultSource& s, Date date, const std::string& date
     return out;
 }
 
-std::string resultBytes(const ResultSource& s, Date date, const std::string& dateSep) {
-    return utf8ToCp932(resultText(s, date, dateSep));
+std::string resultBytes(const ResultSource& s, Date date, const std::string& dateSep, std::u32string* unmapped) {
+    return utf8ToCp932(resultText(s, date, dateSep), unmapped);
 }
 
 EInOutError ioError(int code) {

@@ -34,8 +34,10 @@ ResultSource resultSource(const TrackTable& table);
 
 // The file's text, UTF-8, every line ended by CR LF.
 std::string resultText(const ResultSource& source, Date date, const std::string& dateSep = "/");
-// The same text as the file's bytes (code page 932).
-std::string resultBytes(const ResultSource& source, Date date, const std::string& dateSep = "/");
+// The same text as the file's bytes (code page 932); `unmapped` as for
+// utf8ToCp932.
+std::string resultBytes(const ResultSource& source, Date date, const std::string& dateSep = "/",
+                        std::u32string* unmapped = nullptr);
 
 // Windows system error codes that the save tells apart.
 constexpr int kErrorAccessDenied = 5;

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Writes planner/cp932_table.inc: the round-trip Unicode -> code page 932
-mapping (no best-fit entries), sorted by code point, for the portable encoder."""
+mapping (no best-fit entries), sorted by code point, for the portable encoder,
+and the code points that Japanese text from other systems uses for the same
+characters (JIS X 0208 as mapped outside Windows: the wave dash, the double
+vertical line, the minus sign, the em dash, the cent, pound and not signs)."""
 import os
 
 pairs = []
@@ -13,6 +16,15 @@ for cp in range(0x80, 0x10000):
         continue  # encode-only (best-fit) mapping: left out
     v = b[0] if len(b) == 1 else (b[0] << 8) | b[1]
     pairs.append((cp, v))
+
+# Encoded as code page 932 encodes the characters Windows maps them to.
+OTHER_SYSTEMS = {0x301C: 0x8160, 0x2016: 0x8161, 0x2212: 0x817C, 0x2014: 0x815C,
+                 0x00A2: 0x8191, 0x00A3: 0x8192, 0x00AC: 0x81CA}
+taken = {cp for cp, _ in pairs}
+for cp, v in OTHER_SYSTEMS.items():
+    assert cp not in taken, hex(cp)
+    pairs.append((cp, v))
+pairs.sort()
 
 out = os.path.join(os.path.dirname(__file__), "..", "planner", "cp932_table.inc")
 with open(out, "w", newline="\n") as f:

@@ -81,7 +81,7 @@ TEST(ResultFile, LayoutVariants) {
     s.sideB = {"  12.    7 -    3:05", "   1.    2 -    3:58", "  31.    1 -    1:00", "   3.    1 -    0:01"};
     s.titles[0] = "";       // confirmed empty
     s.titles[11] = "不明";  // cancelled prompt
-    s.titles[2] = "〜";     // not in code page 932 (wave dash)
+    s.titles[2] = "€";      // not in code page 932
     s.totalB = "    .    4 - 10000:00";
     s.tapeLength = "120,00";
     const std::string got = resultBytes(s, Date{2026, 12, 8}, "-");
@@ -112,7 +112,13 @@ TEST(Cp932, EncodesWithoutBestFit) {
     EXPECT_EQ(utf8ToCp932("ｱｲ"), "\xB1\xB2");
     EXPECT_EQ(utf8ToCp932("～"), "\x81\x60");  // fullwidth tilde
     EXPECT_EQ(utf8ToCp932("①Ⅰ"), "\x87\x40\x87\x54");
-    EXPECT_EQ(utf8ToCp932("¢é€😀"), "????");
+    EXPECT_EQ(utf8ToCp932("é€😀"), "???");
+    // As Japanese text from other systems writes them.
+    EXPECT_EQ(utf8ToCp932("朝のうた 〜ライブ〜"), utf8ToCp932("朝のうた ～ライブ～"));
+    EXPECT_EQ(utf8ToCp932("〜‖−—¢£¬"), "\x81\x60\x81\x61\x81\x7C\x81\x5C\x81\x91\x81\x92\x81\xCA");
+    std::u32string unmapped;
+    EXPECT_EQ(utf8ToCp932("é〜é€\xFF", &unmapped), "?\x81\x60???");
+    EXPECT_EQ(unmapped, U"é€\uFFFD");
     EXPECT_EQ(utf8ToCp932("a\xFF" "b\xE3\x81"), "a?b?");
 }
 
