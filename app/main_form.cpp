@@ -109,6 +109,7 @@ TfrmMain::TfrmMain(MciApi& device)
     lstB.bind(&table.lstB);
     table.decimalSeparator = fw::narrow(fw::decimalSeparator());
 
+    setPageKeys(&pctWizard);
     // No result before the first search.
     enableResultControls(false);
 

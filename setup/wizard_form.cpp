@@ -104,9 +104,9 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
     btnCancel.onClick = [this] { btnCancelClick(); };
     setTabOrder({&memReadMe, &dirList, &drvList, &chkStartup, &chkDesktop, &chkStartMenu,
                  &lstCopyFile, &chkRun, &chkReadMe, &btnBack, &btnNext, &btnCancel});
-    // The keys of a dialog: Enter presses Next or the focused push button,
-    // Escape presses Cancel, Alt+B and Alt+N press Back and Next.
-    setDefaultButton(&btnNext);
+    // The keys of a dialog: Enter presses the focused push button or else
+    // the default one (UpdateButtons), Escape presses Cancel, Alt+B and
+    // Alt+N press Back and Next.
     sourceFolder_ = folderOf(modulePath());
     FormCreate();
 }
@@ -131,8 +131,10 @@ void TQV_Inst1::showPage(int page) {
 
 void TQV_Inst1::UpdateButtons() {
     int page = pctl0.current();
-    // Escape is Cancel until Cancel becomes Finish.
+    // Escape is Cancel until Cancel becomes Finish; Enter is Next until
+    // Next is hidden, then Finish.
     setCancelButton(page == tab40 ? nullptr : &btnCancel);
+    setDefaultButton(page == tab40 ? &btnCancel : &btnNext);
     if (page == tab40) {
         for (fw::Button* b : {&btnBack, &btnNext}) {
             b->setVisible(false);

@@ -189,16 +189,30 @@ void editPage() {
     check(!IsWindowEnabled(w.edtTapeTime()), L"both sides equal disables the tape time");
 }
 
-HWND focusOf(HWND w) {
-    GUITHREADINFO gi{};
-    gi.cbSize = sizeof gi;
-    GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gi);
-    return gi.hwndFocus;
+// Posts Tab until the focus is on target; false if it never gets there.
+bool focusByTab(HWND main, HWND target) {
+    for (int i = 0; i < 24 && focusOf(main) != target; ++i) {
+        HWND before = focusOf(main);
+        PostMessageW(before ? before : main, WM_KEYDOWN, VK_TAB, 0);
+        PostMessageW(before ? before : main, WM_KEYUP, VK_TAB, 0);
+        waitFor([&] { return focusOf(main) != before; }, 3s);
+    }
+    return focusOf(main) == target;
 }
 
-// The Tab key walks the controls in the window's keyboard order.
+// Enter on the focused push button presses it.
+bool enterOn(HWND main, HWND button) {
+    if (!focusByTab(main, button)) return false;
+    PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageW(button, WM_KEYUP, VK_RETURN, 0);
+    return true;
+}
+
+// The keyboard: the Tab key walks the controls in the window's keyboard
+// order, Ctrl+Tab and its kin turn the pages as a click on a tab does, and
+// Enter presses the focused push button.
 void tabOrder() {
-    std::wstring disc = writeDisc(L"keys.disc", "disc Keys\n4:00 3:00\n");
+    std::wstring disc = writeDisc(L"keys.disc", "disc Keys\n4:00 3:00\ndisc More\n1:00 2:00 3:00\n");
     Program p(exePath, disc.c_str());
     answerPrompt(need(p.waitDialog(L"ZTP", true), L"title prompt"), L"Keys");
     MainWindow w{need(p.waitMain(), L"main window")};
@@ -226,6 +240,55 @@ void tabOrder() {
         want += name + L" ";
     }
     checkEq(got, want, L"Tab order on the settings page");
+
+    // The page keys, from a control on the page and from the tabs; each
+    // turn runs the page change: the search on the edit page, the reset
+    // (sides emptied) on leaving it.
+    HWND tabs = w.tabs();
+    auto onEdit = [&] {
+        return currentTab(tabs) == 1 && !w.panel(6).empty() &&
+               listItems(w.lstA()).size() + listItems(w.lstB()).size() == 2;
+    };
+    auto onSettings = [&] {
+        return currentTab(tabs) == 0 && w.panel(6).empty() && listItems(w.lstA()).empty() &&
+               listItems(w.lstB()).empty();
+    };
+    check(focusByTab(w.h, w.lstTrackSelect()), L"focus on the selection list");
+    pressKeys(w.h, {VK_CONTROL, VK_TAB});
+    check(waitFor(onEdit, 5s), L"Ctrl+Tab: the edit page, searched", w.panel(6));
+    check(IsWindowVisible(w.lstA()) && !IsWindowVisible(w.lstTrackSelect()), L"Ctrl+Tab: the edit page shown");
+    pressKeys(w.h, {VK_CONTROL, VK_TAB});
+    check(waitFor(onSettings, 5s), L"Ctrl+Tab on the last page: round to the settings page, reset");
+    check(IsWindowVisible(w.lstTrackSelect()) && !IsWindowVisible(w.lstA()), L"Ctrl+Tab: the settings page shown");
+    pressKeys(w.h, {VK_CONTROL, VK_SHIFT, VK_TAB});
+    check(waitFor(onEdit, 5s), L"Ctrl+Shift+Tab on the first page: round to the edit page, searched");
+    pressKeys(w.h, {VK_CONTROL, VK_PRIOR});
+    check(waitFor(onSettings, 5s), L"Ctrl+PageUp: the settings page, reset");
+    pressKeys(w.h, {VK_CONTROL, VK_NEXT});
+    check(waitFor(onEdit, 5s), L"Ctrl+PageDown: the edit page, searched");
+
+    // Enter on each push button, as Space does.
+    check(enterOn(w.h, w.button(L"保存")), L"focus on 保存");
+    HWND q = p.waitDialog(L"ZTP", false, 5s);
+    check(q && dialogText(q) == L"結果をファイルに保存しますか？", L"Enter on 保存: the save question");
+    if (q) pressButton(GetDlgItem(q, IDNO));
+    waitFor([&] { return p.topWindows(L"#32770", L"").empty(); }, 5s);
+    pressKeys(w.h, {VK_CONTROL, VK_PRIOR});
+    waitFor(onSettings, 5s);
+    pressButton(w.player(L"btEject"));
+    check(enterOn(w.h, w.button(L"追加")), L"focus on 追加");
+    HWND prompt = p.waitDialog(L"ZTP", true, 5s);
+    check(prompt != nullptr, L"Enter on 追加: the title prompt");
+    if (prompt) answerPrompt(prompt, L"More");
+    check(waitFor([&] { return listItems(w.lstTrackSelect()).size() == 5; }, 5s), L"Enter on 追加: the CD added");
+    check(enterOn(w.h, w.button(L"ﾊﾞｰｼﾞｮﾝ情報")), L"focus on ﾊﾞｰｼﾞｮﾝ情報");
+    HWND about = p.waitTop(L"TfrmVersion", L"ﾊﾞｰｼﾞｮﾝ情報", 5s);
+    check(about != nullptr, L"Enter on ﾊﾞｰｼﾞｮﾝ情報: the about box");
+    if (about) pressButton(findChild(about, L"Button", L"OK"));
+    waitFor([&] { return !about || !IsWindowVisible(about); }, 5s);
+    check(enterOn(w.h, w.button(L"終了")), L"focus on 終了");
+    DWORD code = 1;
+    check(p.waitExit(10s, &code) && code == 0, L"Enter on 終了 ends the program");
 }
 
 // Without ZTP_DISCS and without a drive the device open fails: fatal box.
