@@ -436,7 +436,10 @@ void roadOfATape() {
     std::wstring disc = writeDisc(L"road.disc",
                                   "disc Morning\n3:10 4:05 2:48 5:30 3:58 4:44 2:15 6:12 3:33 4:01 2:59 5:05 3:21 4:17\n"
                                   "disc Evening\n4:30 3:45 5:15 2:40 6:00 3:05 4:10 2:35\n");
-    const std::vector<std::wstring> titles = {L"朝のうた", L"Evening"};
+    // The second title as typed (with a tab, C0 codes, DEL and C1 codes)
+    // and as it goes on the card: a blank for each control character.
+    const std::wstring typed = L"\tEve\x01ning\x07\x1b\x7f\x85\x9f!";
+    const std::vector<std::wstring> titles = {L"朝のうた", L" Eve ning     !"};
     Program p(exePath, disc.c_str());
     HWND prompt = need(p.waitDialog(L"ZTP", true), L"title prompt");
     auto splash = p.topWindows(L"TSplashScreen", L"");
@@ -464,7 +467,7 @@ void roadOfATape() {
     pressButton(w.button(L"追加"));
     prompt = need(p.waitDialog(L"ZTP", true), L"second title prompt");
     check(listItems(sel).size() == 22, L"the new disk's entries are listed before its title is asked");
-    answerPrompt(prompt, titles[1]);
+    answerPrompt(prompt, typed);
     waitFor([&] { return w.pnlSelectKei().substr(5, 5) == L"   22"; });
     checkSel(sel, {6, 8}, L"highlights survive an add");
     check(SendMessageW(sel, LB_GETTOPINDEX, 0, 0) == top, L"scroll position survives an add");
