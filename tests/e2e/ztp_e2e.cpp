@@ -30,6 +30,16 @@ std::wstring writeDisc(const std::wstring& name, const std::string& text) {
     return path;
 }
 
+bool fileExists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The folder of this test program (the planted DLL is built there).
+std::wstring ownFolder() {
+    wchar_t buf[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    std::wstring p(buf, n);
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
 // The main window's controls, found by class, caption and creation order.
 struct MainWindow {
     HWND h;
@@ -292,15 +302,54 @@ void tabOrder() {
 }
 
 // Without ZTP_DISCS and without a drive the device open fails: fatal box.
+// Then a copy in a folder where a winmm.dll was planted, with Wine told to
+// prefer such a DLL as Windows does: it takes winmm from System32 all the
+// same.
 void fatalStart() {
-    Program p(exePath, nullptr);
-    HWND box = need(p.waitTop(L"#32770", L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", 20s), L"fatal box");
-    std::wstring text = dialogText(box);
-    check(text.find(L"EMCIDeviceError") != std::wstring::npos, L"fatal box names EMCIDeviceError", text);
-    check(FindWindowW(L"TfrmMain", nullptr) == nullptr, L"no main window");
-    HWND ok = findChild(box, L"Button");
-    pressButton(ok);
-    check(p.waitExit(10s), L"program ends after the fatal box");
+    std::wstring first;
+    {
+        Program p(exePath, nullptr);
+        HWND box = need(p.waitTop(L"#32770", L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", 20s), L"fatal box");
+        first = dialogText(box);
+        check(first.find(L"EMCIDeviceError") != std::wstring::npos, L"fatal box names EMCIDeviceError", first);
+        check(FindWindowW(L"TfrmMain", nullptr) == nullptr, L"no main window");
+        HWND ok = findChild(box, L"Button");
+        pressButton(ok);
+        check(p.waitExit(10s), L"program ends after the fatal box");
+    }
+
+    std::wstring folder = scratch + L"\\planted";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring exe = folder + L"\\ztp-planted.exe", dll = folder + L"\\winmm.dll", marker = dll + L".loaded";
+    check(CopyFileW(exePath.c_str(), exe.c_str(), FALSE) &&
+              CopyFileW((ownFolder() + L"planted_winmm.dll").c_str(), dll.c_str(), FALSE),
+          L"planted: ztp.exe beside a winmm.dll");
+    DeleteFileW(marker.c_str());
+    // Under its own name (Wine would take its builtin for a winmm.dll).
+    std::wstring plain = ownFolder() + L"planted_winmm.dll";
+    DeleteFileW((plain + L".loaded").c_str());
+    HMODULE own = LoadLibraryW(plain.c_str());
+    check(own && fileExists(plain + L".loaded"), L"planted: the DLL leaves its mark when loaded");
+    if (own) FreeLibrary(own);
+    DeleteFileW((plain + L".loaded").c_str());
+
+    // Wine's own choice for this copy only (Windows does not read the key).
+    const wchar_t* kOverrides = L"Software\\Wine\\AppDefaults\\ztp-planted.exe\\DllOverrides";
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) ==
+        ERROR_SUCCESS) {
+        RegSetValueExW(k, L"winmm", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native,builtin"), 30);
+        RegCloseKey(k);
+    }
+    struct Undo {
+        ~Undo() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ztp-planted.exe"); }
+    } undo;
+    Program p(exe, nullptr);
+    HWND box = need(p.waitTop(L"#32770", L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", 20s), L"planted: fatal box");
+    checkEq(dialogText(box), first, L"planted: the same box, the system's MCI text");
+    check(!fileExists(marker), L"planted: the winmm.dll beside the program is not loaded");
+    pressButton(findChild(box, L"Button"));
+    check(p.waitExit(10s), L"planted: program ends after the fatal box");
 }
 
 std::vector<int> selection(HWND list) {
