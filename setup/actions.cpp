@@ -1,11 +1,12 @@
 #include "actions.h"
 
 #include <objbase.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
+#include "com_ptr.h"
 #include "dialogs.h"
 #include "folder_list.h"
+#include "shell_open.h"
 #include "utf.h"
 
 namespace setup {
@@ -74,13 +75,6 @@ void forEachShortcutPlace(Visit visit) {
     }
 }
 
-struct ComRelease {
-    IUnknown* p;
-    ~ComRelease() {
-        if (p) p->Release();
-    }
-};
-
 }  // namespace
 
 std::wstring modulePath() {
@@ -115,18 +109,13 @@ std::optional<std::wstring> findAlternateName(const std::wstring& path) {
 
 bool createShellLink(const std::wstring& link, const std::wstring& target,
                      const std::wstring& description, const std::wstring& workDir) {
-    IShellLinkW* shell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&shell))))
-        return false;
-    IPersistFile* file = nullptr;
-    if (FAILED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        shell->Release();
-        return false;
-    }
     // Released in this order: the persist-file interface, then the link.
-    ComRelease releaseLink{shell};
-    ComRelease releaseFile{file};
+    fw::ComPtr<IShellLinkW> shell;
+    fw::ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                shell.putVoid())))
+        return false;
+    if (FAILED(shell->QueryInterface(IID_IPersistFile, file.putVoid()))) return false;
     if (FAILED(shell->SetPath(target.c_str()))) return false;
     if (FAILED(shell->SetDescription(description.c_str()))) return false;
     if (!workDir.empty() && FAILED(shell->SetWorkingDirectory(workDir.c_str()))) return false;
@@ -194,12 +183,9 @@ void writeUninstallEntry(const std::wstring& insDir) {
 }
 
 void finishActions(HWND owner, const std::wstring& insDir, bool readMe, bool run) {
-    if (readMe)
-        ShellExecuteW(owner, L"open", (insDir + L"\\ztp.txt").c_str(), nullptr, nullptr,
-                      SW_SHOWNORMAL);
-    if (run)
-        ShellExecuteW(owner, L"open", (insDir + L"\\ztp.exe").c_str(), nullptr, nullptr,
-                      SW_SHOWNORMAL);
+    // As the user signed in, not with the installer's administrator rights.
+    if (readMe) fw::shellOpen(owner, insDir + L"\\ztp.txt", SW_SHOWNORMAL);
+    if (run) fw::shellOpen(owner, insDir + L"\\ztp.exe", SW_SHOWNORMAL);
 }
 
 int uninstall() {

@@ -1,10 +1,9 @@
 #include "wizard_form.h"
 
-#include <shellapi.h>
-
 #include "actions.h"
 #include "dialogs.h"
 #include "setup_logic.h"
+#include "shell_open.h"
 
 namespace setup {
 namespace {
@@ -192,7 +191,8 @@ void TQV_Inst1::btnCancelClick() {
 }
 
 void TQV_Inst1::qhClick() {
-    ShellExecuteW(handle(), L"open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+    // The browser runs as the user signed in, not as the installer.
+    fw::shellOpen(handle(), kWebPage, SW_SHOWNORMAL);
 }
 
 bool TQV_Inst1::installStep() {
