@@ -1,6 +1,7 @@
 #include "actions.h"
 
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include "com_ptr.h"
@@ -147,6 +148,19 @@ bool sameFile(const std::wstring& a, const std::wstring& b) {
 }
 
 }  // namespace
+
+void createInstallFolder(const std::wstring& folder) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)", SDDL_REVISION_1, &sd,
+            nullptr)) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        return;
+    }
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+    CreateDirectoryW(folder.c_str(), &sa);
+    LocalFree(sd);
+}
 
 bool copyInstalledFile(const std::wstring& source, const std::wstring& dest) {
     if (lstrcmpiW(fw::fullPath(source).c_str(), fw::fullPath(dest).c_str()) == 0 ||

@@ -196,7 +196,7 @@ void TQV_Inst1::qhClick() {
 }
 
 bool TQV_Inst1::installStep() {
-    CreateDirectoryW(FInsDir.c_str(), nullptr);
+    createInstallFolder(FInsDir);
     int n = lstCopyFile.count();
     for (int i = 0; i < n; ++i) {
         lstCopyFile.select(i);

@@ -2,11 +2,14 @@
 // read what it left behind (files, shortcuts, registry, rename entries).
 //   setup_e2e.exe <package folder holding setup.exe, ztp.exe, ztp.txt> [flow]
 #include <windows.h>
+#include <aclapi.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -182,6 +185,24 @@ LinkInfo readLink(const std::wstring& path) {
     }
     link->Release();
     return info;
+}
+
+// --- folder rights
+
+// A folder's DACL in SDDL ("" if it cannot be read).
+std::wstring daclOf(const std::wstring& path) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              nullptr, nullptr, &sd) != ERROR_SUCCESS)
+        return L"";
+    wchar_t* text = nullptr;
+    std::wstring out;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr))
+        out = text;
+    if (text) LocalFree(text);
+    LocalFree(sd);
+    return out;
 }
 
 // Leaves no installation behind, whatever an earlier run did.
@@ -580,6 +601,21 @@ void installFlow() {
                   shortcutOf(place) + L" -> " + l.target + L" in " + l.workDir + L" (" + l.description + L")");
         }
         checkVersion(kInsDir + L"\\setup.exe");
+        // The folder the installer made has rights of its own. Where the
+        // file system keeps ACLs: protected, Administrators and SYSTEM full
+        // control, Users read and execute, all inherited. Wine keeps Unix
+        // modes only and shows them as owner and Everyone entries: there,
+        // at least, Everyone gets nothing.
+        std::wstring made = daclOf(kInsDir);
+        if (made.rfind(L"D:P", 0) == 0)
+            check(std::count(made.begin(), made.end(), L'(') == 3 &&
+                      made.find(L"(A;OICI;FA;;;BA)") != std::wstring::npos &&
+                      made.find(L"(A;OICI;FA;;;SY)") != std::wstring::npos &&
+                      made.find(L"(A;OICI;0x1200a9;;;BU)") != std::wstring::npos,
+                  L"created folder: Administrators, SYSTEM full; Users read and execute", made);
+        else
+            check(!made.empty() && made.find(L";;;WD)") == std::wstring::npos,
+                  L"created folder: no rights for Everyone (Wine: modes only)", made);
         w.setCheck(L"早速 ZTP を使ってみる", false);
         w.setCheck(L"使用説明書を読む", false);
         pressButton(w.cancel());
@@ -787,6 +823,7 @@ void failureFlow() {
     cleanState();
     std::wstring target = kScratch + L"\\Ztp";
     CreateDirectoryW(target.c_str(), nullptr);
+    const std::wstring existing = daclOf(target);
     CreateDirectoryW((target + L"\\ztp.txt").c_str(), nullptr);
     auto toInstallPage = [&](Wizard& w) {
         pressButton(w.next());
@@ -855,6 +892,9 @@ void failureFlow() {
         check(!exists(L"\\ZTP for win32.lnk") && !exists(L"C:\\ZTP for win32.lnk") &&
                   readLink(shortcutOf(L"Desktop")).ok && keyExists(HKEY_LOCAL_MACHINE, kUninstallKey),
               L"empty Startup value: no shortcut at a root, the Desktop one made");
+        std::wstring after = daclOf(target);
+        check(!existing.empty() && after == existing, L"an existing install folder keeps its rights",
+              existing + L" -> " + after);
         w.setCheck(L"早速 ZTP を使ってみる", false);
         w.setCheck(L"使用説明書を読む", false);
         pressButton(w.cancel());
