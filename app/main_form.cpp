@@ -109,6 +109,10 @@ TfrmMain::TfrmMain(MciApi& device)
     lstB.bind(&table.lstB);
     table.decimalSeparator = fw::narrow(fw::decimalSeparator());
 
+    setPageKeys(&pctWizard);
+    // No result before the first search.
+    enableResultControls(false);
+
     pctWizard.onChange = [this] { pctWizardChange(); };
     radRyoumen.onClick = [this] { radRyoumenClick(); };
     radAMen.onClick = [this] { radAMenClick(); };
@@ -178,6 +182,12 @@ void TfrmMain::showSides(bool fresh) {
     pnlAKei.setText(widen(t.pnlAKei));
     pnlBKei.setText(widen(t.pnlBKei));
     pnlFin.setText(widen(t.pnlFin));
+    enableResultControls(t.hasResult());
+}
+
+void TfrmMain::enableResultControls(bool on) {
+    for (fw::Window* w : std::initializer_list<fw::Window*>{&sbtTrackR, &sbtTrackL, &btnSave})
+        if (w->enabled() != on) w->setEnabled(on);
 }
 
 SearchWait TfrmMain::waitForSearch(AsyncSearch& search) {

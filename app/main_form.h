@@ -56,6 +56,8 @@ private:
     std::string dateSeparator() override;
     SaveFileSystem& fileSystem() override;
     void showSides(bool fresh);
+    // sbtTrackR, sbtTrackL and btnSave: usable only while a result is shown.
+    void enableResultControls(bool on);
 
     bool searching_ = false;
 

@@ -1,8 +1,8 @@
 #include "version_form.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
+
+#include "shell_open.h"
 
 namespace ztp {
 namespace {
@@ -65,7 +65,8 @@ void TfrmVersion::showBox() {
 void TfrmVersion::OKButtonClick() { setVisible(false); }
 
 void TfrmVersion::btnGetNewVersionClick() {
-    ShellExecuteW(handle(), L"open", kProjectPage, nullptr, nullptr, SW_SHOW);
+    // The browser runs as the user signed in, even if this program does not.
+    fw::shellOpen(handle(), kProjectPage, SW_SHOW);
 }
 
 LRESULT TfrmVersion::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {

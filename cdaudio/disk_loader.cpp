@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "text_clean.h"
 #include "text_forms.h"
 
 namespace ztp {
@@ -30,7 +31,8 @@ bool loadDisk(bool displayOnly, CdPlayer& player, TrackTable& table, DiskLoadUi&
     lengths.reserve(static_cast<std::size_t>(n));
     for (int t = 1; t <= n; ++t) lengths.push_back(player.trackLength(t));
     table.appendTracks(lengths);
-    table.storeTitle(ui.askTitle(kTitlePrompt, kDefaultTitle));
+    // A control character in the title would break the card's columns.
+    table.storeTitle(blankControls(ui.askTitle(kTitlePrompt, kDefaultTitle)));
     return true;
 }
 

@@ -26,6 +26,16 @@ private:
 
 }  // namespace
 
+void restrictDllSearch() {
+    // Looked up, not imported: a Windows 7 without the update that brought
+    // it still starts the program.
+    using SetDirs = BOOL(WINAPI*)(DWORD);
+    if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll"))
+        if (auto set = reinterpret_cast<SetDirs>(
+                reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories"))))
+            set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 Application& Application::instance() {
     static Application a;
     return a;

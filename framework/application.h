@@ -12,6 +12,10 @@ namespace fw {
 
 class Form;
 
+// DLLs loaded at run time by name come from System32 only, never from the
+// program's folder or the current one. Called first thing in each program.
+void restrictDllSearch();
+
 class Application {
 public:
     static Application& instance();

@@ -14,10 +14,8 @@ namespace {
 // Answers WM_PAINT by drawing the whole control with draw(dc).
 template <class Draw>
 LRESULT paintWith(HWND h, Draw draw) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(h, &ps);
-    draw(dc);
-    EndPaint(h, &ps);
+    PaintScope paint(h);
+    draw(paint.dc());
     return 0;
 }
 
@@ -388,11 +386,23 @@ TabSheet& PageControl::addPage(const std::wstring& caption) {
 
 int PageControl::activeIndex() const { return int(SendMessageW(handle(), TCM_GETCURSEL, 0, 0)); }
 
+void PageControl::turn(int step) {
+    const int n = int(pageCount());
+    if (n < 2) return;
+    const int at = activeIndex();
+    SendMessageW(handle(), TCM_SETCURSEL, WPARAM(((at < 0 ? 0 : at) + step % n + n) % n), 0);
+    changed();
+}
+
+void PageControl::changed() {
+    showPage(activeIndex());
+    if (onChange) onChange();
+}
+
 bool PageControl::onNotify(NMHDR* hdr, LRESULT& result) {
     result = 0;
     if (hdr->code == TCN_SELCHANGE) {
-        showPage(activeIndex());
-        if (onChange) onChange();
+        changed();
         return true;
     }
     return false;

@@ -225,9 +225,15 @@ public:
     PageControl(Window& parent, const PageControlProps& p);
     TabSheet& addPage(const std::wstring& caption);
     int activeIndex() const;
+    // Turns step pages on (back if negative, round from the last to the
+    // first) as the page keys do: the same as a click on that page's tab.
+    void turn(int step);
     // Called after the active page has changed by the user.
     std::function<void()> onChange;
     bool onNotify(NMHDR* hdr, LRESULT& result) override;
+
+private:
+    void changed();
 };
 
 }  // namespace fw

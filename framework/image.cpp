@@ -73,11 +73,9 @@ LRESULT Image::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_ERASEBKGND: return TRUE;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(handle(), &ps);
-            BitBlt(dc, 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
-            if (onPaintOver) onPaintOver(dc);
-            EndPaint(handle(), &ps);
+            PaintScope paint(handle());
+            BitBlt(paint.dc(), 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
+            if (onPaintOver) onPaintOver(paint.dc());
             return 0;
         }
         case WM_LBUTTONDOWN: pressed_ = true; return 0;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "application.h"
+#include "controls.h"
 #include "exceptions.h"
 
 namespace fw {
@@ -311,6 +312,16 @@ Form::Form(const FormProps& p) {
     setFont(font(p.font));
 }
 
+void Form::setDefaultButton(Window* b) {
+    auto mark = [](Window* w, bool on) {
+        if (w && isPushButton(w->handle()))
+            SendMessageW(w->handle(), BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    };
+    if (defaultButton_ != b) mark(defaultButton_, false);
+    defaultButton_ = b;
+    mark(b, true);
+}
+
 void Form::show() {
     ShowWindow(handle(), SW_SHOW);
     UpdateWindow(handle());
@@ -323,8 +334,16 @@ bool Form::navigate(const MSG& msg) {
     if (msg.message == WM_SYSKEYDOWN) return press(mnemonicButton(handle(), msg.wParam));
     if (msg.message != WM_KEYDOWN) return false;
     if (Window* target = fromHandle(msg.hwnd); target && target->wantsKey(msg.wParam)) return false;
-    if (msg.wParam == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000) &&
-        !(GetKeyState(VK_MENU) & 0x8000)) {
+    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    const bool alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
+    if (pageKeys_ && ctrl && !alt &&
+        (msg.wParam == VK_TAB || msg.wParam == VK_NEXT || msg.wParam == VK_PRIOR)) {
+        bool back = msg.wParam == VK_PRIOR || (msg.wParam == VK_TAB && shift);
+        pageKeys_->turn(back ? -1 : 1);
+        return true;
+    }
+    if (msg.wParam == VK_TAB && !ctrl && !alt) {
         std::vector<Window*> stops;
         for (Window* w : tabOrder_)
             if (w->canFocus()) stops.push_back(w);
@@ -333,7 +352,7 @@ bool Form::navigate(const MSG& msg) {
         int at = -1;
         for (size_t i = 0; i < stops.size(); ++i)
             if (stops[i]->handle() == focus || IsChild(stops[i]->handle(), focus)) at = int(i);
-        bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        bool back = shift;
         int n = int(stops.size());
         int next = at < 0 ? (back ? n - 1 : 0) : (at + (back ? n - 1 : 1)) % n;
         Window* target = stops[size_t(next)];
@@ -341,9 +360,14 @@ bool Form::navigate(const MSG& msg) {
         if (hasClass(target->handle(), L"Edit")) SendMessageW(target->handle(), EM_SETSEL, 0, -1);
         return true;
     }
-    if (msg.wParam == VK_RETURN && defaultButton_) {
+    if (msg.wParam == VK_RETURN) {
         HWND focus = GetFocus();
-        press(isPushButton(focus) ? focus : defaultButton_->handle());
+        if (isPushButton(focus)) {
+            press(focus);
+            return true;
+        }
+        if (!defaultButton_) return false;
+        press(defaultButton_->handle());
         return true;
     }
     if (msg.wParam == VK_ESCAPE && cancelButton_) {

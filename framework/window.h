@@ -9,6 +9,8 @@
 
 namespace fw {
 
+class PageControl;
+
 struct Bounds {
     int x = 0, y = 0, w = 0, h = 0;
 };
@@ -33,6 +35,22 @@ void drawSolid(HDC dc, COLORREF c, const std::function<void()>& draw);
 
 // A window's text.
 std::wstring windowText(HWND h);
+
+// BeginPaint for the life of the object; EndPaint on every way out, so that
+// a paint that throws still validates the window.
+class PaintScope {
+public:
+    explicit PaintScope(HWND h) : h_(h), dc_(BeginPaint(h, &ps_)) {}
+    ~PaintScope() { EndPaint(h_, &ps_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC dc() const { return dc_; }
+
+private:
+    HWND h_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
 
 // The text of entry i of a list box ("" if there is none).
 std::wstring listBoxItem(HWND list, int i);
@@ -117,13 +135,18 @@ public:
     ~Form() override;
     // Controls in Tab order; a control is a stop while canFocus() is true.
     void setTabOrder(std::vector<Window*> order) { tabOrder_ = std::move(order); }
-    // The button that Enter presses when the focus is not on another button.
-    void setDefaultButton(Window* b) { defaultButton_ = b; }
+    // The button that Enter presses when the focus is not on another push
+    // button; it is drawn as the default button, the one before no longer.
+    void setDefaultButton(Window* b);
     // The button that Escape presses (none: Escape goes to the control).
     void setCancelButton(Window* b) { cancelButton_ = b; }
+    // The page control that Ctrl+Tab and Ctrl+PageDown (forward) and
+    // Ctrl+Shift+Tab and Ctrl+PageUp (back) turn over.
+    void setPageKeys(PageControl* pages) { pageKeys_ = pages; }
     // Tab, Shift+Tab, the arrow keys between radio buttons, Enter for the
-    // default button, Escape for the cancel button and Alt+letter for the
-    // push button whose caption underlines that letter; true if used.
+    // focused push button or else the default button, Escape for the cancel
+    // button, Alt+letter for the push button whose caption underlines that
+    // letter and the page keys; true if used.
     bool navigate(const MSG& msg);
     void close();
     void show();
@@ -135,6 +158,7 @@ private:
     std::vector<Window*> tabOrder_;
     Window* defaultButton_ = nullptr;
     Window* cancelButton_ = nullptr;
+    PageControl* pageKeys_ = nullptr;
     HWND lastFocus_ = nullptr;
 };
 

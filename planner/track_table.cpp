@@ -94,6 +94,11 @@ void TrackTable::resetSearch() {
     SideB.fill(-1);
     BestDiff = kInitialBestDiff;
     Depth = 0;
+    lstA.clear();
+    lstB.clear();
+    pnlAKei.clear();
+    pnlBKei.clear();
+    pnlFin.clear();
     hasResult_ = false;
 }
 

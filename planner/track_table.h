@@ -64,8 +64,9 @@ public:
     AddRefusal addDisk(const std::vector<std::uint32_t>& lengths, const std::string& title);
 
     // --- the side split
-    // Resets WorkList, SideA, SideB, BestDiff and Depth; no result is shown
-    // until applySearch.
+    // Resets WorkList, SideA, SideB, BestDiff and Depth and empties the
+    // side lists and the captions of pnlAKei, pnlBKei and pnlFin: nothing is
+    // shown as a result until applySearch.
     void resetSearch();
     std::vector<std::int32_t> trackTimes() const;  // lengths of the selection list
     std::int64_t target(SearchMode mode, const std::string& tapeText) const;
@@ -73,7 +74,8 @@ public:
     // lstA and lstB and shows the totals. Ends the "no result" state.
     void applySearch(const SearchResult& result, SearchMode mode);
     // The page change: reset, and on entering the edit page the whole search.
-    // Throws EConvertError for a bad tape time (the "no result" state stays).
+    // Throws EConvertError for a bad tape time (the "no result" state stays,
+    // with the sides empty).
     void pageChange(bool editPageActive, SearchMode mode, const std::string& tapeText,
                     Engine engine = Engine::Fast);
     // False before the first search, after a failed or cancelled one and

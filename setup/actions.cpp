@@ -1,11 +1,13 @@
 #include "actions.h"
 
 #include <objbase.h>
-#include <shellapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
+#include "com_ptr.h"
 #include "dialogs.h"
 #include "folder_list.h"
+#include "shell_open.h"
 #include "utf.h"
 
 namespace setup {
@@ -74,13 +76,6 @@ void forEachShortcutPlace(Visit visit) {
     }
 }
 
-struct ComRelease {
-    IUnknown* p;
-    ~ComRelease() {
-        if (p) p->Release();
-    }
-};
-
 }  // namespace
 
 std::wstring modulePath() {
@@ -115,18 +110,13 @@ std::optional<std::wstring> findAlternateName(const std::wstring& path) {
 
 bool createShellLink(const std::wstring& link, const std::wstring& target,
                      const std::wstring& description, const std::wstring& workDir) {
-    IShellLinkW* shell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&shell))))
-        return false;
-    IPersistFile* file = nullptr;
-    if (FAILED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        shell->Release();
-        return false;
-    }
     // Released in this order: the persist-file interface, then the link.
-    ComRelease releaseLink{shell};
-    ComRelease releaseFile{file};
+    fw::ComPtr<IShellLinkW> shell;
+    fw::ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                shell.putVoid())))
+        return false;
+    if (FAILED(shell->QueryInterface(IID_IPersistFile, file.putVoid()))) return false;
     if (FAILED(shell->SetPath(target.c_str()))) return false;
     if (FAILED(shell->SetDescription(description.c_str()))) return false;
     if (!workDir.empty() && FAILED(shell->SetWorkingDirectory(workDir.c_str()))) return false;
@@ -158,6 +148,19 @@ bool sameFile(const std::wstring& a, const std::wstring& b) {
 }
 
 }  // namespace
+
+void createInstallFolder(const std::wstring& folder) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)", SDDL_REVISION_1, &sd,
+            nullptr)) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        return;
+    }
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+    CreateDirectoryW(folder.c_str(), &sa);
+    LocalFree(sd);
+}
 
 bool copyInstalledFile(const std::wstring& source, const std::wstring& dest) {
     if (lstrcmpiW(fw::fullPath(source).c_str(), fw::fullPath(dest).c_str()) == 0 ||
@@ -194,12 +197,9 @@ void writeUninstallEntry(const std::wstring& insDir) {
 }
 
 void finishActions(HWND owner, const std::wstring& insDir, bool readMe, bool run) {
-    if (readMe)
-        ShellExecuteW(owner, L"open", (insDir + L"\\ztp.txt").c_str(), nullptr, nullptr,
-                      SW_SHOWNORMAL);
-    if (run)
-        ShellExecuteW(owner, L"open", (insDir + L"\\ztp.exe").c_str(), nullptr, nullptr,
-                      SW_SHOWNORMAL);
+    // As the user signed in, not with the installer's administrator rights.
+    if (readMe) fw::shellOpen(owner, insDir + L"\\ztp.txt", SW_SHOWNORMAL);
+    if (run) fw::shellOpen(owner, insDir + L"\\ztp.exe", SW_SHOWNORMAL);
 }
 
 int uninstall() {

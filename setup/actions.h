@@ -35,6 +35,13 @@ bool createShellLink(const std::wstring& link, const std::wstring& target,
 // message box (owner, caption) to end it.
 bool mainProgramBlocks(HWND owner, const wchar_t* caption);
 
+// Creates the install folder (one level). A folder made here gets a
+// protected DACL of its own: Administrators and SYSTEM full control, Users
+// read and execute, inherited by all in it; so a folder outside Program
+// Files (C:\ZTP) is not open to every user as the drive root is. A folder
+// that exists is used as it is. The result is not reported.
+void createInstallFolder(const std::wstring& folder);
+
 // Copies a file, replacing the destination; a file copied onto itself
 // counts as done.
 bool copyInstalledFile(const std::wstring& source, const std::wstring& dest);

@@ -44,6 +44,7 @@ int runWizard() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    fw::restrictDllSearch();
     HRESULT com = CoInitialize(nullptr);
     int rc = 0;
     try {

@@ -1,10 +1,9 @@
 #include "wizard_form.h"
 
-#include <shellapi.h>
-
 #include "actions.h"
 #include "dialogs.h"
 #include "setup_logic.h"
+#include "shell_open.h"
 
 namespace setup {
 namespace {
@@ -104,9 +103,9 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
     btnCancel.onClick = [this] { btnCancelClick(); };
     setTabOrder({&memReadMe, &dirList, &drvList, &chkStartup, &chkDesktop, &chkStartMenu,
                  &lstCopyFile, &chkRun, &chkReadMe, &btnBack, &btnNext, &btnCancel});
-    // The keys of a dialog: Enter presses Next or the focused push button,
-    // Escape presses Cancel, Alt+B and Alt+N press Back and Next.
-    setDefaultButton(&btnNext);
+    // The keys of a dialog: Enter presses the focused push button or else
+    // the default one (UpdateButtons), Escape presses Cancel, Alt+B and
+    // Alt+N press Back and Next.
     sourceFolder_ = folderOf(modulePath());
     FormCreate();
 }
@@ -131,8 +130,10 @@ void TQV_Inst1::showPage(int page) {
 
 void TQV_Inst1::UpdateButtons() {
     int page = pctl0.current();
-    // Escape is Cancel until Cancel becomes Finish.
+    // Escape is Cancel until Cancel becomes Finish; Enter is Next until
+    // Next is hidden, then Finish.
     setCancelButton(page == tab40 ? nullptr : &btnCancel);
+    setDefaultButton(page == tab40 ? &btnCancel : &btnNext);
     if (page == tab40) {
         for (fw::Button* b : {&btnBack, &btnNext}) {
             b->setVisible(false);
@@ -190,11 +191,12 @@ void TQV_Inst1::btnCancelClick() {
 }
 
 void TQV_Inst1::qhClick() {
-    ShellExecuteW(handle(), L"open", kWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+    // The browser runs as the user signed in, not as the installer.
+    fw::shellOpen(handle(), kWebPage, SW_SHOWNORMAL);
 }
 
 bool TQV_Inst1::installStep() {
-    CreateDirectoryW(FInsDir.c_str(), nullptr);
+    createInstallFolder(FInsDir);
     int n = lstCopyFile.count();
     for (int i = 0; i < n; ++i) {
         lstCopyFile.select(i);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Takes docs/screenshots/settings.png, edit.png, about.png and splash.png from
+# Takes docs/screenshots/settings.png, edit.png, edit-none.png (the edit page
+# after a tape time that is not an integer), about.png and splash.png from
 # ztp.exe running in a Wine virtual desktop (which draws the window frame) on
 # a private Xvfb.
 #   tools/wine-screenshots.sh BUILD_DIR
@@ -11,7 +12,7 @@ wine_session
 mkdir -p "$root/docs/screenshots"
 export ZTP_DISCS="$root/samples/albums.disc"
 cd "$root"
-for page in ${ZTP_PAGES:-settings edit about splash}; do
+for page in ${ZTP_PAGES:-settings edit edit-none about splash}; do
     wine_pose ztp "$build/app/ztp.exe" "docs/screenshots/$page.png" \
         "$build/tests/e2e/ztp_e2e.exe" --pose "$page"
 done

@@ -45,7 +45,8 @@ void MainLogic::btnTrackDelClick() {
 
 void MainLogic::btnCDInfoClick() { loadDisk(true, player_, table_, view_); }
 
-// Without a result the lists may show an earlier run: the moves do nothing.
+// Without a result the view disables the moves and the save; should one
+// come through all the same, it does nothing.
 void MainLogic::sbtTrackRClick() {
     if (!table_.hasResult()) return;
     table_.sbtTrackRClick();
@@ -76,6 +77,7 @@ void MainLogic::btnSaveClick() {
 
 void MainLogic::pctWizardChange(bool editPageActive) {
     table_.resetSearch();
+    view_.sidesChanged();
     if (!editPageActive) return;
     CursorScope hourglass(view_);
     const SearchMode mode = view_.selectedMode();

@@ -27,7 +27,9 @@ public:
     virtual std::string tapeTimeText() = 0;
     // lstTrackSelect and pnlSelectKei changed.
     virtual void selectionChanged() = 0;
-    // lstA, lstB, pnlAKei, pnlBKei and pnlFin changed: a new result.
+    // lstA, lstB, pnlAKei, pnlBKei and pnlFin changed: a new result, or
+    // none (table().hasResult() false: the sides emptied, and the moves and
+    // the save are to be shown unusable).
     virtual void sidesChanged() = 0;
     // The same after a move: entries were deleted from one list and appended
     // to the other.
@@ -71,7 +73,8 @@ public:
     // EInOutError when the file cannot be written; an earlier file of that
     // name is then left as it was.
     void btnSaveClick();
-    // After the page control changed its page. Throws EConvertError for a
+    // After the page control changed its page: the sides are emptied (and
+    // the view told) before a search is tried. Throws EConvertError for a
     // bad tape time, with the cursor already back to default.
     void pctWizardChange(bool editPageActive);
 

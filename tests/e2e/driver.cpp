@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -203,6 +204,30 @@ void answerPrompt(HWND dlg, const std::wstring& text) {
     HWND edit = findChild(dlg, L"Edit");
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     pressButton(GetDlgItem(dlg, IDOK));
+}
+
+HWND focusOf(HWND w) {
+    GUITHREADINFO gi{};
+    gi.cbSize = sizeof gi;
+    GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gi);
+    return gi.hwndFocus;
+}
+
+void pressKeys(HWND window, std::initializer_list<WORD> chord) {
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+    std::vector<INPUT> in;
+    auto key = [&](WORD vk, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        i.ki.wScan = WORD(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        if (vk == VK_PRIOR || vk == VK_NEXT) i.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+        in.push_back(i);
+    };
+    for (WORD vk : chord) key(vk, false);
+    for (auto it = std::rbegin(chord); it != std::rend(chord); ++it) key(*it, true);
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
 }
 
 void clickTab(DWORD pid, HWND tab, int index) {

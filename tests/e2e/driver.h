@@ -71,6 +71,12 @@ std::wstring dialogText(HWND dlg);
 void pressButton(HWND button);
 // Answers the title prompt with text and OK.
 void answerPrompt(HWND dlg, const std::wstring& text);
+// The window that has the keyboard focus in w's thread.
+HWND focusOf(HWND w);
+// Real key strokes (the keyboard state changes, as Ctrl+Tab needs) into
+// the foreground window: each key of the chord down in order, then up in
+// reverse order.
+void pressKeys(HWND window, std::initializer_list<WORD> chord);
 // Clicks the tab at index on a tab control as a mouse click would.
 void clickTab(DWORD pid, HWND tab, int index);
 int currentTab(HWND tab);

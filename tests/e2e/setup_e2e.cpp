@@ -2,10 +2,14 @@
 // read what it left behind (files, shortcuts, registry, rename entries).
 //   setup_e2e.exe <package folder holding setup.exe, ztp.exe, ztp.txt> [flow]
 #include <windows.h>
+#include <aclapi.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -181,6 +185,24 @@ LinkInfo readLink(const std::wstring& path) {
     }
     link->Release();
     return info;
+}
+
+// --- folder rights
+
+// A folder's DACL in SDDL ("" if it cannot be read).
+std::wstring daclOf(const std::wstring& path) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              nullptr, nullptr, &sd) != ERROR_SUCCESS)
+        return L"";
+    wchar_t* text = nullptr;
+    std::wstring out;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr))
+        out = text;
+    if (text) LocalFree(text);
+    LocalFree(sd);
+    return out;
 }
 
 // Leaves no installation behind, whatever an earlier run did.
@@ -379,6 +401,47 @@ void checkVersion(const std::wstring& exe) {
     if (m) FreeLibrary(m);
 }
 
+// --- processes
+
+struct Proc {
+    DWORD pid = 0, parent = 0;
+    std::wstring exe;
+};
+
+std::vector<Proc> processes() {
+    std::vector<Proc> out;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return out;
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
+    for (BOOL more = Process32FirstW(snap, &pe); more; more = Process32NextW(snap, &pe))
+        out.push_back({pe.th32ProcessID, pe.th32ParentProcessID, pe.szExeFile});
+    CloseHandle(snap);
+    return out;
+}
+
+std::wstring exeOf(DWORD pid) {
+    for (const Proc& p : processes())
+        if (p.pid == pid) return p.exe;
+    return L"";
+}
+
+// A process of this exe name that is not among those seen before.
+Proc waitNewProcess(const std::wstring& exe, const std::vector<Proc>& before) {
+    Proc found;
+    waitFor(
+        [&] {
+            for (const Proc& p : processes()) {
+                bool old = false;
+                for (const Proc& b : before) old = old || b.pid == p.pid;
+                if (!old && lstrcmpiW(p.exe.c_str(), exe.c_str()) == 0) found = p;
+            }
+            return found.pid != 0;
+        },
+        15s);
+    return found;
+}
+
 // --- flows
 
 // The title backdrop, every page, the install, a second install with other
@@ -538,6 +601,21 @@ void installFlow() {
                   shortcutOf(place) + L" -> " + l.target + L" in " + l.workDir + L" (" + l.description + L")");
         }
         checkVersion(kInsDir + L"\\setup.exe");
+        // The folder the installer made has rights of its own. Where the
+        // file system keeps ACLs: protected, Administrators and SYSTEM full
+        // control, Users read and execute, all inherited. Wine keeps Unix
+        // modes only and shows them as owner and Everyone entries: there,
+        // at least, Everyone gets nothing.
+        std::wstring made = daclOf(kInsDir);
+        if (made.rfind(L"D:P", 0) == 0)
+            check(std::count(made.begin(), made.end(), L'(') == 3 &&
+                      made.find(L"(A;OICI;FA;;;BA)") != std::wstring::npos &&
+                      made.find(L"(A;OICI;FA;;;SY)") != std::wstring::npos &&
+                      made.find(L"(A;OICI;0x1200a9;;;BU)") != std::wstring::npos,
+                  L"created folder: Administrators, SYSTEM full; Users read and execute", made);
+        else
+            check(!made.empty() && made.find(L";;;WD)") == std::wstring::npos,
+                  L"created folder: no rights for Everyone (Wine: modes only)", made);
         w.setCheck(L"早速 ZTP を使ってみる", false);
         w.setCheck(L"使用説明書を読む", false);
         pressButton(w.cancel());
@@ -576,10 +654,37 @@ void installFlow() {
         Sleep(500);
         check(IsWindow(w.h) && p.topWindows(L"#32770", L"").empty() && w.page() == L"セットアップ完了",
               L"finish page: Escape and Alt+N do nothing");
-        w.setCheck(L"早速 ZTP を使ってみる", false);
-        w.setCheck(L"使用説明書を読む", false);
-        pressButton(w.cancel());
-        p.waitExit(10s);
+        auto style = [](HWND b) { return GetWindowLongW(b, GWL_STYLE) & BS_TYPEMASK; };
+        check(style(w.cancel()) == BS_DEFPUSHBUTTON && style(w.next()) == BS_PUSHBUTTON,
+              L"finish page: 完了 is the default button");
+
+        // Enter on a check box (clicked twice: focused, still checked)
+        // presses 完了. The program is started by the desktop's shell, as
+        // the user signed in, not under the installer (the manual goes the
+        // same way; this prefix has no program for .txt files).
+        HWND run = w.button(L"早速 ZTP を使ってみる");
+        SendMessageW(run, BM_CLICK, 0, 0);
+        SendMessageW(run, BM_CLICK, 0, 0);
+        check(w.checked(L"早速 ZTP を使ってみる") && w.checked(L"使用説明書を読む") && focusOf(w.h) == run,
+              L"finish page: both options checked, the focus on one");
+        const std::vector<Proc> before = processes();
+        PostMessageW(run, WM_KEYDOWN, VK_RETURN, 0);
+        DWORD code = 1;
+        check(p.waitExit(10s, &code) && code == 0, L"finish page: Enter on a check box presses 完了");
+        Proc ztp = waitNewProcess(L"ztp.exe", before);
+        check(ztp.pid && exeOf(ztp.parent) == L"explorer.exe", L"finish: ztp.exe started by the desktop's shell",
+              L"parent " + exeOf(ztp.parent));
+        // It has no CD device here: its fatal box shows that it runs.
+        HWND fatal = nullptr;
+        if (ztp.pid)
+            waitFor([&] {
+                auto v = topWindows(ztp.pid, L"#32770", L"");
+                fatal = v.empty() ? nullptr : v[0];
+                return fatal != nullptr;
+            }, 15s);
+        check(fatal != nullptr, L"finish: the program came up");
+        if (fatal) pressButton(findChild(fatal, L"Button"));
+        waitFor([&] { return exeOf(ztp.pid).empty(); }, 10s);
     }
 
     // Uninstall, started as the entry starts it (lower-case switch).
@@ -718,6 +823,7 @@ void failureFlow() {
     cleanState();
     std::wstring target = kScratch + L"\\Ztp";
     CreateDirectoryW(target.c_str(), nullptr);
+    const std::wstring existing = daclOf(target);
     CreateDirectoryW((target + L"\\ztp.txt").c_str(), nullptr);
     auto toInstallPage = [&](Wizard& w) {
         pressButton(w.next());
@@ -786,6 +892,9 @@ void failureFlow() {
         check(!exists(L"\\ZTP for win32.lnk") && !exists(L"C:\\ZTP for win32.lnk") &&
                   readLink(shortcutOf(L"Desktop")).ok && keyExists(HKEY_LOCAL_MACHINE, kUninstallKey),
               L"empty Startup value: no shortcut at a root, the Desktop one made");
+        std::wstring after = daclOf(target);
+        check(!existing.empty() && after == existing, L"an existing install folder keeps its rights",
+              existing + L" -> " + after);
         w.setCheck(L"早速 ZTP を使ってみる", false);
         w.setCheck(L"使用説明書を読む", false);
         pressButton(w.cancel());

@@ -30,6 +30,16 @@ std::wstring writeDisc(const std::wstring& name, const std::string& text) {
     return path;
 }
 
+bool fileExists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The folder of this test program (the planted DLL is built there).
+std::wstring ownFolder() {
+    wchar_t buf[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    std::wstring p(buf, n);
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
 // The main window's controls, found by class, caption and creation order.
 struct MainWindow {
     HWND h;
@@ -163,8 +173,7 @@ void editPage() {
     check(IsWindowEnabled(w.edtTapeTime()) != FALSE, L"side A first enables the tape time");
     SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"20"));
     check(toEdit(), L"side A first: the edit page shows a result");
-    // The panels and lists may still show the previous result for a moment
-    // (on this disc the two results differ).
+    // Wait for this mode's result (on this disc the two results differ).
     waitFor([&] { return w.panel(4).substr(10) == L" -   10:00" && listItems(w.lstA()) != a; });
     auto aA = listItems(w.lstA()), aB = listItems(w.lstB());
     checkEq(w.panel(4).substr(10), std::wstring(L" -   10:00"), L"side A first: side A fills 10:00");
@@ -190,16 +199,30 @@ void editPage() {
     check(!IsWindowEnabled(w.edtTapeTime()), L"both sides equal disables the tape time");
 }
 
-HWND focusOf(HWND w) {
-    GUITHREADINFO gi{};
-    gi.cbSize = sizeof gi;
-    GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gi);
-    return gi.hwndFocus;
+// Posts Tab until the focus is on target; false if it never gets there.
+bool focusByTab(HWND main, HWND target) {
+    for (int i = 0; i < 24 && focusOf(main) != target; ++i) {
+        HWND before = focusOf(main);
+        PostMessageW(before ? before : main, WM_KEYDOWN, VK_TAB, 0);
+        PostMessageW(before ? before : main, WM_KEYUP, VK_TAB, 0);
+        waitFor([&] { return focusOf(main) != before; }, 3s);
+    }
+    return focusOf(main) == target;
 }
 
-// The Tab key walks the controls in the window's keyboard order.
+// Enter on the focused push button presses it.
+bool enterOn(HWND main, HWND button) {
+    if (!focusByTab(main, button)) return false;
+    PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageW(button, WM_KEYUP, VK_RETURN, 0);
+    return true;
+}
+
+// The keyboard: the Tab key walks the controls in the window's keyboard
+// order, Ctrl+Tab and its kin turn the pages as a click on a tab does, and
+// Enter presses the focused push button.
 void tabOrder() {
-    std::wstring disc = writeDisc(L"keys.disc", "disc Keys\n4:00 3:00\n");
+    std::wstring disc = writeDisc(L"keys.disc", "disc Keys\n4:00 3:00\ndisc More\n1:00 2:00 3:00\n");
     Program p(exePath, disc.c_str());
     answerPrompt(need(p.waitDialog(L"ZTP", true), L"title prompt"), L"Keys");
     MainWindow w{need(p.waitMain(), L"main window")};
@@ -227,18 +250,106 @@ void tabOrder() {
         want += name + L" ";
     }
     checkEq(got, want, L"Tab order on the settings page");
+
+    // The page keys, from a control on the page and from the tabs; each
+    // turn runs the page change: the search on the edit page, the reset
+    // (sides emptied) on leaving it.
+    HWND tabs = w.tabs();
+    auto onEdit = [&] {
+        return currentTab(tabs) == 1 && !w.panel(6).empty() &&
+               listItems(w.lstA()).size() + listItems(w.lstB()).size() == 2;
+    };
+    auto onSettings = [&] {
+        return currentTab(tabs) == 0 && w.panel(6).empty() && listItems(w.lstA()).empty() &&
+               listItems(w.lstB()).empty();
+    };
+    check(focusByTab(w.h, w.lstTrackSelect()), L"focus on the selection list");
+    pressKeys(w.h, {VK_CONTROL, VK_TAB});
+    check(waitFor(onEdit, 5s), L"Ctrl+Tab: the edit page, searched", w.panel(6));
+    check(IsWindowVisible(w.lstA()) && !IsWindowVisible(w.lstTrackSelect()), L"Ctrl+Tab: the edit page shown");
+    pressKeys(w.h, {VK_CONTROL, VK_TAB});
+    check(waitFor(onSettings, 5s), L"Ctrl+Tab on the last page: round to the settings page, reset");
+    check(IsWindowVisible(w.lstTrackSelect()) && !IsWindowVisible(w.lstA()), L"Ctrl+Tab: the settings page shown");
+    pressKeys(w.h, {VK_CONTROL, VK_SHIFT, VK_TAB});
+    check(waitFor(onEdit, 5s), L"Ctrl+Shift+Tab on the first page: round to the edit page, searched");
+    pressKeys(w.h, {VK_CONTROL, VK_PRIOR});
+    check(waitFor(onSettings, 5s), L"Ctrl+PageUp: the settings page, reset");
+    pressKeys(w.h, {VK_CONTROL, VK_NEXT});
+    check(waitFor(onEdit, 5s), L"Ctrl+PageDown: the edit page, searched");
+
+    // Enter on each push button, as Space does.
+    check(enterOn(w.h, w.button(L"保存")), L"focus on 保存");
+    HWND q = p.waitDialog(L"ZTP", false, 5s);
+    check(q && dialogText(q) == L"結果をファイルに保存しますか？", L"Enter on 保存: the save question");
+    if (q) pressButton(GetDlgItem(q, IDNO));
+    waitFor([&] { return p.topWindows(L"#32770", L"").empty(); }, 5s);
+    pressKeys(w.h, {VK_CONTROL, VK_PRIOR});
+    waitFor(onSettings, 5s);
+    pressButton(w.player(L"btEject"));
+    check(enterOn(w.h, w.button(L"追加")), L"focus on 追加");
+    HWND prompt = p.waitDialog(L"ZTP", true, 5s);
+    check(prompt != nullptr, L"Enter on 追加: the title prompt");
+    if (prompt) answerPrompt(prompt, L"More");
+    check(waitFor([&] { return listItems(w.lstTrackSelect()).size() == 5; }, 5s), L"Enter on 追加: the CD added");
+    check(enterOn(w.h, w.button(L"ﾊﾞｰｼﾞｮﾝ情報")), L"focus on ﾊﾞｰｼﾞｮﾝ情報");
+    HWND about = p.waitTop(L"TfrmVersion", L"ﾊﾞｰｼﾞｮﾝ情報", 5s);
+    check(about != nullptr, L"Enter on ﾊﾞｰｼﾞｮﾝ情報: the about box");
+    if (about) pressButton(findChild(about, L"Button", L"OK"));
+    waitFor([&] { return !about || !IsWindowVisible(about); }, 5s);
+    check(enterOn(w.h, w.button(L"終了")), L"focus on 終了");
+    DWORD code = 1;
+    check(p.waitExit(10s, &code) && code == 0, L"Enter on 終了 ends the program");
 }
 
 // Without ZTP_DISCS and without a drive the device open fails: fatal box.
+// Then a copy in a folder where a winmm.dll was planted, with Wine told to
+// prefer such a DLL as Windows does: it takes winmm from System32 all the
+// same.
 void fatalStart() {
-    Program p(exePath, nullptr);
-    HWND box = need(p.waitTop(L"#32770", L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", 20s), L"fatal box");
-    std::wstring text = dialogText(box);
-    check(text.find(L"EMCIDeviceError") != std::wstring::npos, L"fatal box names EMCIDeviceError", text);
-    check(FindWindowW(L"TfrmMain", nullptr) == nullptr, L"no main window");
-    HWND ok = findChild(box, L"Button");
-    pressButton(ok);
-    check(p.waitExit(10s), L"program ends after the fatal box");
+    std::wstring first;
+    {
+        Program p(exePath, nullptr);
+        HWND box = need(p.waitTop(L"#32770", L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", 20s), L"fatal box");
+        first = dialogText(box);
+        check(first.find(L"EMCIDeviceError") != std::wstring::npos, L"fatal box names EMCIDeviceError", first);
+        check(FindWindowW(L"TfrmMain", nullptr) == nullptr, L"no main window");
+        HWND ok = findChild(box, L"Button");
+        pressButton(ok);
+        check(p.waitExit(10s), L"program ends after the fatal box");
+    }
+
+    std::wstring folder = scratch + L"\\planted";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring exe = folder + L"\\ztp-planted.exe", dll = folder + L"\\winmm.dll", marker = dll + L".loaded";
+    check(CopyFileW(exePath.c_str(), exe.c_str(), FALSE) &&
+              CopyFileW((ownFolder() + L"planted_winmm.dll").c_str(), dll.c_str(), FALSE),
+          L"planted: ztp.exe beside a winmm.dll");
+    DeleteFileW(marker.c_str());
+    // Under its own name (Wine would take its builtin for a winmm.dll).
+    std::wstring plain = ownFolder() + L"planted_winmm.dll";
+    DeleteFileW((plain + L".loaded").c_str());
+    HMODULE own = LoadLibraryW(plain.c_str());
+    check(own && fileExists(plain + L".loaded"), L"planted: the DLL leaves its mark when loaded");
+    if (own) FreeLibrary(own);
+    DeleteFileW((plain + L".loaded").c_str());
+
+    // Wine's own choice for this copy only (Windows does not read the key).
+    const wchar_t* kOverrides = L"Software\\Wine\\AppDefaults\\ztp-planted.exe\\DllOverrides";
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) ==
+        ERROR_SUCCESS) {
+        RegSetValueExW(k, L"winmm", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native,builtin"), 30);
+        RegCloseKey(k);
+    }
+    struct Undo {
+        ~Undo() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ztp-planted.exe"); }
+    } undo;
+    Program p(exe, nullptr);
+    HWND box = need(p.waitTop(L"#32770", L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", 20s), L"planted: fatal box");
+    checkEq(dialogText(box), first, L"planted: the same box, the system's MCI text");
+    check(!fileExists(marker), L"planted: the winmm.dll beside the program is not loaded");
+    pressButton(findChild(box, L"Button"));
+    check(p.waitExit(10s), L"planted: program ends after the fatal box");
 }
 
 std::vector<int> selection(HWND list) {
@@ -374,7 +485,10 @@ void roadOfATape() {
     std::wstring disc = writeDisc(L"road.disc",
                                   "disc Morning\n3:10 4:05 2:48 5:30 3:58 4:44 2:15 6:12 3:33 4:01 2:59 5:05 3:21 4:17\n"
                                   "disc Evening\n4:30 3:45 5:15 2:40 6:00 3:05 4:10 2:35\n");
-    const std::vector<std::wstring> titles = {L"朝のうた", L"Evening"};
+    // The second title as typed (with a tab, C0 codes, DEL and C1 codes)
+    // and as it goes on the card: a blank for each control character.
+    const std::wstring typed = L"\tEve\x01ning\x07\x1b\x7f\x85\x9f!";
+    const std::vector<std::wstring> titles = {L"朝のうた", L" Eve ning     !"};
     Program p(exePath, disc.c_str());
     HWND prompt = need(p.waitDialog(L"ZTP", true), L"title prompt");
     auto splash = p.topWindows(L"TSplashScreen", L"");
@@ -402,7 +516,7 @@ void roadOfATape() {
     pressButton(w.button(L"追加"));
     prompt = need(p.waitDialog(L"ZTP", true), L"second title prompt");
     check(listItems(sel).size() == 22, L"the new disk's entries are listed before its title is asked");
-    answerPrompt(prompt, titles[1]);
+    answerPrompt(prompt, typed);
     waitFor([&] { return w.pnlSelectKei().substr(5, 5) == L"   22"; });
     checkSel(sel, {6, 8}, L"highlights survive an add");
     check(SendMessageW(sel, LB_GETTOPINDEX, 0, 0) == top, L"scroll position survives an add");
@@ -695,14 +809,26 @@ void aboutAndNoResult() {
     pressButton(GetDlgItem(box, IDOK));
     waitFor([&] { return p.topWindows(L"#32770", L"").empty(); });
     check(IsWindowEnabled(w.h) != FALSE, L"the main window is enabled after the error");
-    setListSelection(w.lstA(), {0});
-    pressButton(w.player(L"sbtTrackR"));
+    // Nothing shown as a result, and nothing to move or save.
+    check(listItems(w.lstA()).empty() && listItems(w.lstB()).empty(), L"no result: both side lists empty",
+          join(listItems(w.lstA())));
+    checkEq({w.panel(4), w.panel(5), w.panel(6)}, {L"", L"", L""}, L"no result: the three totals empty");
+    HWND right = w.player(L"sbtTrackR"), left = w.player(L"sbtTrackL"), save = w.button(L"保存");
+    check(!IsWindowEnabled(right) && !IsWindowEnabled(left) && !IsWindowEnabled(save),
+          L"no result: the arrows and 保存 disabled");
+    pressButton(right);
     Sleep(300);
-    check(listItems(w.lstA()) == shownA && listItems(w.lstB()) == shownB, L"no result: the move does nothing");
-    pressButton(w.button(L"保存"));
-    box = need(p.waitDialog(L"ZTP", false), L"not-saved message");
-    checkEq(dialogText(box), std::wstring(L"保存しませんでした。"), L"no result: nothing saved");
-    pressButton(GetDlgItem(box, IDOK));
+    check(listItems(w.lstB()).empty() && p.topWindows(L"#32770", L"").empty(), L"no result: the arrow does nothing");
+    // A good tape time: the result, and the buttons, are back.
+    clickTab(p.pid(), w.tabs(), 0);
+    waitFor([&] { return currentTab(w.tabs()) == 0; });
+    SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"20"));
+    clickTab(p.pid(), w.tabs(), 1);
+    check(waitFor([&] { return !w.panel(6).empty(); }), L"good tape time again: a result");
+    check(listItems(w.lstA()).size() + listItems(w.lstB()).size() == shownA.size() + shownB.size(),
+          L"good tape time again: all tracks on the sides");
+    check(IsWindowEnabled(right) && IsWindowEnabled(left) && IsWindowEnabled(save),
+          L"good tape time again: the arrows and 保存 enabled");
     pressButton(w.button(L"終了"));
     check(p.waitExit(), L"the program ends");
 }
@@ -762,6 +888,14 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
         waitFor([&] { return listItems(w.lstB()).size() == nB + 1; });
         setListSelection(w.lstA(), {2});
         setListSelection(w.lstB(), {int(nB)});
+    } else if (page == L"edit-none") {
+        // The edit page after a tape time that is not an integer.
+        SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"4６"));
+        clickTab(pid, w.tabs(), 1);
+        HWND box = dialog(L"ZTP for win32", false);
+        if (!box) return 1;
+        pressButton(GetDlgItem(box, IDOK));
+        waitFor([&] { return !IsWindow(box); });
     } else if (page == L"about") {
         pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
         waitFor([&] { return (shot = FindWindowW(L"TfrmVersion", nullptr)) && IsWindowVisible(shot); });

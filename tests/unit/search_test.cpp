@@ -69,7 +69,7 @@ TEST_P(Split, TotalsAfterASearch) {
     EXPECT_EQ(e.pnlBKei, "    .    0 -    0:00");
 }
 
-TEST_P(Split, BadTapeTimeLeavesNoResultAndTheEarlierLists) {
+TEST_P(Split, BadTapeTimeLeavesNoResultAndNothingShown) {
     TrackTable t = tableOf({700, 700, 100});
     t.pageChange(true, SearchMode::AMen, "46", GetParam());
     const auto shownA = t.lstA.texts();
@@ -78,13 +78,15 @@ TEST_P(Split, BadTapeTimeLeavesNoResultAndTheEarlierLists) {
         t.pageChange(false, SearchMode::AMen, bad, GetParam());
         EXPECT_THROW(t.pageChange(true, SearchMode::AMen, bad, GetParam()), EConvertError);
         EXPECT_FALSE(t.hasResult());
-        EXPECT_EQ(t.lstA.texts(), shownA);
-        EXPECT_EQ(t.pnlFin, fin);
+        EXPECT_EQ(t.lstA.count() + t.lstB.count(), 0);
+        EXPECT_EQ(t.pnlAKei + t.pnlBKei + t.pnlFin, "");
         EXPECT_TRUE(indices(t.SideA).empty());
         EXPECT_TRUE(indices(t.SideB).empty());
     }
     t.pageChange(true, SearchMode::AMen, "46", GetParam());
     EXPECT_TRUE(t.hasResult());
+    EXPECT_EQ(t.lstA.texts(), shownA);
+    EXPECT_EQ(t.pnlFin, fin);
 }
 
 TEST_P(Split, LeavingTheEditPageResetsAndReentryRecomputes) {
