@@ -196,6 +196,8 @@ public:
         std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return w[a] > w[b]; });
     }
 
+    std::int64_t spent() const { return steps_; }
+
     int pack(int sides, std::vector<std::vector<int>>& out) {
         const std::int64_t spare = static_cast<std::int64_t>(sides) * cap_ - sumOf(w_);
         if (spare < 0) return 0;
@@ -287,10 +289,13 @@ private:
     std::vector<std::vector<int>> sides_;
 };
 
-int packExactly(const std::vector<std::int64_t>& w, std::int64_t cap, int sides, std::int64_t budget,
+// `budget` is what is left of the work allowed, less what this call spends.
+int packExactly(const std::vector<std::int64_t>& w, std::int64_t cap, int sides, std::int64_t& budget,
                 std::vector<std::vector<int>>& out) {
     ExactPacker packer(w, cap, budget);
-    return packer.pack(sides, out);
+    const int r = packer.pack(sides, out);
+    budget = std::max<std::int64_t>(0, budget - packer.spent());
+    return r;
 }
 
 // Sides in the order of their first tracks, each in table order, padded to

@@ -81,8 +81,9 @@ struct Packing {
 // most maxTapes tapes. keepOrder: the sides are runs of the table order, one
 // after another. Where no packing is found, `sides` is empty and lowerBound
 // says how many sides at least a packing needs (above 2 * maxTapes: none
-// exists). `budget` bounds the exact search that settles what the
-// heuristics leave open (tracks looked at; the default is some 0.1 s).
+// exists). `budget` bounds the exact searches that settle what the
+// heuristics leave open (tracks looked at, over all of them; the default is
+// some 0.1 s).
 Packing packSides(const std::vector<std::int32_t>& times, const SideRules& rules, int maxTapes, bool keepOrder,
                   std::int64_t budget = 100'000'000);
 
