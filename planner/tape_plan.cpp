@@ -14,13 +14,14 @@ namespace {
 // (the sum before a weight was reached before that weight came).
 class FirstReach {
 public:
-    FirstReach(const std::vector<std::int64_t>& w, std::int64_t cap)
+    // Stops adding weights once the sum `enough` is reached.
+    FirstReach(const std::vector<std::int64_t>& w, std::int64_t cap, std::int64_t enough = -1)
         : cap_(std::max<std::int64_t>(cap, 0)),
           bits_(static_cast<std::size_t>(cap_ / 64 + 1), 0),
           first_(static_cast<std::size_t>(cap_ + 1), -1) {
         bits_[0] = 1;
         std::int64_t top = 0;  // the largest sum reached so far
-        for (std::size_t j = 0; j < w.size(); ++j) {
+        for (std::size_t j = 0; j < w.size() && !has(enough); ++j) {
             if (w[j] <= 0 || w[j] > cap_) continue;
             top = std::min(cap_, top + w[j]);
             add(static_cast<int>(j), w[j], top);
@@ -92,6 +93,81 @@ std::vector<std::int64_t> weights(const std::vector<std::int32_t>& times, const 
 
 std::int64_t sumOf(const std::vector<std::int64_t>& w) { return std::accumulate(w.begin(), w.end(), std::int64_t{0}); }
 
+// Above this many words of table work, a large range is tried first by its
+// core (below).
+constexpr std::int64_t kCoreAbove = std::int64_t{1} << 24;
+
+// A subset of w whose sum is the largest in [lo, hi], as flags by position;
+// empty when no sum lies there. No sum of w is above the largest multiple
+// of their common divisor g at most hi: a subset that makes that one is
+// taken as soon as one is found.
+//  - A range far wider than the longest weight is tried by its core first:
+//    the weights in order go in while they leave room for 64 longest ones,
+//    and the table covers only the rest (their sums are dense by then); if
+//    that reaches the bound, it is the answer.
+//  - Otherwise the table covers [0, hi], or the complement's range where
+//    that is smaller: the smallest sum in [total - hi, total - lo] of the
+//    weights left out.
+std::optional<std::vector<char>> largestSubsetOf(const std::vector<std::int64_t>& w, std::int64_t lo,
+                                                 std::int64_t hi);
+
+// The same, with the weights of no length always in.
+std::optional<std::vector<char>> largestSubset(const std::vector<std::int64_t>& w, std::int64_t lo,
+                                               std::int64_t hi) {
+    auto in = largestSubsetOf(w, lo, hi);
+    if (in)
+        for (std::size_t i = 0; i < w.size(); ++i)
+            if (w[i] == 0) (*in)[i] = 1;
+    return in;
+}
+
+std::optional<std::vector<char>> largestSubsetOf(const std::vector<std::int64_t>& w, std::int64_t lo,
+                                                 std::int64_t hi) {
+    const std::int64_t total = sumOf(w);
+    std::vector<char> in(w.size(), 0);
+    lo = std::max<std::int64_t>(lo, 0);
+    if (hi >= total) {
+        if (total < lo) return std::nullopt;
+        std::fill(in.begin(), in.end(), 1);
+        return in;
+    }
+    if (lo > hi || hi < 0) return std::nullopt;
+    std::int64_t g = 0, longest = 0;
+    for (std::int64_t x : w)
+        if (x > 0) g = std::gcd(g, x), longest = std::max(longest, x);
+    if (g == 0) return lo == 0 ? std::optional<std::vector<char>>(in) : std::nullopt;
+    const std::int64_t bound = hi / g * g;
+    if (bound < lo) return std::nullopt;
+    const std::int64_t n = static_cast<std::int64_t>(w.size());
+    const std::int64_t direct = n * (hi / 64 + 1), complement = n * ((total - lo) / 64 + 1);
+    if (std::min(direct, complement) > kCoreAbove && hi > 64 * longest) {
+        std::int64_t fixed = 0;
+        std::size_t k = 0;
+        for (; k < w.size() && fixed + w[k] <= hi - 64 * longest; ++k) fixed += w[k];
+        const std::vector<std::int64_t> core(w.begin() + static_cast<std::ptrdiff_t>(k), w.end());
+        const FirstReach reach(core, hi - fixed, bound - fixed);
+        if (reach.has(bound - fixed)) {
+            std::fill(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(k), 1);
+            for (int p : reach.setOf(bound - fixed, core)) in[k + static_cast<std::size_t>(p)] = 1;
+            return in;
+        }
+    }
+    if (direct <= complement) {
+        const FirstReach reach(w, hi, bound);
+        const std::int64_t x = reach.largestIn(lo, hi);
+        if (x < 0) return std::nullopt;
+        for (int p : reach.setOf(x, w)) in[static_cast<std::size_t>(p)] = 1;
+    } else {
+        const std::int64_t least = (total - hi + g - 1) / g * g;  // no sum left out is smaller
+        const FirstReach reach(w, total - lo, least);
+        const std::int64_t y = reach.smallestIn(total - hi, total - lo);
+        if (y < 0) return std::nullopt;
+        std::fill(in.begin(), in.end(), 1);
+        for (int p : reach.setOf(y, w)) in[static_cast<std::size_t>(p)] = 0;
+    }
+    return in;
+}
+
 Pin pinOf(const std::vector<Pin>& pins, std::size_t i) { return i < pins.size() ? pins[i] : Pin::Free; }
 
 // Whether a side of `count` tracks with this w sum fits.
@@ -111,6 +187,7 @@ bool cutRange(const std::vector<Pin>& pins, int n, int& first, int& last) {
 // --- sets of tapes
 
 constexpr int kNoPacking = std::numeric_limits<int>::max();
+constexpr std::int64_t kFillAtMost = std::int64_t{1} << 28;  // words of table work: some 0.2 s
 
 // No packing into fewer sides: the larger of the total over the capacity
 // and the bound of items above half the capacity (for each threshold a,
@@ -119,7 +196,14 @@ constexpr int kNoPacking = std::numeric_limits<int>::max();
 int sidesLowerBound(const std::vector<std::int64_t>& w, std::int64_t cap) {
     if (w.empty()) return 0;
     const std::int64_t total = sumOf(w);
-    int best = static_cast<int>((total + cap - 1) / cap);
+    int best = cap > 0 ? static_cast<int>((total + cap - 1) / cap) : 0;
+    // No side holds more tracks than the shortest ones that fit together.
+    std::vector<std::int64_t> sorted = w;
+    std::sort(sorted.begin(), sorted.end());
+    std::int64_t most = 0, sum = 0;
+    while (most < static_cast<std::int64_t>(sorted.size()) && sum + sorted[static_cast<std::size_t>(most)] <= cap)
+        sum += sorted[static_cast<std::size_t>(most++)];
+    if (most > 0) best = std::max(best, static_cast<int>((static_cast<std::int64_t>(w.size()) + most - 1) / most));
     std::vector<std::int64_t> thresholds{0};
     for (std::int64_t x : w)
         if (2 * x <= cap) thresholds.push_back(x);
@@ -147,12 +231,7 @@ std::vector<std::vector<int>> fillEachSide(const std::vector<std::int64_t>& w, s
     while (!left.empty()) {
         std::vector<std::int64_t> lw;
         for (int i : left) lw.push_back(w[static_cast<std::size_t>(i)]);
-        const FirstReach reach(lw, cap);
-        const std::int64_t s = reach.largestIn(0, cap);
-        std::vector<int> pos = reach.setOf(s, lw);
-        std::vector<char> taken(left.size(), 0);
-        for (int p : pos) taken[static_cast<std::size_t>(p)] = 1;
-        if (pos.empty()) taken[0] = 1;  // tracks of no length
+        std::vector<char> taken = largestSubset(lw, 0, cap).value();
         std::vector<int> side, rest;
         for (std::size_t k = 0; k < left.size(); ++k) (taken[k] ? side : rest).push_back(left[k]);
         sides.push_back(side);
@@ -336,30 +415,13 @@ std::optional<Split> fitSplit(const std::vector<std::int32_t>& times, const std:
     }
     if (!fits(pinnedA, countA, cap) || !fits(pinnedB, countB, cap)) return std::nullopt;
     const std::int64_t total = pinnedA + pinnedB + sumOf(freeW), freeSum = sumOf(freeW);
-    // The free tracks on side A sum to x in [lo, hi]: both sides fit.
+    // The free tracks on side A sum to x in [lo, hi]: both sides fit; the
+    // largest such x is side A as full as possible.
     const std::int64_t lo = std::max<std::int64_t>(0, total - cap - pinnedA);
     const std::int64_t hi = std::min(freeSum, cap - pinnedA);
-    std::vector<char> onA(freeW.size(), 0);
-    if (hi >= freeSum) {
-        // Every free track fits on side A with its pins.
-        std::fill(onA.begin(), onA.end(), 1);
-    } else {
-        if (lo > hi) return std::nullopt;
-        // Side A by its free sum where that range is the smaller, else side B
-        // by its complement (the smallest free sum on B that leaves A at most hi).
-        if (hi <= freeSum - lo) {
-            const FirstReach reach(freeW, hi);
-            const std::int64_t x = reach.largestIn(lo, hi);
-            if (x < 0) return std::nullopt;
-            for (int p : reach.setOf(x, freeW)) onA[static_cast<std::size_t>(p)] = 1;
-        } else {
-            const FirstReach reach(freeW, freeSum - lo);
-            const std::int64_t y = reach.smallestIn(freeSum - hi, freeSum - lo);
-            if (y < 0) return std::nullopt;
-            std::fill(onA.begin(), onA.end(), 1);
-            for (int p : reach.setOf(y, freeW)) onA[static_cast<std::size_t>(p)] = 0;
-        }
-    }
+    const auto chosen = largestSubset(freeW, lo, hi);
+    if (!chosen) return std::nullopt;
+    const std::vector<char>& onA = *chosen;
     Split s;
     std::size_t f = 0;
     for (std::size_t i = 0; i < w.size(); ++i) {
@@ -468,8 +530,13 @@ Packing packSides(const std::vector<std::int32_t>& times, const SideRules& rules
         return p;
     }
     p.lowerBound = sidesLowerBound(w, cap);
-    found = fillEachSide(w, cap);
-    if (auto ffd = firstFitDecreasing(w, cap); ffd.size() < found.size()) found = ffd;
+    // Each side filled in turn where its tables are cheap enough, else (and
+    // where it does better) longest first.
+    found = firstFitDecreasing(w, cap);
+    const std::int64_t fillWork = static_cast<std::int64_t>(found.size()) * static_cast<std::int64_t>(w.size()) / 2 *
+                                  (std::min(cap, 64 * *std::max_element(w.begin(), w.end())) / 64 + 1);
+    if (fillWork <= kFillAtMost)
+        if (auto filled = fillEachSide(w, cap); filled.size() <= found.size()) found = std::move(filled);
     const auto tapesOf = [](std::size_t sides) { return static_cast<int>((sides + 1) / 2); };
     if (maxTapes > 0 && tapesOf(found.size()) > maxTapes) {
         // The heuristics need more tapes: the exact search decides.

@@ -270,3 +270,45 @@ TEST(TapePlan, PerfectPackingsAreFound) {
         (void)heuristicsMissed;
     }
 }
+
+// Long lists on a tape whose side is near half their total: the largest
+// side A against a plain table of every subset sum, where the planner first
+// tries the list's core (lengths of any kind, all even, all multiples of 7).
+TEST(TapePlan, LongListsOnLongTapesAgainstAPlainTable) {
+    std::mt19937_64 rng(30);
+    for (int k = 0; k < 12; ++k) {
+        const int mult = k % 3 == 0 ? 1 : k % 3 == 1 ? 2 : 7;
+        Times times;
+        std::int64_t total = 0;
+        for (int i = 0; i < 2048; ++i) {
+            const std::int32_t t = static_cast<std::int32_t>(mult * (1 + static_cast<int>(rng() % (2000 / mult))));
+            times.push_back(t);
+            total += t;
+        }
+        const SideRules rules{total / 2 + static_cast<std::int64_t>(rng() % 50), 0, 0};
+        // The plain table: every subset sum up to the side.
+        const std::int64_t cap = rules.side;
+        std::vector<std::uint64_t> bits(static_cast<std::size_t>(cap / 64 + 1), 0);
+        bits[0] = 1;
+        for (std::int32_t t : times) {
+            const std::size_t q = static_cast<std::size_t>(t / 64);
+            const unsigned b = static_cast<unsigned>(t % 64);
+            for (std::size_t w = bits.size(); w-- > q;) {
+                std::uint64_t v = bits[w - q] << b;
+                if (b && w > q) v |= bits[w - q - 1] >> (64 - b);
+                bits[w] |= v;
+            }
+        }
+        std::int64_t best = -1;
+        for (std::int64_t s = cap; s >= total - cap && best < 0; --s)
+            if (bits[static_cast<std::size_t>(s / 64)] >> (s % 64) & 1) best = s;
+        const auto split = fitSplit(times, {}, rules);
+        ASSERT_EQ(split.has_value(), best >= 0);
+        if (!split) continue;
+        std::int64_t a = 0;
+        for (int i : split->a) a += times[static_cast<std::size_t>(i)];
+        EXPECT_EQ(a, best) << "case " << k;
+        EXPECT_LE(total - a, rules.side);
+        EXPECT_EQ(split->a.size() + split->b.size(), times.size());
+    }
+}
