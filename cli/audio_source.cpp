@@ -126,7 +126,7 @@ AudioInfo readAudioFile(const fs::path& p, const std::string& name) {
         // Up to a day at up to 1 MHz; frames beyond are a damaged header.
         if (sf.samplerate > 0 && sf.samplerate <= 1000000 && sf.frames >= 0 &&
             sf.frames <= static_cast<sf_count_t>(sf.samplerate) * 86400) {
-            info.samples = sf.frames * 44100 / sf.samplerate;
+            info.samples = (sf.frames * 44100 + sf.samplerate - 1) / sf.samplerate;
             measured = true;
         }
         sf_close(f);
@@ -293,8 +293,9 @@ Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::str
     std::error_code ec;
     if (sources.size() == 1 && fs::is_directory(utf8Path(sources[0]), ec)) {
         const fs::path folder = utf8Path(sources[0]);
-        nameHint = u8(fs::absolute(folder, ec).lexically_normal().parent_path().filename());
-        if (const fs::path f = folder.filename(); !f.empty() && f != "." && f != "..") nameHint = u8(f);
+        fs::path named = fs::absolute(folder, ec).lexically_normal();
+        if (named.filename().empty()) named = named.parent_path();
+        nameHint = u8(named.filename());
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string file = u8(it->path().filename());
             if (!audioExtension(file) || file[0] == '.') continue;

@@ -44,7 +44,7 @@ public:
             t.kind = Token::String;
             ++i_;
             for (;;) {
-                if (i_ >= s_.size()) fail(line_, "a string without its closing quote");
+                if (i_ >= s_.size()) fail(t.line, "a string without its closing quote");
                 char d = s_[i_++];
                 if (d == '"') break;
                 if (d == '\n') ++line_;
