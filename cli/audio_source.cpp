@@ -1,14 +1,18 @@
 #include "audio_source.h"
 
 #include <sndfile.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <taglib/fileref.h>
 #include <taglib/tdebuglistener.h>
 #include <taglib/tpropertymap.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "text_codec.h"
@@ -24,6 +28,32 @@ namespace {
 class QuietTagLib : public TagLib::DebugListener {
 public:
     void printMessage(const TagLib::String&) override {}
+};
+
+// The MP3 decoder under libsndfile prints its notes on malformed data to
+// stderr, which libsndfile does not let us turn off: the messages here are
+// ours, so stderr points at /dev/null while libsndfile works.
+class StderrMuted {
+public:
+    StderrMuted() {
+        std::fflush(stderr);
+        saved_ = ::dup(2);
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (saved_ >= 0 && null >= 0) ::dup2(null, 2);
+        if (null >= 0) ::close(null);
+    }
+    ~StderrMuted() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, 2);
+            ::close(saved_);
+        }
+    }
+    StderrMuted(const StderrMuted&) = delete;
+    StderrMuted& operator=(const StderrMuted&) = delete;
+
+private:
+    int saved_;
 };
 
 void quietTagLib() {
@@ -122,6 +152,7 @@ AudioInfo readAudioFile(const fs::path& p, const std::string& name) {
     AudioInfo info;
     bool measured = false;
     SF_INFO sf{};
+    StderrMuted muted;
     if (SNDFILE* f = sf_open(p.c_str(), SFM_READ, &sf)) {
         // Up to a day at up to 1 MHz; frames beyond are a damaged header.
         if (sf.samplerate > 0 && sf.samplerate <= 1000000 && sf.frames >= 0 &&
@@ -170,7 +201,7 @@ fs::path findNamedFile(const fs::path& folder, const std::string& nameIn, const 
     const fs::path direct = given.is_absolute() || folder.empty() ? given : folder / given;
     if (fs::exists(direct, ec)) return direct;
     auto noteUse = [&](const fs::path& used) {
-        notes.push_back(sheet + ": \"" + nameIn + "\" is read as " + u8(used));
+        notes.push_back(sheet + ": \"" + nameIn + "\" is read as " + u8(used.lexically_normal()));
         return used;
     };
     // The same path with other letter case, folder by folder.
@@ -352,8 +383,14 @@ Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::str
         return first;
     };
     const std::string album = shared([](const AudioInfo& i) { return i.album; });
+    // The album's performer: the album artist, else the artist of most tracks.
     std::string performer = shared([](const AudioInfo& i) { return i.albumArtist; });
-    if (performer.empty()) performer = shared([](const AudioInfo& i) { return i.artist; });
+    if (performer.empty()) {
+        std::map<std::string, std::size_t> count;
+        for (const Track& t : tracks) ++count[t.info.artist];
+        for (const auto& [artist, n] : count)
+            if (2 * n > tracks.size()) performer = artist;
+    }
 
     Disc disc;
     disc.title = takeTitle(album);
