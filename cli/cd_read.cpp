@@ -231,7 +231,7 @@ Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& 
 }
 
 void printNotes(const std::vector<std::string>& notes) {
-    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", n.c_str());
+    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", messageLine(n).c_str());
 }
 
 }  // namespace

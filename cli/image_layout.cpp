@@ -37,6 +37,13 @@ Disc discFromToc(const std::string& source, const ImageToc& toc, std::vector<std
     return disc;
 }
 
+std::string messageLine(const std::string& text) {
+    std::string s = text;
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return s;
+}
+
 std::string songTitle(const std::string& title, const std::string& performer, const std::string& albumPerformer) {
     if (title.empty()) return {};
     if (performer.empty() || performer == albumPerformer) return takeTitle(title);

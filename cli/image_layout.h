@@ -13,10 +13,14 @@
 
 namespace ztp {
 
-// A source that cannot be read: "SOURCE: what".
+// A message as one line: names and text quoted from a source may hold any
+// byte, and control characters become '?'.
+std::string messageLine(const std::string& text);
+
+// A source that cannot be read: "SOURCE: what", one line.
 class CdReadError : public Exception {
 public:
-    using Exception::Exception;
+    explicit CdReadError(const std::string& message) : Exception(messageLine(message)) {}
 };
 
 // Lead-out, lead-in and pregap between the sessions of a multisession disc.

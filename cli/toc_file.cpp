@@ -230,9 +230,10 @@ private:
                     if (is(Token::Number) && tok_.text.find(':') != std::string::npos) {
                         const std::string t = tok_.text;
                         advance();
-                        const std::size_t c = t.find(':');
-                        if (t.size() > 12) fail("bad language map");
-                        languages[std::stoi(t.substr(0, c))] = std::stoi(t.substr(c + 1, t.find(':', c + 1) - c - 1));
+                        const std::size_t c = t.find(':'), d = t.find(':', c + 1);
+                        const std::string block = t.substr(0, c), code = t.substr(c + 1, d == std::string::npos ? d : d - c - 1);
+                        if (block.size() > 3 || code.size() > 3 || d != std::string::npos) fail("bad language map '" + t.substr(0, 40) + "'");
+                        languages[std::stoi(block) % 8] = std::stoi(code);
                         continue;
                     }
                     const int block = static_cast<int>(number() % 8);
