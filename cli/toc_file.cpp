@@ -276,10 +276,12 @@ private:
     }
 
     int fileIndex(const std::string& name, bool decoded) {
-        for (std::size_t i = 0; i < files.size(); ++i)
-            if (files[i].name == name) return static_cast<int>(i);
-        files.push_back({name, decoded});
-        return static_cast<int>(files.size() - 1);
+        const auto [it, added] = fileIndexes_.emplace(name, static_cast<int>(files.size()));
+        if (added) {
+            if (files.size() >= 1000) fail("more than 1000 data files");
+            files.push_back({name, decoded});
+        }
+        return it->second;
     }
 
     void track() {
@@ -361,6 +363,7 @@ private:
 
     Lexer lex_;
     Token tok_;
+    std::map<std::string, int> fileIndexes_;
     int last_ = 1;
 };
 

@@ -167,6 +167,7 @@ TEST_F(RipRead, BadDataFilesAreRefusedInOneLine) {
     write("noindex.cue", "FILE \"ok.bin\" BINARY\n  TRACK 01 AUDIO\n  TRACK 02 AUDIO\n    INDEX 01 00:01:00\n");
     write("order.cue", "FILE \"ok.bin\" BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n  TRACK 01 AUDIO\n    INDEX 01 00:01:00\n");
     write("text.toc", "CD_DA\nCD_TEXT { LANGUAGE 0 { TITLE \"open\n");
+    write("map.toc", "CD_DA\nCD_TEXT { LANGUAGE_MAP { 1:6666666666 } }\nTRACK AUDIO\nSILENCE 44100\n");
     struct Case {
         std::string args, message;
     } cases[] = {
@@ -180,6 +181,7 @@ TEST_F(RipRead, BadDataFilesAreRefusedInOneLine) {
         {"read noindex.cue", "noindex.cue: cannot read the image (line 3: track 1 has no INDEX 01)"},
         {"read order.cue", "order.cue: cannot read the image (line 4: TRACK 01 out of order)"},
         {"read text.toc", "text.toc: malformed table of contents (line 2: a string without its closing quote)"},
+        {"read map.toc", "map.toc: malformed table of contents (line 2: bad language map '1:6666666666')"},
     };
     for (const Case& c : cases) {
         Outcome r = run(c.args);
