@@ -129,6 +129,17 @@ TEST_F(RipRead, CdExtraAndFileNamesAsRippersWriteThem) {
                        "  TRACK 02 AUDIO\n    INDEX 00 00:10:00\n    INDEX 01 00:12:00\n");
     EXPECT_EQ(readOk("mixed.cue").out, "disc 不明\n0:28:00\n");
 
+    // A TOC file with data tracks before and after the audio: DATAFILE with
+    // a length and without, audio at a byte offset in the same file.
+    write("mixed.toc", "CD_ROM\nCATALOG \"0000000000000\"\nTRACK MODE1\nDATAFILE \"mixed.bin\" 00:10:00\n"
+                       "TRACK AUDIO\nPREGAP 00:02:00\nFILE \"mixed.bin\" #1536000 0 00:20:00\nTRACK MODE1\nDATAFILE \"tail.bin\"\n");
+    write("tail.bin", std::string(100 * 2048, '\0'));
+    fs::resize_file(dir / "mixed.bin", 1536000 + 1500 * 2352);
+    Outcome toc = readOk("mixed.toc");
+    EXPECT_EQ(toc.out, "disc 不明\n0:20:00\n");
+    EXPECT_EQ(toc.err, "ztp-plan: note: mixed.toc: track 1 is a data track and is left out\n"
+                       "ztp-plan: note: mixed.toc: track 3 is a data track and is left out\n");
+
     // FILE lines honoured whatever the sheet's name; Windows folders, other
     // letter case and a bare name beside the sheet, each with a note.
     Maker m(dir, kAlbum);
