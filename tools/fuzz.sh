@@ -31,7 +31,7 @@ for kind in "${kinds[@]}"; do
   [ "$rc" = 0 ] && [ "$artifacts" = 0 ] || status=1
   # The corpus under valgrind, at most 300 inputs, through the plain build.
   files=$(find "$corpus" "$work/seeds/$kind" -type f | head -300)
-  if valgrind -q --error-exitcode=99 "$build/native/tests/fuzz_replay" "$kind" $files >"$work/$kind.valgrind" 2>&1; then
+  if valgrind -q --error-exitcode=99 --suppressions="$(dirname "$0")/valgrind.supp" "$build/native/tests/fuzz_replay" "$kind" $files >"$work/$kind.valgrind" 2>&1; then
     echo "valgrind over $(echo "$files" | wc -l) $kind inputs: no errors"
   else
     echo "valgrind over $kind inputs: errors (see $work/$kind.valgrind)"; status=1
