@@ -82,6 +82,10 @@ TEST_F(AudioRead, FilesFoldersAndPlaylistsReadAsOneDiscWithSongTitles) {
     EXPECT_EQ(list.out, "disc Car Mix\n" + mix);
     EXPECT_EQ(run("read " + files).out, "disc 不明\n" + mix);
 
+    // Untagged files in a folder: name order, numbers by their value.
+    for (const char* name : {"10.wav", "2.wav", "1.wav"}) audio(std::string("names/") + name, kWav, 44100, 44100 * std::atoi(name));
+    EXPECT_EQ(run("read names").out, "disc names\ntrack 0:01:00 1\ntrack 0:02:00 2\ntrack 0:10:00 10\n");
+
     // Playlists: relative paths, Windows folders, file URLs, titles of their own.
     write("lists/car.m3u", "#EXTM3U\n#EXTINF:60,ignored for a tagged file\n..\\mix\\one.wav\n#EXTINF:120,Two (listed)\n"
                            "../MIX/TWO.aiff\n\n" "file://" + (dir / "mix/three.ogg").string() + "\n");

@@ -192,8 +192,8 @@ public:
 
     // A cue sheet's track lines: TRACK and TITLE.
     std::string track(std::size_t i, const std::vector<std::string>& titles) const {
-        std::string s = "  TRACK " + number(i + 1) + " AUDIO\n";
-        if (i < titles.size()) s += "    TITLE \"" + titles[i] + "\"\n";
+        std::string s = "  TRACK " + number(i + 1) + " AUDIO\n    FLAGS DCP\n    ISRC JPXX0970000" + std::to_string(i % 10) + "\n";
+        if (i < titles.size()) s += "    TITLE \"" + titles[i] + "\"\n    SONGWRITER \"Anon\"\n";
         return s;
     }
 
