@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native asan windows dist test test-native test-asan test-windows test-e2e demo clean
+.PHONY: all deps native asan fuzz windows dist test test-native test-asan test-windows test-e2e demo clean
 
 all: native
 
@@ -17,6 +17,14 @@ native: deps
 asan: deps
 	cmake -S . -B $(BUILD)/asan -DCMAKE_BUILD_TYPE=Debug -DZTP_SANITIZE=ON >/dev/null
 	cmake --build $(BUILD)/asan -j $(JOBS)
+
+# The readers' libFuzzer harnesses (clang, ASan and UBSan), run for
+# FUZZ_MINUTES in all, then their corpora under valgrind (tools/fuzz.sh).
+FUZZ_MINUTES ?= 20
+fuzz: native
+	CXX=clang++ CC=clang cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZTP_SANITIZE=ON -DZTP_FUZZ=ON >/dev/null
+	cmake --build $(BUILD)/fuzz -j $(JOBS) --target fuzz_cue fuzz_toc fuzz_playlist fuzz_audio
+	tools/fuzz.sh $(BUILD) $(FUZZ_MINUTES)
 
 # The Windows programs, cross-compiled with MinGW-w64.
 windows:

@@ -55,11 +55,25 @@ std::string discName(const ResultSource& s, int disk) {
     return t.empty() ? "Disc " + std::to_string(disk) : t;
 }
 
-Side sideOf(const char* heading, const std::vector<std::string>& texts, const std::string& total, const ResultSource& s) {
+// The song title of an entry, else its disc's title.
+std::string songName(const ResultSource& s, const SongTitles& songs, int disk, const std::string& track) {
+    const bool number = !track.empty() && track.size() < 4 &&
+                        std::all_of(track.begin(), track.end(), [](unsigned char c) { return std::isdigit(c); });
+    const int t = number ? std::stoi(track) : 0;
+    if (disk >= 1 && disk <= static_cast<int>(songs.size()) && t >= 1 &&
+        t <= static_cast<int>(songs[disk - 1].size()) && !songs[disk - 1][t - 1].empty())
+        return songs[disk - 1][t - 1];
+    return discName(s, disk);
+}
+
+Side sideOf(const char* heading, const std::vector<std::string>& texts, const std::string& total, const ResultSource& s,
+            const SongTitles& songs) {
     Side side{heading, {}, {}};
     for (const std::string& e : texts) {
         if (e.size() < 20) continue;
-        side.entries.push_back({trimText(e.substr(5, 5)), discName(s, diskOf(e)), trimText(e.substr(13))});
+        const int disk = diskOf(e);
+        const std::string track = trimText(e.substr(5, 5));
+        side.entries.push_back({std::to_string(disk) + "-" + track, songName(s, songs, disk, track), trimText(e.substr(13))});
     }
     const std::string count = total.size() >= 20 ? trimText(total.substr(5, 5)) : "0";
     const std::string time = total.size() >= 20 ? trimText(total.substr(13)) : "0:00";
@@ -193,8 +207,8 @@ const double kPad = pt(kPaddingMm);
 double listTop(Typesetter& ts) { return kPad + ts.extent("A面", kHeadingPt, true).second + 3.0; }
 double sideWidth(const Geometry& g) { return (g.w - 3 * kPad) / 2; }
 
-Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date date) {
-    Layout l{sideOf("A面", s.sideA, s.totalA, s), sideOf("B面", s.sideB, s.totalB, s), {}, {}, {}, {}, {}};
+Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date date, const SongTitles& songs) {
+    Layout l{sideOf("A面", s.sideA, s.totalA, s, songs), sideOf("B面", s.sideB, s.totalB, s, songs), {}, {}, {}, {}, {}};
     const int longest = static_cast<int>(std::max(l.a.entries.size(), l.b.entries.size()));
     const double listHeight = g.front - listTop(ts) - kPad;
     // Field widths for the widest number and time the lists hold.
@@ -330,7 +344,7 @@ CardFormat cardFormatOf(const std::string& path) {
     throw CardError("--card " + path + ": the file name must end in .pdf, .svg or .png");
 }
 
-std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper) {
+std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper, const SongTitles& songs) {
     const Geometry g = geometryFor(paper);
     std::string bytes;
     std::unique_ptr<cairo_surface_t, SurfaceCloser> surface;
@@ -350,7 +364,7 @@ std::string renderCard(const ResultSource& source, Date date, CardFormat format,
     cairo_scale(cr.get(), scale, scale);
     {
         Typesetter ts(cr.get());
-        const Layout layout = layOut(ts, g, source, date);
+        const Layout layout = layOut(ts, g, source, date, songs);
         drawCard(cr.get(), ts, g, layout);
     }
     cairo_show_page(cr.get());

@@ -2,6 +2,7 @@
 // or PNG, drawn with cairo and laid out with pango.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "errors.h"
 #include "result_file.h"
@@ -36,10 +37,17 @@ enum class CardFormat { Pdf, Svg, Png };
 // The format for a file name (.pdf, .svg or .png, any case); CardError otherwise.
 CardFormat cardFormatOf(const std::string& path);
 
-// The card's page as the bytes of a file of the given format. The side lists
+// Song titles: slot d-1 for disk d, within it slot t-1 for track t of that
+// CD; "" (or no slot) where the title is not known.
+using SongTitles = std::vector<std::vector<std::string>>;
+
+// The card's page as the bytes of a file of the given format. The front
+// panel lists each side's tracks as disk-track number, song title (else the
+// disc's title) and length; the back flap lists the discs. The side lists
 // shrink to 5 pt and then flow into two columns; lists that still do not fit
-// throw CardError, and nothing is cut.
-std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper);
+// throw CardError; a title too long for its line ends in "…".
+std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper,
+                       const SongTitles& songs = {});
 
 // Writes the card file whole or not at all (CardWriteError).
 void writeCardFile(const std::string& path, const std::string& bytes);

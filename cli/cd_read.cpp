@@ -3,11 +3,8 @@
 #include <cdio/cdio.h>
 #include <cdio/cdtext.h>
 #include <cdio/logging.h>
-#include <iconv.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
@@ -15,8 +12,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
+#include "audio_source.h"
+#include "cue_sheet.h"
+#include "text_codec.h"
 #include "text_forms.h"
+#include "toc_file.h"
 #include "utf8_path.h"
 
 namespace ztp {
@@ -45,150 +47,29 @@ struct CdioCloser {
 };
 using CdioHandle = std::unique_ptr<CdIo_t, CdioCloser>;
 
-// Runs in a folder and comes back: libcdio opens the data files named in a
-// TOC file relative to the working folder.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const fs::path& dir) {
-        std::error_code ec;
-        previous_ = fs::current_path(ec);
-        if (!ec && !dir.empty()) fs::current_path(dir, ec);
-        changed_ = !ec && !dir.empty();
-    }
-    ~WorkingFolder() {
-        std::error_code ec;
-        if (changed_) fs::current_path(previous_, ec);
-    }
-
-private:
-    fs::path previous_;
-    bool changed_ = false;
-};
-
 std::string lowerExtension(const std::string& source) {
     std::string ext = utf8Path(source).extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
 }
 
-bool validUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t extra;
-        unsigned long cp, min;
-        if (c < 0x80) { ++i; continue; }
-        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; min = 0x80; }
-        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; min = 0x800; }
-        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; min = 0x10000; }
-        else return false;
-        if (i + extra >= s.size()) return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const unsigned char b = static_cast<unsigned char>(s[i + k]);
-            if ((b & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += extra + 1;
-    }
-    return true;
+std::string u8(const fs::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
 }
 
-// The bytes behind a text that was read as Latin-1 and handed over as UTF-8;
-// false when it holds characters beyond Latin-1.
-bool latin1Bytes(const std::string& utf8, std::string& bytes) {
-    bytes.clear();
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) bytes += static_cast<char>(c);
-        else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
-            bytes += static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
-        } else return false;
-    }
-    return true;
-}
-
-// Code page 932 bytes as UTF-8; false when they are not valid code page 932.
-bool cp932ToUtf8(const std::string& bytes, std::string& out) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    std::string in = bytes;
-    out.assign(bytes.size() * 3 + 4, '\0');
-    char* src = in.data();
-    char* dst = out.data();
-    std::size_t srcLeft = in.size(), dstLeft = out.size();
-    const std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    if (r == static_cast<std::size_t>(-1) || srcLeft != 0) return false;
-    out.resize(out.size() - dstLeft);
-    return true;
-}
-
-// Cue sheets and TOC files carry their text in whatever encoding they were
-// saved in, and libcdio passes it on as Latin-1: recover the bytes and read
-// them as UTF-8, else as code page 932, else keep the Latin-1 reading.
-std::string sheetText(const std::string& fromCdio) {
-    std::string bytes, decoded;
-    if (!latin1Bytes(fromCdio, bytes)) return fromCdio;
-    if (validUtf8(bytes)) return bytes;
-    if (cp932ToUtf8(bytes, decoded)) return decoded;
-    return fromCdio;
-}
-
-// A title fit for a "disc TITLE" line: control characters become blanks.
-std::string oneLine(std::string s) {
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    return s;
-}
-
-std::string albumTitle(CdIo_t* p, bool fromSheet) {
+// CD-Text from libcdio (a drive's or a Nero image's), already UTF-8: the
+// Japanese block first, when the disc has one.
+std::string cdText(CdIo_t* p, cdtext_field_t field, track_t track) {
     cdtext_t* text = cdio_get_cdtext(p);
     if (!text) return {};
-    // A Japanese block first, when the disc has one.
-    const char* title = nullptr;
-    if (cdtext_select_language(text, CDTEXT_LANGUAGE_JAPANESE)) title = cdtext_get_const(text, CDTEXT_FIELD_TITLE, 0);
-    if (!title || !*title) {
+    const char* value = nullptr;
+    if (cdtext_select_language(text, CDTEXT_LANGUAGE_JAPANESE)) value = cdtext_get_const(text, field, track);
+    if (!value || !*value) {
         cdtext_set_language_index(text, 0);
-        title = cdtext_get_const(text, CDTEXT_FIELD_TITLE, 0);
+        value = cdtext_get_const(text, field, track);
     }
-    if (!title || !*title) return {};
-    return oneLine(fromSheet ? sheetText(title) : std::string(title));
-}
-
-// Lead-out, lead-in and pregap between the sessions of a multisession disc.
-constexpr long kSessionGap = 11400;
-
-struct TocTrack {
-    int number;
-    long start;  // frames
-    bool audio;
-};
-
-// Track lengths from the starts and the lead-out, audio tracks only.
-Disc discFromToc(const std::string& source, const std::vector<TocTrack>& tracks, long leadOut,
-                 long lastSessionStart, std::vector<std::string>& notes) {
-    Disc disc;
-    long total = 0;
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
-        const TocTrack& t = tracks[i];
-        const long end = i + 1 < tracks.size() ? tracks[i + 1].start : leadOut;
-        if (t.start < 0 || end <= t.start)
-            throw CdReadError(source + ": malformed table of contents (track " + std::to_string(t.number) +
-                              (end == leadOut ? " starts past the end of the data)" : " does not start before the next)"));
-        if (!t.audio) {
-            notes.push_back(source + ": track " + std::to_string(t.number) + " is a data track and is left out");
-            continue;
-        }
-        long frames = end - t.start;
-        // An audio track that ends its session stops before the next session's gap.
-        const bool nextSession = i + 1 < tracks.size() && lastSessionStart > t.start && end == lastSessionStart;
-        if (nextSession && frames > kSessionGap) frames -= kSessionGap;
-        total += frames;
-        if (total > kMaxDiscFrames) throw CdReadError(source + ": malformed table of contents (longer than 255:59:74)");
-        disc.tracks.push_back(packFrames(frames));
-    }
-    if (disc.tracks.empty()) throw CdReadError(source + ": no audio track on the disc");
-    return disc;
+    return value ? std::string(value) : std::string();
 }
 
 std::uint64_t bigEndian(const unsigned char* p, int bytes) {
@@ -240,57 +121,75 @@ void checkNeroFooter(const std::string& source, const fs::path& p) {
     }
 }
 
-CdioHandle openImage(const std::string& source, const std::string& ext) {
-    const fs::path p = utf8Path(source);
+std::string readSheetFile(const fs::path& p, const std::string& source) {
+    requireRegularFile(p, source);
     std::error_code ec;
-    if (!fs::is_regular_file(p, ec)) throw CdReadError(source + ": no such image file");
-    if (ext == ".cue" || ext == ".bin") {
-        // libcdio takes NAME.cue and NAME.bin as one image, whichever is named.
-        auto sibling = [&](const char* lower, const char* upper) {
-            fs::path q = fs::path(p).replace_extension(lower);
-            return fs::exists(q, ec) ? q : fs::path(p).replace_extension(upper);
-        };
-        const fs::path other = ext == ".cue" ? sibling(".bin", ".BIN") : sibling(".cue", ".CUE");
-        if (!fs::exists(other, ec)) {
-            throw CdReadError(source + (ext == ".cue" ? ": its data file " : ": no cue sheet ") +
-                              fs::path(p).replace_extension(ext == ".cue" ? ".bin" : ".cue").filename().string() +
-                              (ext == ".cue" ? " is missing (a cue sheet is read with the .bin of its own name)" : " beside it"));
+    const std::uintmax_t size = fs::file_size(p, ec);
+    if (ec) throw CdReadError(source + ": cannot read the image");
+    if (size > kMaxSheetBytes) throw CdReadError(source + ": too large for a cue sheet or TOC file (over 4 MiB)");
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    if (!f && !f.eof()) throw CdReadError(source + ": cannot read the image");
+    return ss.str();
+}
+
+// The data files of a sheet, found beside it and measured; FIFOs, devices
+// and folders are refused before they are opened.
+DataFileProbe sheetProbe(const fs::path& sheet, const std::string& source, std::vector<std::string>& notes) {
+    return [folder = sheet.parent_path(), source, &notes](const std::string& raw, const std::string& utf8, bool decode) {
+        fs::path p = findNamedFile(folder, raw, source, notes);
+        if (p.empty() && utf8 != raw) p = findNamedFile(folder, utf8, source, notes);
+        if (p.empty()) throw CdReadError(source + ": its data file " + utf8 + " is missing");
+        DataFile d;
+        d.path = u8(p);
+        requireRegularFile(p, d.path);
+        std::error_code ec;
+        d.bytes = fs::file_size(p, ec);
+        if (ec) throw CdReadError(d.path + ": cannot be read");
+        if (decode) {
+            d.decoded = true;
+            d.samples = readAudioFile(p, d.path).samples;
         }
-        return CdioHandle(cdio_open_bincue(source.c_str()));
-    }
-    if (ext == ".toc") {
-        WorkingFolder in(p.parent_path());
-        return CdioHandle(cdio_open_cdrdao(p.filename().c_str()));
-    }
-    checkNeroFooter(source, p);
-    return CdioHandle(cdio_open_nrg(source.c_str()));
+        return d;
+    };
 }
 
-void printNotes(const std::vector<std::string>& notes) {
-    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", n.c_str());
+Disc readImageSheet(const std::string& source, const std::string& ext, std::vector<std::string>& notes) {
+    fs::path p = utf8Path(source);
+    std::string name = source;
+    if (ext == ".bin") {
+        // A raw image named by its data file: the cue sheet of its own name.
+        std::error_code ec;
+        fs::path cue = fs::path(p).replace_extension(".cue");
+        if (!fs::exists(cue, ec)) cue = fs::path(p).replace_extension(".CUE");
+        if (!fs::exists(cue, ec))
+            throw CdReadError(source + ": no cue sheet " + u8(fs::path(p).replace_extension(".cue").filename()) + " beside it");
+        p = cue;
+        name = u8(cue);
+    }
+    const std::string bytes = readSheetFile(p, name);
+    const ImageToc toc = ext == ".toc" ? readTocFile(bytes, name, sheetProbe(p, name, notes), notes)
+                                       : readCueSheet(bytes, name, sheetProbe(p, name, notes), notes);
+    return discFromToc(name, toc, notes);
 }
 
-}  // namespace
-
-Disc readCd(const std::string& sourceIn, const std::string& fallbackTitle, std::vector<std::string>& notes) {
+Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& notes) {
     cdio_log_set_handler(keepCdioMessage);
     lastCdioMessage.clear();
     currentSource = sourceIn.empty() ? "the default CD drive" : sourceIn;
-    const std::string ext = lowerExtension(sourceIn);
-    const bool image = ext == ".cue" || ext == ".toc" || ext == ".nrg" || ext == ".bin";
     std::string source = sourceIn;
     CdioHandle cd;
-    if (image) {
-        cd = openImage(source, ext);
+    if (nero) {
+        requireRegularFile(utf8Path(source), source);
+        checkNeroFooter(source, utf8Path(source));
+        cd.reset(cdio_open_nrg(source.c_str()));
         if (!cd) {
             throw CdReadError(source + ": cannot read the image (" +
                               (lastCdioMessage.empty() ? std::string("malformed, or a form libcdio does not read")
                                                        : lastCdioMessage) + ")");
         }
     } else {
-        std::error_code ec;
-        if (!source.empty() && fs::is_regular_file(utf8Path(source), ec))
-            throw CdReadError(source + ": not a CD image (.cue, .toc, .nrg or .bin) nor a CD drive");
         if (source.empty()) {
             driver_id_t driver = DRIVER_DEVICE;
             char* device = cdio_get_default_device_driver(&driver);
@@ -305,37 +204,70 @@ Disc readCd(const std::string& sourceIn, const std::string& fallbackTitle, std::
     const track_t first = cdio_get_first_track_num(cd.get());
     const track_t count = cdio_get_num_tracks(cd.get());
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK) {
-        throw CdReadError(source + (image ? ": malformed image, no table of contents" : ": no disc in the drive"));
+        throw CdReadError(source + (nero ? ": malformed image, no table of contents" : ": no disc in the drive"));
     }
     if (count == 0) throw CdReadError(source + ": no track on the disc");
-    std::vector<TocTrack> tracks;
+    ImageToc toc;
+    const std::string albumPerformer = cdText(cd.get(), CDTEXT_FIELD_PERFORMER, 0);
     for (int t = first; t < first + count; ++t) {
         const lsn_t start = cdio_get_track_lsn(cd.get(), static_cast<track_t>(t));
         if (start == CDIO_INVALID_LSN) throw CdReadError(source + ": cannot read where track " + std::to_string(t) + " starts");
-        tracks.push_back({t, static_cast<long>(start),
-                          cdio_get_track_format(cd.get(), static_cast<track_t>(t)) == TRACK_FORMAT_AUDIO});
+        TocEntry e;
+        e.number = t;
+        e.start = start;
+        e.audio = cdio_get_track_format(cd.get(), static_cast<track_t>(t)) == TRACK_FORMAT_AUDIO;
+        e.title = songTitle(cdText(cd.get(), CDTEXT_FIELD_TITLE, static_cast<track_t>(t)),
+                            cdText(cd.get(), CDTEXT_FIELD_PERFORMER, static_cast<track_t>(t)), albumPerformer);
+        toc.tracks.push_back(e);
     }
     const lsn_t leadOut = cdio_get_track_lsn(cd.get(), CDIO_CDROM_LEADOUT_TRACK);
     if (leadOut == CDIO_INVALID_LSN) throw CdReadError(source + ": cannot read the disc's end (lead-out)");
+    toc.leadOut = leadOut;
     lsn_t lastSession = 0;
     if (cdio_get_last_session(cd.get(), &lastSession) != DRIVER_OP_SUCCESS) lastSession = 0;
-
-    Disc disc = discFromToc(source, tracks, static_cast<long>(leadOut), static_cast<long>(lastSession), notes);
-    disc.title = albumTitle(cd.get(), ext == ".cue" || ext == ".bin" || ext == ".toc");
-    if (disc.title.empty()) disc.title = fallbackTitle;
-    return disc;
+    toc.lastSessionStart = lastSession;
+    toc.title = takeTitle(cdText(cd.get(), CDTEXT_FIELD_TITLE, 0));
+    return discFromToc(source, toc, notes);
 }
 
-std::string discEntryText(const Disc& disc) {
-    std::string out = "disc " + disc.title + "\n";
-    for (std::size_t i = 0; i < disc.tracks.size(); ++i) {
-        char len[16];
-        std::snprintf(len, sizeof len, "%u:%02u:%02u", msfMinutes(disc.tracks[i]), msfSeconds(disc.tracks[i]),
-                      msfFrames(disc.tracks[i]));
-        out += len;
-        out += (i + 1) % 10 == 0 || i + 1 == disc.tracks.size() ? "\n" : " ";
+void printNotes(const std::vector<std::string>& notes) {
+    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", messageLine(n).c_str());
+}
+
+}  // namespace
+
+Disc readSources(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint) {
+    if (sources.size() > 1) return readAudioDisc(sources, notes, nameHint);
+    const std::string source = sources.empty() ? std::string() : sources[0];
+    const std::string ext = lowerExtension(source);
+    std::error_code ec;
+    const fs::path p = utf8Path(source);
+    if (!source.empty() && (fs::is_directory(p, ec) || playlistExtension(source) || audioExtension(source)))
+        return readAudioDisc({source}, notes, nameHint);
+    if (ext == ".cue" || ext == ".toc" || ext == ".bin") {
+        if (!fs::exists(p, ec)) throw CdReadError(source + ": no such image file");
+        return readImageSheet(source, ext, notes);
     }
-    return out;
+    if (ext == ".nrg") {
+        if (!fs::exists(p, ec)) throw CdReadError(source + ": no such image file");
+        return readCdio(source, true, notes);
+    }
+    if (!source.empty() && fs::is_regular_file(p, ec)) {
+        // Another file: an audio file by its content, or nothing this reads.
+        try {
+            return readAudioDisc({source}, notes, nameHint);
+        } catch (const CdReadError&) {
+            throw CdReadError(source + ": not a CD image (.cue, .toc, .nrg or .bin), audio file, playlist nor a CD drive");
+        }
+    }
+    return readCdio(source, false, notes);
+}
+
+Disc readCd(const std::string& source, const std::string& fallbackTitle, std::vector<std::string>& notes) {
+    std::string nameHint;
+    Disc disc = readSources({source}, notes, nameHint);
+    if (disc.title.empty()) disc.title = nameHint.empty() ? fallbackTitle : takeTitle(nameHint);
+    return disc;
 }
 
 ImageReader imageLineReader(const std::string& discFile) {
@@ -343,32 +275,47 @@ ImageReader imageLineReader(const std::string& discFile) {
     return [folder](const std::string& path) {
         const fs::path p = utf8Path(path);
         const fs::path full = p.is_absolute() || folder.empty() ? p : folder / p;
-        const std::u8string u8 = full.u8string();
         std::vector<std::string> notes;
-        Disc disc = readCd(std::string(u8.begin(), u8.end()), "不明", notes);
+        Disc disc = readCd(u8(full), "不明", notes);
         printNotes(notes);
         return disc;
     };
 }
 
 const char* const kReadUsage =
-    "usage: ztp-plan read [--title TEXT] [SOURCE]\n"
+    "usage: ztp-plan read [--title TEXT] [SOURCE...]\n"
     "\n"
-    "Reads a CD and writes it as one disc of a disc file to standard output:\n"
-    "\"disc TITLE\" and the lengths of its audio tracks (M:SS:FF). SOURCE is a CD\n"
-    "drive (default: the system's default drive) or a CD image: a cue sheet\n"
-    "NAME.cue over one raw data file NAME.bin (either may be named), a cdrdao\n"
-    "TOC file (.toc) or a Nero image (.nrg). The title is the disc's CD-Text\n"
-    "album title, else TEXT, else 不明. Data tracks are left out with a note.\n"
+    "Reads a CD, a CD image or audio files and writes them as one disc of a\n"
+    "disc file to standard output. SOURCE is:\n"
+    "  a CD drive          (default: the system's default drive)\n"
+    "  a cue sheet (.cue)  over the files its FILE lines name: raw images (.bin),\n"
+    "                      WAVE, FLAC and other audio files, one image or one\n"
+    "                      file a track; a .bin is read with the .cue of its name\n"
+    "  a cdrdao TOC file (.toc), or a Nero image (.nrg)\n"
+    "  audio files         (WAV, AIFF, FLAC, Ogg Vorbis/Opus, MP3, M4A), one\n"
+    "                      track each, in the order given\n"
+    "  a folder            its audio files, in track-number order, else by name\n"
+    "  a playlist          (.m3u, .m3u8, .pls)\n"
+    "Images give the lengths a drive's table of contents gives (index 1 to the\n"
+    "next track's index 1), whatever the layout of the rip; data tracks are\n"
+    "left out with a note. Audio files give the lengths of their audio.\n"
+    "\n"
+    "The disc's title is the CD-Text album title or the album tag, else TEXT,\n"
+    "else the folder's or playlist's name, else 不明. When song titles are found\n"
+    "(CD-Text, the sheet's track TITLE, tags, else the file names), each track\n"
+    "is written as \"track M:SS:FF TITLE\"; otherwise the lengths are written on\n"
+    "lines of ten.\n"
     "\n"
     "In a disc file, a line \"image PATH\" (relative to the disc file's folder)\n"
-    "stands for the disc that \"read PATH\" gives.\n"
+    "stands for the disc that \"read PATH\" gives (an image, an audio file, a\n"
+    "folder or a playlist).\n"
     "\n"
-    "Exit status: 0 on success, 2 when the source cannot be read (nothing written).\n";
+    "Exit status: 0 on success, 2 when a source cannot be read (nothing written).\n";
 
 int runReadCommand(const std::vector<std::string>& args) {
-    std::string source, title = "不明";
-    bool haveSource = false;
+    std::string title;
+    bool haveTitle = false;
+    std::vector<std::string> sources;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
@@ -377,19 +324,26 @@ int runReadCommand(const std::vector<std::string>& args) {
         }
         if (arg == "--title" || arg.rfind("--title=", 0) == 0) {
             if (arg == "--title" && i + 1 >= args.size()) throw CdReadError("--title needs a value");
-            title = oneLine(arg == "--title" ? args[++i] : arg.substr(8));
+            title = takeTitle(arg == "--title" ? args[++i] : arg.substr(8));
+            haveTitle = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw CdReadError("unknown option " + arg + " of read");
-        } else if (haveSource) {
-            throw CdReadError("read takes one source, not also '" + arg + "'");
         } else {
-            source = arg;
-            haveSource = true;
+            if (arg.empty()) throw CdReadError("read: the source is empty");
+            sources.push_back(arg);
         }
     }
-    if (haveSource && source.empty()) throw CdReadError("read: the source is empty");
+    if (sources.size() > 1) {
+        for (const std::string& s : sources) {
+            std::error_code ec;
+            const bool audio = audioExtension(s) && !fs::is_directory(utf8Path(s), ec);
+            if (!audio) throw CdReadError("read takes one source, or several audio files, not also '" + s + "'");
+        }
+    }
     std::vector<std::string> notes;
-    const Disc disc = readCd(source, title, notes);
+    std::string nameHint;
+    Disc disc = readSources(sources, notes, nameHint);
+    if (disc.title.empty()) disc.title = haveTitle ? title : !nameHint.empty() ? takeTitle(nameHint) : "不明";
     printNotes(notes);
     const std::string text = discEntryText(disc);
     std::fwrite(text.data(), 1, text.size(), stdout);

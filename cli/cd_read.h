@@ -1,34 +1,31 @@
-// Reading discs over libcdio: a CD drive or a CD image (.cue, .toc, .nrg,
-// .bin) becomes one disc of a disc file: its CD-Text album title and the
-// lengths of its audio tracks from the table of contents.
+// Reading discs: a CD drive or a Nero image over libcdio, cue sheets and
+// cdrdao TOC files through our own readers, and audio files, folders and
+// playlists; each becomes one disc of a disc file.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "disc_file.h"
-#include "errors.h"
+#include "image_layout.h"
 
 namespace ztp {
 
-// A source that cannot be read: "SOURCE: what".
-class CdReadError : public Exception {
-public:
-    using Exception::Exception;
-};
+// Reads the disc of one source (a device path, an image, an audio file, a
+// folder or a playlist; "" for the system's default drive) or of several
+// audio files. Notes (data tracks left out, files found under other names)
+// go to notes; the disc's title is "" when the source names none, and
+// nameHint then holds a folder's or playlist's name.
+Disc readSources(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint);
 
-// Reads a disc. source: a device path, an image file, or "" for the system's
-// default drive. Without a CD-Text album title the disc takes fallbackTitle.
-// Data tracks are left out with a note in notes.
+// One source; without a title of its own the disc takes the name hint,
+// else fallbackTitle.
 Disc readCd(const std::string& source, const std::string& fallbackTitle, std::vector<std::string>& notes);
-
-// The disc as disc-file text: "disc TITLE" and its track lengths as M:SS:FF.
-std::string discEntryText(const Disc& disc);
 
 // Reads "image PATH" lines of the disc file discFile: PATH is relative to the
 // disc file's folder; notes go to standard error.
 ImageReader imageLineReader(const std::string& discFile);
 
-// `ztp-plan read [--title TEXT] [SOURCE]`; args without the word "read".
+// `ztp-plan read [--title TEXT] [SOURCE...]`; args without the word "read".
 int runReadCommand(const std::vector<std::string>& args);
 
 extern const char* const kReadUsage;

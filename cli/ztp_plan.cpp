@@ -24,7 +24,7 @@ const char* const kUsage =
     "usage: ztp-plan [--mode equal|a|b] [--tape MINUTES] [--date YYYY/MM/DD]\n"
     "                [--engine fast|literal] [--out FILE]\n"
     "                [--card FILE.pdf|.svg|.png [--paper a4|letter]] DISCFILE\n"
-    "       ztp-plan read [--title TEXT] [SOURCE]   (see ztp-plan read --help)\n"
+    "       ztp-plan read [--title TEXT] [SOURCE...]   (see ztp-plan read --help)\n"
     "\n"
     "Loads every disc of DISCFILE as disks 1, 2, ... with their titles, splits\n"
     "all tracks over side A and side B of a cassette and writes the tape's index\n"
@@ -47,9 +47,12 @@ const char* const kUsage =
     "  # comment          blank lines and lines starting with # are ignored\n"
     "  disc TITLE         starts a disc; the title is the text after \"disc \"\n"
     "  4:05 3:58 5:30:12  track lengths M:SS or M:SS:FF, separated by blanks\n"
+    "  track 4:05 TITLE   one track and its song title (the text after the\n"
+    "                     length and one blank; the card shows it)\n"
     "  empty              an empty drive (skipped here)\n"
-    "  image PATH         the disc that \"ztp-plan read PATH\" gives (a CD image;\n"
-    "                     PATH relative to the disc file's folder)\n"
+    "  image PATH         the disc that \"ztp-plan read PATH\" gives (a CD image,\n"
+    "                     an audio file, a folder or a playlist; PATH relative to\n"
+    "                     the disc file's folder)\n"
     "  Minutes 0-255, seconds 0-59, frames 0-74; at most 255 tracks a disc, and\n"
     "  a disc's total within 255:59:74. At most 30 discs and 2048 tracks.\n"
     "\n"
@@ -131,10 +134,12 @@ int run(int argc, char** argv) {
     else throw UsageError{"--engine must be fast or literal, not '" + engineName + "'"};
 
     TrackTable table;
+    SongTitles songs;
     int discNo = 0;
     for (const Disc& disc : readDiscFile(discFile, imageLineReader(discFile))) {
         if (disc.empty) continue;
         ++discNo;
+        songs.push_back(disc.trackTitles);
         switch (table.addDisk(disc.tracks, disc.title)) {
             case AddRefusal::TooManyDisks:
                 throw UsageError{discFile + ": disc " + std::to_string(discNo) + " is more than the 30 disks a tape plan holds"};
@@ -164,7 +169,7 @@ int run(int argc, char** argv) {
     const ResultSource source = resultSource(table);
     const std::string bytes = resultBytes(source, date, "/");
     // The card is laid out before anything is written: lists that do not fit stop here.
-    const std::string cardBytes = card.empty() ? std::string() : renderCard(source, date, cardFormat, paper);
+    const std::string cardBytes = card.empty() ? std::string() : renderCard(source, date, cardFormat, paper, songs);
     if (out.empty()) {
         std::fwrite(bytes.data(), 1, bytes.size(), stdout);
         if (std::fflush(stdout) != 0) throw UsageError{"cannot write to standard output"};

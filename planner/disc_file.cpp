@@ -1,5 +1,7 @@
 #include "disc_file.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -85,6 +87,28 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             }
             continue;
         }
+        if (line.compare(0, 6, "track ") == 0 || line == "track") {
+            if (discs.empty() || discs.back().empty || afterImage) {
+                throw fail(discs.empty()        ? "a track before any 'disc' line"
+                           : discs.back().empty ? "a track after 'empty'"
+                                                : "a track after 'image'",
+                           line);
+            }
+            std::size_t i = 6;
+            while (i < line.size() && isBlank(line[i])) ++i;
+            std::size_t end = i;
+            while (end < line.size() && !isBlank(line[end])) ++end;
+            const std::string token = line.substr(std::min(i, line.size()), end - std::min(i, line.size()));
+            std::uint32_t packed;
+            if (!parseLength(token, packed)) throw fail("not a track length M:SS or M:SS:FF", token.empty() ? line : token);
+            Disc& d = discs.back();
+            if (static_cast<int>(d.tracks.size()) >= kMaxDiscTracks) throw fail("more than 255 tracks on one disc", token);
+            discFrames += framesOf(packed);
+            if (discFrames > kMaxDiscFrames) throw fail("disc longer than 255:59:74", token);
+            d.tracks.push_back(packed);
+            d.trackTitles.push_back(end < line.size() ? line.substr(end + 1) : std::string());
+            continue;
+        }
         if (line == "empty") {
             Disc d;
             d.empty = true;
@@ -110,11 +134,31 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             discFrames += framesOf(packed);
             if (discFrames > kMaxDiscFrames) throw fail("disc longer than 255:59:74", token);
             d.tracks.push_back(packed);
+            d.trackTitles.emplace_back();
             i = end;
             while (i < line.size() && isBlank(line[i])) ++i;
         }
     }
     return discs;
+}
+
+std::string discEntryText(const Disc& disc) {
+    std::string out = "disc " + disc.title + "\n";
+    bool titled = false;
+    for (const std::string& t : disc.trackTitles) titled = titled || !t.empty();
+    for (std::size_t i = 0; i < disc.tracks.size(); ++i) {
+        char len[16];
+        std::snprintf(len, sizeof len, "%u:%02u:%02u", msfMinutes(disc.tracks[i]), msfSeconds(disc.tracks[i]),
+                      msfFrames(disc.tracks[i]));
+        if (titled) {
+            const std::string& title = i < disc.trackTitles.size() ? disc.trackTitles[i] : std::string();
+            out += std::string("track ") + len + (title.empty() ? "" : " " + title) + "\n";
+            continue;
+        }
+        out += len;
+        out += (i + 1) % 10 == 0 || i + 1 == disc.tracks.size() ? "\n" : " ";
+    }
+    return out;
 }
 
 std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& images) {

@@ -3,6 +3,8 @@
 //   # comment            (lines starting with '#', and blank lines, are ignored)
 //   disc Morning Songs   (starts a disc; the title is the text after "disc ")
 //   4:05 3:58 5:30:12    (track lengths M:SS or M:SS:FF, blank-separated)
+//   track 4:05 Sunrise   (one track with its song title: the text after the
+//                         length and one blank; "track 4:05" has none)
 //   empty                (an empty drive)
 //   image rips/album.cue (a disc read from a CD image, where a reader is given)
 //
@@ -22,6 +24,7 @@ struct Disc {
     bool empty = false;                  // an empty drive
     std::string title;
     std::vector<std::uint32_t> tracks;   // packed CD times (minutes, seconds, frames)
+    std::vector<std::string> trackTitles;  // song titles, parallel to tracks ("" unknown)
     std::uint32_t length() const;        // the tracks' total, packed
 };
 
@@ -40,6 +43,11 @@ using ImageReader = std::function<Disc(const std::string& path)>;
 // Without an image reader, "image" lines are errors.
 std::vector<Disc> parseDiscText(const std::string& text, const std::string& fileName,
                                 const ImageReader& images = {});
+// The disc as disc-file text: "disc TITLE", then its tracks: lengths M:SS:FF
+// ten to a line, or, when any track has a song title, one "track" line each.
+// parseDiscText reads it back to the same disc.
+std::string discEntryText(const Disc& disc);
+
 // Reads and parses a file (UTF-8 path); a file that cannot be read is a DiscFileError too.
 std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& images = {});
 

@@ -2,7 +2,8 @@
 # Installs what the build needs, only when missing. Usage: ensure-deps.sh native|windows
 set -eu
 want=(g++ cmake make googletest libgtest-dev libbenchmark-dev python3
-      pkg-config libcdio-dev libcairo2-dev libpango1.0-dev fonts-ipafont poppler-utils)
+      pkg-config libcdio-dev libsndfile1-dev libtag1-dev libcairo2-dev
+      libpango1.0-dev fonts-ipafont poppler-utils clang libclang-rt-14-dev valgrind)
 if [ "${1:-native}" = windows ]; then
   want+=(g++-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb xauth xdotool imagemagick
          fonts-ipafont fonts-liberation locales)

@@ -21,7 +21,7 @@ protected:
         std::smatch m;
         const std::regex track(R"(\t +(\d+) - +(\d+:\d\d) - +(\d+): )"), total(R"(\t +(\d+) - +(\d+:\d\d)\r)");
         for (auto it = text.cbegin(); std::regex_search(it, text.cend(), m, track); it = m[0].second)
-            lines.push_back(m[1].str() + R"(\s+)" + titles[std::stoi(m[3].str()) - 1] + R"(\s+)" + m[2].str());
+            lines.push_back(m[3].str() + "-" + m[1].str() + R"(\s+)" + titles[std::stoi(m[3].str()) - 1] + R"(\s+)" + m[2].str());
         for (auto it = text.cbegin(); std::regex_search(it, text.cend(), m, total); it = m[0].second)
             lines.push_back(m[1].str() + "曲" + R"(\s+)" + m[2].str());
         if (std::regex_search(text, m, std::regex(R"(◆最適テープ : ([0-9.]+)分)"))) lines.push_back("最適テープ " + m[1].str() + "分");

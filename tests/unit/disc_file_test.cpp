@@ -70,3 +70,44 @@ TEST(DiscFile, ErrorsNameFileLineAndText) {
     EXPECT_THROW(readDiscFile("/nonexistent/x.disc"), DiscFileError);
     EXPECT_THROW(readDiscFile("/"), DiscFileError);
 }
+
+TEST(DiscFile, SongTitlesOnTrackLinesReadBackToTheSameDisc) {
+    const std::string text =
+        "disc 朝のうた\n4:05 3:58\ntrack 5:30:12 Sunrise / Kaze\r\ntrack 1:00\ntrack  0:30:00  two blanks\n"
+        "disc Old\n4:05 3:58:74\n";
+    const std::vector<Disc> discs = parseDiscText(text, "t.disc");
+    ASSERT_EQ(discs.size(), 2u);
+    EXPECT_EQ(discs[0].tracks, (std::vector<std::uint32_t>{packMsf(4, 5), packMsf(3, 58), packMsf(5, 30, 12),
+                                                           packMsf(1, 0), packMsf(0, 30)}));
+    EXPECT_EQ(discs[0].trackTitles, (std::vector<std::string>{"", "", "Sunrise / Kaze", "", " two blanks"}));
+    EXPECT_EQ(discs[1].trackTitles, (std::vector<std::string>{"", ""})) << "old lines: no titles";
+    // What read prints parses back to the same disc.
+    const std::string printed = discEntryText(discs[0]) + discEntryText(discs[1]);
+    EXPECT_EQ(printed,
+              "disc 朝のうた\ntrack 4:05:00\ntrack 3:58:00\ntrack 5:30:12 Sunrise / Kaze\ntrack 1:00:00\n"
+              "track 0:30:00  two blanks\ndisc Old\n4:05:00 3:58:74\n");
+    const std::vector<Disc> again = parseDiscText(printed, "t.disc");
+    ASSERT_EQ(again.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(again[i].title, discs[i].title);
+        EXPECT_EQ(again[i].tracks, discs[i].tracks);
+        EXPECT_EQ(again[i].trackTitles, discs[i].trackTitles);
+    }
+    struct Case {
+        std::string text, message;
+    } cases[] = {
+        {"track 1:00 x\n", "f.disc:1: a track before any 'disc' line 'track 1:00 x'"},
+        {"empty\ntrack 1:00\n", "f.disc:2: a track after 'empty' 'track 1:00'"},
+        {"disc a\ntrack 4:5 x\n", "f.disc:2: not a track length M:SS or M:SS:FF '4:5'"},
+        {"disc a\ntrack\n", "f.disc:2: not a track length M:SS or M:SS:FF 'track'"},
+        {"disc a\ntrack 200:00\ntrack 56:00 long\n", "f.disc:3: disc longer than 255:59:74 '56:00'"},
+    };
+    for (const Case& c : cases) {
+        try {
+            parseDiscText(c.text, "f.disc");
+            ADD_FAILURE() << c.text;
+        } catch (const DiscFileError& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
+    }
+}
