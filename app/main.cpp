@@ -2,13 +2,39 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "application.h"
 #include "main_form.h"
 #include "mci_api.h"
+#include "product.h"
 #include "splash.h"
+#include "utf.h"
 #include "version_form.h"
+#include "virtual_changer.h"
+#include "win_mci.h"
+
+namespace {
+
+void postNotify(DWORD_PTR callback, UINT flags, MCIDEVICEID device) {
+    if (callback)
+        PostMessageW(reinterpret_cast<HWND>(callback), MM_MCINOTIFY, flags, static_cast<LPARAM>(device));
+}
+
+// The CD device: winmm, or the virtual changer when ZTP_DISCS names a disc
+// file (a Windows or Unix path), as the tests and the screenshots run the
+// program. The changer's notifications are posted as MM_MCINOTIFY to the
+// open or play callback.
+std::unique_ptr<ztp::MciApi> cdDevice() {
+    const wchar_t* discs = _wgetenv(L"ZTP_DISCS");
+    if (discs && *discs)
+        return std::make_unique<ztp::VirtualChanger>(ztp::wineDosPath(fw::narrow(discs)),
+                                                     ztp::VirtualChanger::Clock{}, postNotify);
+    return ztp::makeWinMci();
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     fw::restrictDllSearch();
@@ -20,10 +46,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         auto splash = std::make_unique<ztp::TSplashScreen>();
         ztp::SplashScreen = splash.get();
         splash->showNow();
-        app.setTitle(L"ZTP for win32");
+        app.setTitle(product::kName);
 
         // Reads disk 1 while it is created, then asks the splash to go.
-        auto device = ztp::makeCdDevice();
+        auto device = cdDevice();
         ztp::TfrmMain frmMain(*device);
         app.setMainForm(&frmMain);
         ztp::TfrmVersion frmVersion(frmMain.handle());

@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "locale_info.h"
+#include "product.h"
 #include "search_wait.h"
 #include "splash.h"
 #include "utf.h"
@@ -15,6 +16,12 @@ using fw::widen;
 
 const fw::FontSpec kListFont{L"ＭＳ ゴシック", 12, false};
 const fw::FontSpec kMinchoFont{L"ＭＳ Ｐ明朝", 12, false};
+
+// The track lists: fixed pitch, several entries highlighted at once.
+fw::ListBoxProps trackListProps(const Bounds& b) { return {b, kListFont, 12, true, true}; }
+
+// The track lists' headers and totals: yellow, navy text in the lists' font.
+fw::PanelStyle headerStyle() { return {RGB(255, 255, 0), RGB(0, 0, 128), kListFont, 2, false}; }
 
 fw::PanelStyle finStyle() {
     return {GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 0), {L"Times New Roman", 16, true}, 1, true};
@@ -39,14 +46,14 @@ void drawArrow(HDC dc, const RECT& r, bool right, bool enabled) {
     }
 }
 
-const wchar_t* const kDesign = L"Disk.Track -    Time";
+// "Disk.Track -    Time", the track table's header text.
+std::wstring design() { return widen(kDesignCaption); }
 
 }  // namespace
 
 TfrmMain::TfrmMain(MciApi& device)
-    : fw::Form({L"TfrmMain", L"ZTP for win32", 516, 346,
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                {L"ＭＳ Ｐゴシック", 12, false}}),
+    : fw::Form({product::kMainClass, product::kName, 516, 346,
+                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN}),
       pctWizard(*this, {{8, 8, 497, 289}}),
       tabWiz1(pctWizard.addPage(L"設定")),
       tabWiz2(pctWizard.addPage(L"編集")),
@@ -72,9 +79,9 @@ TfrmMain::TfrmMain(MciApi& device)
       Label1(grpTrackSelect, {{8, 16, 233, 17}, L"対象とするトラックを選択して下さい。", true}),
       btnTrackAdd(grpTrackSelect, {{160, 40, 81, 21}, L"追加"}),
       btnTrackDel(grpTrackSelect, {{160, 64, 81, 21}, L"削除"}),
-      pnlHead0(grpTrackSelect, {{8, 40, 145, 20}, kDesign, fw::headerPanelStyle()}),
-      lstTrackSelect(grpTrackSelect, {{8, 60, 145, 149}, kListFont}),
-      pnlSelectKei(grpTrackSelect, {{8, 208, 145, 20}, kDesign, fw::headerPanelStyle()}),
+      pnlHead0(grpTrackSelect, {{8, 40, 145, 20}, design(), headerStyle()}),
+      lstTrackSelect(grpTrackSelect, trackListProps({8, 60, 145, 149})),
+      pnlSelectKei(grpTrackSelect, {{8, 208, 145, 20}, design(), headerStyle()}),
       grpHenshuu(tabWiz2, {{8, 8, 473, 241}, L"結果編集"}),
       Label4(grpHenshuu, {{8, 16, 457, 25},
                           L"設定で指定された方法より最適なテープ時間を検索したところ、"
@@ -82,16 +89,16 @@ TfrmMain::TfrmMain(MciApi& device)
                           true}),
       Label5(grpHenshuu, {{8, 48, 26, 12}, L"A面 :"}),
       Label6(grpHenshuu, {{216, 48, 26, 12}, L"B面 :"}),
-      pnlHead1(grpHenshuu, {{8, 64, 145, 20}, kDesign, fw::headerPanelStyle()}),
-      pnlHead2(grpHenshuu, {{216, 64, 145, 20}, kDesign, fw::headerPanelStyle()}),
-      lstA(grpHenshuu, {{8, 84, 145, 125}, kListFont}),
-      lstB(grpHenshuu, {{216, 84, 145, 125}, kListFont}),
+      pnlHead1(grpHenshuu, {{8, 64, 145, 20}, design(), headerStyle()}),
+      pnlHead2(grpHenshuu, {{216, 64, 145, 20}, design(), headerStyle()}),
+      lstA(grpHenshuu, trackListProps({8, 84, 145, 125})),
+      lstB(grpHenshuu, trackListProps({216, 84, 145, 125})),
       sbtTrackR(grpHenshuu, {{174, 120, 21, 21}, L"sbtTrackR",
                              [](HDC dc, const RECT& r, bool on) { drawArrow(dc, r, true, on); }}),
       sbtTrackL(grpHenshuu, {{174, 144, 21, 21}, L"sbtTrackL",
                              [](HDC dc, const RECT& r, bool on) { drawArrow(dc, r, false, on); }}),
-      pnlAKei(grpHenshuu, {{8, 208, 145, 20}, kDesign, fw::headerPanelStyle()}),
-      pnlBKei(grpHenshuu, {{216, 208, 145, 20}, kDesign, fw::headerPanelStyle()}),
+      pnlAKei(grpHenshuu, {{8, 208, 145, 20}, design(), headerStyle()}),
+      pnlBKei(grpHenshuu, {{216, 208, 145, 20}, design(), headerStyle()}),
       btnSave(grpHenshuu, {{376, 64, 85, 21}, L"保存"}),
       Label7(grpHenshuu, {{392, 192, 40, 12}, L"テープ :"}),
       pnlFin(grpHenshuu, {{392, 208, 65, 20}, L"", finStyle()}),
@@ -99,15 +106,17 @@ TfrmMain::TfrmMain(MciApi& device)
       btnVersion(*this, {{317, 316, 85, 21}, L"ﾊﾞｰｼﾞｮﾝ情報"}),
       btnExit(*this, {{420, 316, 85, 21}, L"終了"}),
       dlgSave({L"結果を保存するファイル名を入力して下さい", L"ZTP File|*.ztp", L"ztp", true, true}),
-      logic_(mplCD.player(), *this) {
+      logic_(mplCD.player(), *this),
+      selectionList_(logic_.table().selection),
+      sideListA_(logic_.table().sideListA),
+      sideListB_(logic_.table().sideListB) {
     setTabOrder({&pctWizard, &btnTrackAdd, &lstTrackSelect, &btnTrackDel, &radRyoumen, &radAMen,
                  &radBMen, &edtTapeTime, &mplCD, &btnCDInfo, &lstA, &lstB, &btnSave, &btnVersion,
                  &btnExit});
-    TrackTable& table = logic_.table();
-    lstTrackSelect.bind(&table.lstTrackSelect);
-    lstA.bind(&table.lstA);
-    lstB.bind(&table.lstB);
-    table.decimalSeparator = fw::narrow(fw::decimalSeparator());
+    lstTrackSelect.bind(&selectionList_);
+    lstA.bind(&sideListA_);
+    lstB.bind(&sideListB_);
+    logic_.table().decimalSeparator = fw::narrow(fw::decimalSeparator());
 
     setPageKeys(&pctWizard);
     // No result before the first search.
@@ -131,22 +140,20 @@ TfrmMain::TfrmMain(MciApi& device)
 }
 
 void TfrmMain::showMessage(const std::string& text) {
-    fw::programMessage(handle(), widen(text));
+    fw::message(handle(), widen(text), product::kShortName, MB_ICONINFORMATION);
 }
 
 std::string TfrmMain::askTitle(const std::string& prompt, const std::string& defaultText) {
     // The new disk's entries are in the list before its title is asked.
     lstTrackSelect.syncModel();
     return fw::narrow(
-        fw::inputBox(fw::app().ownerWindow(), L"ZTP", widen(prompt), widen(defaultText)));
+        fw::inputBox(fw::app().ownerWindow(), product::kShortName, widen(prompt), widen(defaultText)));
 }
 
 void TfrmMain::setTotalTracks(const std::string& caption) { lblTotalTracks.setText(widen(caption)); }
 void TfrmMain::setTotalTime(const std::string& caption) { lblTotalTime.setText(widen(caption)); }
 
-void TfrmMain::setCursor(ViewCursor c) {
-    fw::app().cursor().set(c == ViewCursor::HourGlass ? fw::Cursor::HourGlass : fw::Cursor::Default);
-}
+fw::ScreenCursor& TfrmMain::screenCursor() { return fw::app().cursor(); }
 
 void TfrmMain::setTapeTimeEnabled(bool on) {
     for (fw::Window* w : std::initializer_list<fw::Window*>{&bvlAB0, &bvlAB1, &bvlAB2, &bvlAB3,
@@ -164,7 +171,7 @@ std::string TfrmMain::tapeTimeText() { return fw::narrow(edtTapeTime.text()); }
 
 void TfrmMain::selectionChanged() {
     lstTrackSelect.syncModel();
-    pnlSelectKei.setText(widen(logic_.table().pnlSelectKei));
+    pnlSelectKei.setText(widen(logic_.table().selectionTotal));
 }
 
 void TfrmMain::sidesChanged() { showSides(true); }
@@ -179,9 +186,9 @@ void TfrmMain::showSides(bool fresh) {
         lstA.syncModel();
         lstB.syncModel();
     }
-    pnlAKei.setText(widen(t.pnlAKei));
-    pnlBKei.setText(widen(t.pnlBKei));
-    pnlFin.setText(widen(t.pnlFin));
+    pnlAKei.setText(widen(t.sideATotal));
+    pnlBKei.setText(widen(t.sideBTotal));
+    pnlFin.setText(widen(t.tapeLength));
     enableResultControls(t.hasResult());
 }
 
@@ -200,7 +207,7 @@ SearchWait TfrmMain::waitForSearch(AsyncSearch& search) {
 }
 
 bool TfrmMain::askSave(const std::string& question) {
-    return fw::askYesNo(handle(), widen(question), L"ZTP");
+    return fw::askYesNo(handle(), widen(question), product::kShortName);
 }
 
 bool TfrmMain::chooseSaveFile(std::filesystem::path& name) {
@@ -219,45 +226,47 @@ std::string TfrmMain::dateSeparator() { return fw::narrow(fw::dateSeparator()); 
 
 SaveFileSystem& TfrmMain::fileSystem() { return files_; }
 
-LRESULT TfrmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    // The window stays open while a search runs.
-    if (msg == WM_CLOSE && searching_) return 0;
-    return fw::Form::handleMessage(msg, wp, lp);
+fw::CloseAction TfrmMain::onClose() {
+    return searching_ ? fw::CloseAction::Ignore : fw::CloseAction::Destroy;
 }
 
 // --- event handlers
 
 void TfrmMain::FormCreate() {
-    logic_.FormCreate();
+    logic_.start();
     if (SplashScreen) SplashScreen->release();
 }
 
-void TfrmMain::pctWizardChange() { logic_.pctWizardChange(pctWizard.activeIndex() == 1); }
+// Every page change resets the search; the edit page then searches anew.
+void TfrmMain::pctWizardChange() {
+    if (pctWizard.activeIndex() == 1) logic_.splitSides();
+    else logic_.resetSearch();
+}
 
-void TfrmMain::radRyoumenClick() { logic_.radRyoumenClick(); }
-void TfrmMain::radAMenClick() { logic_.radAMenClick(); }
-void TfrmMain::radBMenClick() { logic_.radBMenClick(); }
+void TfrmMain::radRyoumenClick() { logic_.chooseMode(SearchMode::Ryoumen); }
+void TfrmMain::radAMenClick() { logic_.chooseMode(SearchMode::AMen); }
+void TfrmMain::radBMenClick() { logic_.chooseMode(SearchMode::BMen); }
 
-void TfrmMain::btnTrackAddClick() { logic_.btnTrackAddClick(); }
+void TfrmMain::btnTrackAddClick() { logic_.addDisk(); }
 
 void TfrmMain::btnTrackDelClick() {
     lstTrackSelect.readSelection();
-    logic_.btnTrackDelClick();
+    logic_.deleteSelectedTracks();
 }
 
-void TfrmMain::btnCDInfoClick() { logic_.btnCDInfoClick(); }
+void TfrmMain::btnCDInfoClick() { logic_.showDiskInfo(); }
 
 void TfrmMain::sbtTrackRClick() {
     lstA.readSelection();
-    logic_.sbtTrackRClick();
+    logic_.moveSelectedToSideB();
 }
 
 void TfrmMain::sbtTrackLClick() {
     lstB.readSelection();
-    logic_.sbtTrackLClick();
+    logic_.moveSelectedToSideA();
 }
 
-void TfrmMain::btnSaveClick() { logic_.btnSaveClick(); }
+void TfrmMain::btnSaveClick() { logic_.saveResult(); }
 
 void TfrmMain::btnVersionClick() {
     if (frmVersion) frmVersion->showBox();

@@ -6,6 +6,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "main_logic.h"
+#include "track_list.h"
 #include "win_file_system.h"
 #include "window.h"
 
@@ -20,10 +21,11 @@ public:
     void showMessage(const std::string& text) override;
 
 protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // The window stays open while a search runs.
+    fw::CloseAction onClose() override;
 
 private:
-    // Event handlers of the wiring table.
+    // Event handlers, each handing the event to the logic.
     void FormCreate();
     void pctWizardChange();
     void radRyoumenClick();
@@ -42,7 +44,7 @@ private:
     std::string askTitle(const std::string& prompt, const std::string& defaultText) override;
     void setTotalTracks(const std::string& caption) override;
     void setTotalTime(const std::string& caption) override;
-    void setCursor(ViewCursor c) override;
+    fw::ScreenCursor& screenCursor() override;
     void setTapeTimeEnabled(bool on) override;
     SearchMode selectedMode() override;
     std::string tapeTimeText() override;
@@ -100,6 +102,8 @@ private:
     WinFileSystem files_;
 
     MainLogic logic_;
+    // The table's lists as the list boxes show them.
+    TrackList selectionList_, sideListA_, sideListB_;
 };
 
 }  // namespace ztp

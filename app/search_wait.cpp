@@ -6,18 +6,19 @@
 
 #include "application.h"
 #include "controls.h"
+#include "messages.h"
+#include "product.h"
 
 namespace ztp {
 namespace {
 
-constexpr UINT kWake = WM_APP + 1;
 constexpr auto kProgressDelay = std::chrono::milliseconds(300);
 
 class TfrmSearch : public fw::Form {
 public:
     explicit TfrmSearch(HWND owner)
-        : fw::Form({L"TfrmSearch", L"ZTP", 260, 96, WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                    {L"ＭＳ Ｐゴシック", 12, false}, owner}),
+        : fw::Form({L"TfrmSearch", product::kShortName, 260, 96, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                    owner}),
           lblRunning(*this, {{16, 14, 228, 14}, L"最適なテープ時間を検索しています…"}),
           lblElapsed(*this, {{16, 34, 228, 14}, L"経過時間 : 0.0 秒"}),
           btnCancel(*this, {{88, 60, 85, 21}, L"キャンセル"}) {
@@ -32,19 +33,21 @@ public:
         if (lblElapsed.text() != buf) lblElapsed.setText(buf);
     }
 
+    // Its keys: Escape cancels; the others go to the button as they are.
+    bool filterMessage(const MSG& msg) override {
+        if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+        if (msg.hwnd != handle() && !IsChild(handle(), msg.hwnd)) return false;
+        cancelled = true;
+        return true;
+    }
+
     bool cancelled = false;
 
 protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_CLOSE) {
-            cancelled = true;
-            return 0;
-        }
-        if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
-            cancelled = true;
-            return 0;
-        }
-        return fw::Form::handleMessage(msg, wp, lp);
+    // Closing it cancels the search.
+    fw::CloseAction onClose() override {
+        cancelled = true;
+        return fw::CloseAction::Ignore;
     }
 
 private:
@@ -88,7 +91,7 @@ private:
 SearchWait runSearchWait(fw::Form& owner, AsyncSearch& search) {
     HWND main = owner.handle();
     DWORD thread = GetCurrentThreadId();
-    search.whenDone([thread] { PostThreadMessageW(thread, kWake, 0, 0); });
+    search.whenDone([thread] { PostThreadMessageW(thread, kMsgSearchDone, 0, 0); });
     std::unique_ptr<TfrmSearch> progress;
     bool quit = false;
     int quitCode = 0;
@@ -97,22 +100,9 @@ SearchWait runSearchWait(fw::Form& owner, AsyncSearch& search) {
         WaitScope scope(main, progress);
         while (!search.done() && !cancelled && !quit) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {
-                    quit = true;
-                    quitCode = int(msg.wParam);
-                    break;
-                }
-                if (msg.message == kWake && !msg.hwnd) continue;
-                if (progress && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
-                    (msg.hwnd == progress->handle() || IsChild(progress->handle(), msg.hwnd))) {
-                    progress->cancelled = true;
-                    continue;
-                }
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
+            // The program's own loop, its forms' keys included; the main
+            // window's are not handled while it is disabled.
+            quit = !fw::app().processMessages(quitCode);
             if (!progress && !search.done() && search.elapsed() >= kProgressDelay) {
                 progress = std::make_unique<TfrmSearch>(main);
                 progress->show();

@@ -1,15 +1,15 @@
 #include "splash.h"
 
+#include "messages.h"
+
 namespace ztp {
 namespace {
-
-constexpr UINT kRelease = WM_APP + 20;
 
 fw::PanelStyle raisedPanel() {
     fw::PanelStyle s;
     s.background = GetSysColor(COLOR_BTNFACE);
     s.textColor = GetSysColor(COLOR_BTNTEXT);
-    s.font = {L"ＭＳ Ｐゴシック", 12, false};
+    s.font = fw::kFormFont;
     s.raised = true;
     return s;
 }
@@ -19,8 +19,8 @@ fw::PanelStyle raisedPanel() {
 TSplashScreen* SplashScreen = nullptr;
 
 TSplashScreen::TSplashScreen()
-    : fw::Form({L"TSplashScreen", L"", 180, 85, WS_POPUP | WS_CLIPCHILDREN,
-                {L"ＭＳ Ｐゴシック", 12, false}, nullptr, WS_EX_TOOLWINDOW}),
+    : fw::Form({L"TSplashScreen", L"", 180, 85, WS_POPUP | WS_CLIPCHILDREN, nullptr,
+                WS_EX_TOOLWINDOW}),
       Panel1(*this, {{0, 0, 180, 85}, L"", raisedPanel()}),
       Image1(Panel1, {{4, 4, 172, 77}}) {
     Image1.loadBitmap(L"SPLASH");
@@ -32,10 +32,10 @@ void TSplashScreen::showNow() {
     UpdateWindow(handle());
 }
 
-void TSplashScreen::release() { PostMessageW(handle(), kRelease, 0, 0); }
+void TSplashScreen::release() { PostMessageW(handle(), kMsgReleaseSplash, 0, 0); }
 
 LRESULT TSplashScreen::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == kRelease) {
+    if (msg == kMsgReleaseSplash) {
         if (SplashScreen == this) SplashScreen = nullptr;
         DestroyWindow(handle());
         return 0;

@@ -2,35 +2,32 @@
 
 #include <algorithm>
 
+#include "product.h"
 #include "shell_open.h"
 
 namespace ztp {
 namespace {
 
-const fw::FontSpec kFont{L"ＭＳ Ｐゴシック", 12, false};
-
 fw::PanelStyle loweredPanel() {
     fw::PanelStyle s;
     s.background = GetSysColor(COLOR_BTNFACE);
     s.textColor = RGB(0, 0, 0);
-    s.font = kFont;
+    s.font = fw::kFormFont;
     return s;
 }
 
 }  // namespace
 
-const wchar_t* const kProjectPage = L"https://ztp-win32.example.org/";
-
 TfrmVersion* frmVersion = nullptr;
 
 TfrmVersion::TfrmVersion(HWND owner)
     : fw::Form({L"TfrmVersion", L"ﾊﾞｰｼﾞｮﾝ情報", 425, 233, WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                kFont, owner}),
+                owner}),
       Image1(*this, {{8, 8, 32, 32}}),
       Panel1(*this, {{48, 8, 285, 57}, L"", loweredPanel()}),
-      ProductName(Panel1, {{80, 4, 125, 12}, L"ZTP for win32 ver1.0.0.1"}),
+      ProductName(Panel1, {{80, 4, 125, 12}, product::kNameAndVersion}),
       UserSys(Panel1, {{82, 18, 121, 12}, L"Windows 95 / NT ready"}),
-      Maker(Panel1, {{45, 40, 195, 12}, L"(C) 2026 The ZTP for win32 Project"}),
+      Maker(Panel1, {{45, 40, 195, 12}, product::kCopyright}),
       Label3(*this, {{48, 168, 30, 12}, L"注意 :"}),
       Label2(*this, {{48, 184, 285, 41},
                      L"本ソフトウェアの使用により生じたいかなる損害についても、作者は一切の責任を"
@@ -66,15 +63,7 @@ void TfrmVersion::OKButtonClick() { setVisible(false); }
 
 void TfrmVersion::btnGetNewVersionClick() {
     // The browser runs as the user signed in, even if this program does not.
-    fw::shellOpen(handle(), kProjectPage, SW_SHOW);
-}
-
-LRESULT TfrmVersion::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_CLOSE) {
-        setVisible(false);
-        return 0;
-    }
-    return fw::Form::handleMessage(msg, wp, lp);
+    fw::shellOpen(handle(), product::kWebPage, SW_SHOW);
 }
 
 }  // namespace ztp

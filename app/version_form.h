@@ -8,8 +8,6 @@
 
 namespace ztp {
 
-extern const wchar_t* const kProjectPage;
-
 class TfrmVersion : public fw::Form {
 public:
     explicit TfrmVersion(HWND owner);
@@ -17,7 +15,8 @@ public:
     void showBox();
 
 protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // The close box only hides it.
+    fw::CloseAction onClose() override { return fw::CloseAction::Hide; }
 
 private:
     void OKButtonClick();

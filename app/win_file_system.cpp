@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "paths.h"
+
 namespace ztp {
 
 WinFileSystem::~WinFileSystem() {
@@ -43,8 +45,7 @@ int WinFileSystem::replace(const std::filesystem::path& from, const std::filesys
 void WinFileSystem::remove(const std::filesystem::path& p) { DeleteFileW(p.c_str()); }
 
 bool WinFileSystem::isDirectory(const std::filesystem::path& p) {
-    const DWORD a = GetFileAttributesW(p.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+    return fw::isDirectory(p.wstring());
 }
 
 }  // namespace ztp

@@ -21,8 +21,8 @@ public:
     virtual void showMessage(const std::string& text) = 0;
     // The modal title dialog; Cancel or closing gives defaultText.
     virtual std::string askTitle(const std::string& prompt, const std::string& defaultText) = 0;
-    virtual void setTotalTracks(const std::string& caption) = 0;  // lblTotalTracks
-    virtual void setTotalTime(const std::string& caption) = 0;    // lblTotalTime
+    virtual void setTotalTracks(const std::string& caption) = 0;  // the CD's track count
+    virtual void setTotalTime(const std::string& caption) = 0;    // the CD's total time
 };
 
 // True when the CD was ready and the labels were updated. A CD that would

@@ -32,13 +32,4 @@ public:
 // Any other path is returned unchanged.
 std::string wineDosPath(const std::string& path);
 
-#ifdef _WIN32
-// The winmm device.
-std::unique_ptr<MciApi> makeWinMci();
-// The device the program uses: the virtual changer when ZTP_DISCS names a
-// disc file (a Windows or Unix path), otherwise winmm. The changer's
-// notifications are posted as MM_MCINOTIFY to the open or play callback.
-std::unique_ptr<MciApi> makeCdDevice();
-#endif
-
 }  // namespace ztp

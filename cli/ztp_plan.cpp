@@ -150,7 +150,7 @@ int run(int argc, char** argv) {
         }
     }
     table.ShowSelectTotal();
-    table.pageChange(false, searchMode, tape, engine);  // resets the search state
+    table.resetSearch();
     const std::int64_t target = table.target(searchMode, tape);
     SearchResult result;
     {

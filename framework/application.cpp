@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include <algorithm>
+
 #include "exceptions.h"
 #include "utf.h"
 #include "window.h"
@@ -52,24 +54,42 @@ HWND Application::ownerWindow() const {
     return mainForm_ ? mainForm_->handle() : nullptr;
 }
 
+void Application::addFilter(MessageFilter* f) { filters_.push_back(f); }
+
+void Application::removeFilter(MessageFilter* f) {
+    filters_.erase(std::remove(filters_.begin(), filters_.end(), f), filters_.end());
+}
+
+void Application::dispatch(MSG& msg) {
+    bool used = false;
+    try {
+        // By index: a filter may run a nested loop that adds or removes filters.
+        for (size_t i = 0; i < filters_.size() && !used; ++i) used = filters_[i]->filterMessage(msg);
+    } catch (...) {
+        handleCurrentException();
+        used = true;
+    }
+    if (used) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
 int Application::run() {
     MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (auto* form = dynamic_cast<Form*>(Window::fromHandle(root))) {
-            bool used = false;
-            try {
-                used = form->navigate(msg);
-            } catch (...) {
-                handleCurrentException();
-                used = true;
-            }
-            if (used) continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch(msg);
     return static_cast<int>(msg.wParam);
+}
+
+bool Application::processMessages(int& quitCode) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quitCode = int(msg.wParam);
+            return false;
+        }
+        dispatch(msg);
+    }
+    return true;
 }
 
 void Application::showException(const std::exception& e) noexcept {

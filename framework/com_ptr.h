@@ -1,7 +1,8 @@
-// Owners for COM: one reference to an interface, and the thread's COM
-// apartment for the life of a scope.
+// Owners for COM: one reference to an interface, a VARIANT, a BSTR, and the
+// thread's COM apartment for the life of a scope.
 #pragma once
 #include <objbase.h>
+#include <oleauto.h>
 
 namespace fw {
 
@@ -30,6 +31,28 @@ public:
 
 private:
     T* p_ = nullptr;
+};
+
+// A VARIANT, empty at first, cleared when it goes (a BSTR in it freed).
+struct Variant {
+    VARIANT v;
+    Variant() { VariantInit(&v); }
+    ~Variant() { VariantClear(&v); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+};
+
+// A BSTR made from a text, freed when it goes; null when out of memory.
+class BString {
+public:
+    explicit BString(const wchar_t* text) : s_(SysAllocString(text)) {}
+    ~BString() { SysFreeString(s_); }
+    BString(const BString&) = delete;
+    BString& operator=(const BString&) = delete;
+    BSTR get() const { return s_; }
+
+private:
+    BSTR s_;
 };
 
 // COM on this thread (single-threaded apartment) while the object lives;

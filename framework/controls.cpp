@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-#include "list_model.h"
-#include "utf.h"
+#include "gdi.h"
 
 namespace fw {
 namespace {
@@ -42,11 +41,22 @@ void loweredFrame(HDC dc, RECT& r, int width, bool raised = false) {
 
 }  // namespace
 
-// --- Button
+// --- Button, RadioButton, CheckBox
 
-Button::Button(Window& parent, const ButtonProps& p) {
-    createSystem(L"BUTTON", kChild | WS_TABSTOP | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-                 0, parent.handle(), p.bounds, p.caption);
+Button::Button(Window& parent, const ButtonProps& p)
+    : Button(parent, p.bounds, p.caption,
+             WS_TABSTOP | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)) {}
+
+Button::Button(Window& parent, const Bounds& b, const std::wstring& caption, DWORD style) {
+    createSystem(L"BUTTON", kChild | style, 0, parent.handle(), b, caption);
+}
+
+bool Button::checked() const {
+    return SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Button::setChecked(bool on) {
+    SendMessageW(handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool Button::onCommand(WORD code) {
@@ -54,25 +64,9 @@ bool Button::onCommand(WORD code) {
     return true;
 }
 
-// --- RadioButton
-
-RadioButton::RadioButton(Window& parent, const RadioButtonProps& p) {
-    createSystem(L"BUTTON", kChild | BS_AUTORADIOBUTTON | (p.firstOfGroup ? WS_GROUP : 0), 0,
-                 parent.handle(), p.bounds, p.caption);
+RadioButton::RadioButton(Window& parent, const RadioButtonProps& p)
+    : Button(parent, p.bounds, p.caption, BS_AUTORADIOBUTTON | (p.firstOfGroup ? WS_GROUP : 0)) {
     setChecked(p.checked);
-}
-
-bool CheckableButton::checked() const {
-    return SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void CheckableButton::setChecked(bool on) {
-    SendMessageW(handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-bool CheckableButton::onCommand(WORD code) {
-    if (code == BN_CLICKED && onClick) onClick();
-    return true;
 }
 
 bool RadioButton::canFocus() const {
@@ -86,12 +80,18 @@ bool RadioButton::canFocus() const {
     return (GetWindowLongW(handle(), GWL_STYLE) & WS_GROUP) != 0;
 }
 
+CheckBox::CheckBox(Window& parent, const CheckBoxProps& p)
+    : Button(parent, p.bounds, p.caption, WS_TABSTOP | BS_AUTOCHECKBOX) {
+    setChecked(p.checked);
+}
 
 // --- Edit
 
 Edit::Edit(Window& parent, const EditProps& p) {
-    createSystem(L"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL | WS_GROUP, WS_EX_CLIENTEDGE,
-                 parent.handle(), p.bounds, p.text);
+    const DWORD style = p.readOnlyText ? WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL
+                                       : ES_AUTOHSCROLL | WS_GROUP;
+    createSystem(L"EDIT", kChild | WS_TABSTOP | style, WS_EX_CLIENTEDGE, parent.handle(), p.bounds,
+                 p.text);
     if (p.maxLength > 0) SendMessageW(handle(), EM_LIMITTEXT, WPARAM(p.maxLength), 0);
 }
 
@@ -109,10 +109,6 @@ int Label::textWidth() const {
 
 // --- Panel
 
-PanelStyle headerPanelStyle() {
-    return {RGB(255, 255, 0), RGB(0, 0, 128), {L"ＭＳ ゴシック", 12, false}, 2, false};
-}
-
 Panel::Panel(Window& parent, const PanelProps& p) : style_(p.style) {
     createOwn(L"FwPanel", kChild | WS_CLIPCHILDREN, 0, parent.handle(), p.bounds, p.caption,
               CS_HREDRAW | CS_VREDRAW, nullptr);
@@ -124,13 +120,12 @@ void Panel::paint(HDC dc) {
     GetClientRect(handle(), &r);
     loweredFrame(dc, r, style_.bevelWidth, style_.raised);
     fillRect(dc, r, style_.background);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
+    Selection font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, style_.textColor);
     std::wstring t = text();
     DrawTextW(dc, t.c_str(), int(t.size()), &r,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (style_.centred ? DT_CENTER : DT_LEFT));
-    SelectObject(dc, old);
 }
 
 LRESULT Panel::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -162,7 +157,7 @@ LRESULT GroupBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void GroupBox::paint(HDC dc) {
     RECT r;
     GetClientRect(handle(), &r);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
+    Selection font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
     TEXTMETRICW tm;
     GetTextMetricsW(dc, &tm);
     RECT frame = r;
@@ -179,7 +174,6 @@ void GroupBox::paint(HDC dc) {
         tr.left += 1;
         DrawTextW(dc, t.c_str(), int(t.size()), &tr, DT_SINGLELINE | DT_NOPREFIX);
     }
-    SelectObject(dc, old);
 }
 
 // --- Bevel
@@ -203,11 +197,22 @@ LRESULT Bevel::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 ListBox::ListBox(Window& parent, const ListBoxProps& p) {
     createSystem(L"LISTBOX",
-                 kChild | WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT |
-                     LBS_NOTIFY,
+                 kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT |
+                     (p.multiSelect ? LBS_EXTENDEDSEL : 0) | (p.notify ? LBS_NOTIFY : 0),
                  WS_EX_CLIENTEDGE, parent.handle(), p.bounds, L"");
     if (p.font) setFont(font(*p.font));
-    SendMessageW(handle(), LB_SETITEMHEIGHT, 0, p.itemHeight);
+    if (p.itemHeight > 0) SendMessageW(handle(), LB_SETITEMHEIGHT, 0, p.itemHeight);
+}
+
+void ListBox::clear() { SendMessageW(handle(), LB_RESETCONTENT, 0, 0); }
+
+void ListBox::add(const std::wstring& text) {
+    SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ListBox::select(int i) {
+    SendMessageW(handle(), LB_SETCURSEL, WPARAM(i), 0);
+    UpdateWindow(handle());
 }
 
 void ListBox::showModel() {
@@ -215,7 +220,7 @@ void ListBox::showModel() {
     SendMessageW(handle(), WM_SETREDRAW, FALSE, 0);
     SendMessageW(handle(), LB_RESETCONTENT, 0, 0);
     for (int i = 0; i < model_->count(); ++i) {
-        std::wstring t = widen(model_->text(i));
+        std::wstring t = model_->text(i);
         SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
         if (model_->selected(i)) SendMessageW(handle(), LB_SETSEL, TRUE, i);
     }
@@ -228,7 +233,7 @@ void ListBox::syncModel() {
     SendMessageW(handle(), WM_SETREDRAW, FALSE, 0);
     int i = 0, j = 0;
     while (i < count()) {
-        if (j < model_->count() && itemText(i) == widen(model_->text(j))) {
+        if (j < model_->count() && itemText(i) == model_->text(j)) {
             ++i;
             ++j;
         } else {
@@ -236,7 +241,7 @@ void ListBox::syncModel() {
         }
     }
     for (; j < model_->count(); ++j) {
-        std::wstring t = widen(model_->text(j));
+        std::wstring t = model_->text(j);
         LRESULT at = SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
         if (model_->selected(j) && at >= 0) SendMessageW(handle(), LB_SETSEL, TRUE, at);
     }
@@ -254,7 +259,14 @@ void ListBox::readSelection() {
 
 int ListBox::count() const { return int(SendMessageW(handle(), LB_GETCOUNT, 0, 0)); }
 
-std::wstring ListBox::itemText(int i) const { return listBoxItem(handle(), i); }
+std::wstring ListBox::itemText(int i) const {
+    LRESULT n = SendMessageW(handle(), LB_GETTEXTLEN, WPARAM(i), 0);
+    if (n < 0) return {};
+    std::wstring s(size_t(n) + 1, L'\0');
+    n = SendMessageW(handle(), LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(size_t(n < 0 ? 0 : n));
+    return s;
+}
 
 // --- SpeedButton
 

@@ -9,10 +9,6 @@
 
 #include "window.h"
 
-namespace ztp {
-class ListModel;
-}
-
 namespace fw {
 
 struct ButtonProps {
@@ -21,11 +17,19 @@ struct ButtonProps {
     bool isDefault = false;  // drawn as the default button
 };
 
+// The Button class: push buttons, and (RadioButton, CheckBox below) the
+// buttons with a check state.
 class Button : public Window {
 public:
     Button(Window& parent, const ButtonProps& p);
     std::function<void()> onClick;
+    bool checked() const;
+    void setChecked(bool on);
     bool onCommand(WORD code) override;
+
+protected:
+    // A button of the given BS_ type (and further styles), unchecked.
+    Button(Window& parent, const Bounds& b, const std::wstring& caption, DWORD style);
 };
 
 struct RadioButtonProps {
@@ -35,25 +39,29 @@ struct RadioButtonProps {
     bool firstOfGroup = false;
 };
 
-// A button with a check state (radio button, check box).
-class CheckableButton : public Window {
-public:
-    std::function<void()> onClick;
-    bool checked() const;
-    void setChecked(bool on);
-    bool onCommand(WORD code) override;
-};
-
-class RadioButton : public CheckableButton {
+class RadioButton : public Button {
 public:
     RadioButton(Window& parent, const RadioButtonProps& p);
     bool canFocus() const override;
+};
+
+struct CheckBoxProps {
+    Bounds bounds;
+    std::wstring caption;
+    bool checked = false;
+};
+
+class CheckBox : public Button {
+public:
+    CheckBox(Window& parent, const CheckBoxProps& p);
 };
 
 struct EditProps {
     Bounds bounds;
     std::wstring text;
     int maxLength = 0;  // 0: no limit
+    // Several lines with a vertical scroll bar, read-only: a text to show.
+    bool readOnlyText = false;
 };
 
 class Edit : public Window {
@@ -103,9 +111,6 @@ private:
     PanelStyle style_;
 };
 
-// The yellow header style of the track lists.
-PanelStyle headerPanelStyle();
-
 struct GroupBoxProps {
     Bounds bounds;
     std::wstring caption;
@@ -136,17 +141,36 @@ protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
-struct ListBoxProps {
-    Bounds bounds;
-    std::optional<FontSpec> font;
-    int itemHeight = 12;
+// What a list box shows, kept by its owner: entry texts and highlights.
+class ListBoxModel {
+public:
+    virtual ~ListBoxModel() = default;
+    virtual int count() const = 0;
+    virtual std::wstring text(int i) const = 0;
+    virtual bool selected(int i) const = 0;
+    virtual void setSelected(int i, bool on) = 0;
 };
 
-// A list box with extended multiple selection that mirrors a ListModel.
+struct ListBoxProps {
+    Bounds bounds;
+    std::optional<FontSpec> font;  // the parent's font if not given
+    int itemHeight = 0;            // 0: the font's
+    bool multiSelect = false;      // extended multiple selection, else one line
+    bool notify = false;           // clicks and double-clicks reach onCommand
+};
+
+// The ListBox class: plain texts, or the mirror of a ListBoxModel.
 class ListBox : public Window {
 public:
     ListBox(Window& parent, const ListBoxProps& p);
-    void bind(ztp::ListModel* model) { model_ = model; }
+    void clear();
+    void add(const std::wstring& text);
+    int count() const;
+    std::wstring itemText(int i) const;
+    // Selects line i (one-line selection) and paints the list at once.
+    void select(int i);
+
+    void bind(ListBoxModel* model) { model_ = model; }
     // Texts and highlights from the model into the window, anew.
     void showModel();
     // The window brought in line with a model from which entries were
@@ -156,11 +180,9 @@ public:
     void syncModel();
     // Highlights from the window into the model.
     void readSelection();
-    int count() const;
-    std::wstring itemText(int i) const;
 
 private:
-    ztp::ListModel* model_ = nullptr;
+    ListBoxModel* model_ = nullptr;
 };
 
 // A flat push button that paints itself, takes no focus and answers

@@ -121,10 +121,6 @@ void message(HWND owner, const std::wstring& text, const std::wstring& caption, 
     MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | icon | MB_SETFOREGROUND);
 }
 
-void programMessage(HWND owner, const std::wstring& text) {
-    message(owner, text, L"ZTP", MB_ICONINFORMATION);
-}
-
 bool askYesNo(HWND owner, const std::wstring& text, const std::wstring& caption) {
     return MessageBoxW(owner, text.c_str(), caption.c_str(),
                        MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDNO;
@@ -163,8 +159,8 @@ bool SaveDialog::execute(HWND owner) {
 
 std::wstring inputBox(HWND owner, const std::wstring& caption, const std::wstring& prompt,
                       const std::wstring& defaultValue) {
-    // Dialog units of a 9 point font: about 1.5 px across, 1.6 px down.
-    DialogTemplate t(caption, 180, 63, L"ＭＳ Ｐゴシック", 9);
+    // The forms' face at 9 points: a dialog unit is about 1.5 px across, 1.6 px down.
+    DialogTemplate t(caption, 180, 63, kFormFont.face, 9);
     t.add(0x0082, prompt, kPromptId, SS_LEFT | SS_NOPREFIX, 6, 6, 168, 10);
     t.add(0x0081, L"", kEditId, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 6, 18, 168, 12);
     t.add(0x0080, L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 67, 41, 50, 14);

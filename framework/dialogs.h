@@ -9,8 +9,6 @@ namespace fw {
 
 // A message with OK, the given icon and set-foreground.
 void message(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon);
-// The program's message: caption "ZTP", OK, information icon, set-foreground.
-void programMessage(HWND owner, const std::wstring& text);
 
 // A question with Yes and No (caption, question icon, set-foreground);
 // false only when the answer is No.

@@ -2,17 +2,10 @@
 
 #include <algorithm>
 
+#include "paths.h"
+
 namespace fw {
 namespace {
-
-std::wstring withBackslash(const std::wstring& p) {
-    return !p.empty() && p.back() == L'\\' ? p : p + L'\\';
-}
-
-bool isFolder(const std::wstring& p) {
-    DWORD a = GetFileAttributesW(p.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // A full path without a trailing backslash, except for a drive root.
 std::wstring normalised(const std::wstring& p) {
@@ -26,7 +19,7 @@ std::wstring normalised(const std::wstring& p) {
 std::vector<std::wstring> subfolders(const std::wstring& dir) {
     std::vector<std::wstring> out;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((withBackslash(dir) + L"*").c_str(), &fd);
+    HANDLE h = FindFirstFileW((addBackslash(dir) + L"*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return out;
     do {
         std::wstring name = fd.cFileName;
@@ -42,27 +35,15 @@ std::vector<std::wstring> subfolders(const std::wstring& dir) {
 
 }  // namespace
 
-std::wstring fullPath(const std::wstring& p) {
-    DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
-    if (!n) return p;
-    std::wstring out(n, L'\0');
-    n = GetFullPathNameW(p.c_str(), n, out.data(), nullptr);
-    out.resize(n);
-    return out;
-}
-
-DirectoryList::DirectoryList(Window& parent, const DirectoryListProps& p) {
-    createSystem(L"LISTBOX",
-                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                     LBS_NOINTEGRALHEIGHT,
-                 WS_EX_CLIENTEDGE, parent.handle(), p.bounds, L"");
+DirectoryList::DirectoryList(Window& parent, const DirectoryListProps& p)
+    : ListBox(parent, {p.bounds, {}, 0, false, true}) {
     dir_ = normalised(L".");
     fill();
 }
 
 bool DirectoryList::setDirectory(const std::wstring& path) {
     std::wstring full = normalised(path);
-    if (full.empty() || !isFolder(full)) return false;
+    if (full.empty() || !isDirectory(full)) return false;
     bool changed = full != dir_;
     dir_ = full;
     fill();
@@ -82,7 +63,7 @@ void DirectoryList::fill() {
         if (end == std::wstring::npos) end = dir_.size();
         std::wstring part = dir_.substr(start, end - start);
         if (!part.empty()) {
-            at = at.empty() ? part + L"\\" : withBackslash(at) + part;
+            at = at.empty() ? part + L"\\" : addBackslash(at) + part;
             std::wstring shown = level == 0 ? at : part;
             lines.push_back(std::wstring(level * 2, L' ') + L"▽ " + shown);
             paths_.push_back(at);
@@ -93,12 +74,11 @@ void DirectoryList::fill() {
     size_t current = paths_.empty() ? 0 : paths_.size() - 1;
     for (const std::wstring& name : subfolders(dir_)) {
         lines.push_back(std::wstring(level * 2, L' ') + L"▷ " + name);
-        paths_.push_back(withBackslash(dir_) + name);
+        paths_.push_back(addBackslash(dir_) + name);
     }
     SendMessageW(handle(), WM_SETREDRAW, FALSE, 0);
-    SendMessageW(handle(), LB_RESETCONTENT, 0, 0);
-    for (const std::wstring& l : lines)
-        SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l.c_str()));
+    clear();
+    for (const std::wstring& l : lines) add(l);
     SendMessageW(handle(), LB_SETCURSEL, WPARAM(current), 0);
     SendMessageW(handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(handle(), nullptr, TRUE);

@@ -6,18 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "window.h"
+#include "controls.h"
 
 namespace fw {
-
-// The full path of p, as GetFullPathNameW makes it; p itself when it has none.
-std::wstring fullPath(const std::wstring& p);
 
 struct DirectoryListProps {
     Bounds bounds;
 };
 
-class DirectoryList : public Window {
+class DirectoryList : public ListBox {
 public:
     // Starts at the process's current directory.
     DirectoryList(Window& parent, const DirectoryListProps& p);

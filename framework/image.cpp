@@ -1,38 +1,40 @@
 #include "image.h"
 
+#include <optional>
+
 #include "exceptions.h"
+#include "gdi.h"
 
 namespace fw {
+
+// A memory DC with a bitmap of the control's size selected into it.
+struct Image::Canvas {
+    Canvas(HDC screen, int w, int h) : dc(screen), bitmap(CreateCompatibleBitmap(screen, w, h)) {}
+    MemoryDC dc;
+    GdiObject<HBITMAP> bitmap;
+    std::optional<Selection> selected;
+};
 
 Image::Image(Window& parent, const ImageProps& p) {
     createOwn(L"FwImage", WS_CHILD | WS_VISIBLE, 0, parent.handle(), p.bounds, L"", 0, nullptr);
     makeCanvas(p.bounds.w, p.bounds.h);
 }
 
-Image::~Image() { freeCanvas(); }
+Image::~Image() = default;
 
-void Image::freeCanvas() {
-    if (dc_) {
-        SelectObject(dc_, oldBitmap_);
-        DeleteDC(dc_);
-        dc_ = nullptr;
-    }
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = nullptr;
-}
+HDC Image::canvas() const { return canvas_->dc.get(); }
 
 void Image::makeCanvas(int w, int h) {
-    freeCanvas();
+    canvas_.reset();
     w_ = w > 0 ? w : 1;
     h_ = h > 0 ? h : 1;
-    HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
-    bitmap_ = CreateCompatibleBitmap(screen, w_, h_);
-    ReleaseDC(nullptr, screen);
-    if (!dc_ || !bitmap_) throwLastError("CreateCompatibleBitmap");
-    oldBitmap_ = SelectObject(dc_, bitmap_);
+    ScreenDC screen;
+    auto c = std::make_unique<Canvas>(screen.get(), w_, h_);
+    if (!c->dc.get() || !c->bitmap) throwLastError("CreateCompatibleBitmap");
+    c->selected.emplace(c->dc.get(), c->bitmap.get());
     RECT r{0, 0, w_, h_};
-    FillRect(dc_, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FillRect(c->dc.get(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    canvas_ = std::move(c);
 }
 
 void Image::setBounds(const Bounds& b) {
@@ -42,17 +44,16 @@ void Image::setBounds(const Bounds& b) {
 }
 
 void Image::loadBitmap(const wchar_t* resource) {
-    HBITMAP bmp = static_cast<HBITMAP>(
-        LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    GdiObject<HBITMAP> bmp(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bmp) throwLastError("LoadImageW");
-    HDC src = CreateCompatibleDC(dc_);
-    HGDIOBJ old = SelectObject(src, bmp);
-    BITMAP info{};
-    GetObjectW(bmp, sizeof info, &info);
-    BitBlt(dc_, 0, 0, info.bmWidth, info.bmHeight, src, 0, 0, SRCCOPY);
-    SelectObject(src, old);
-    DeleteDC(src);
-    DeleteObject(bmp);
+    {
+        MemoryDC src(canvas());
+        Selection from(src.get(), bmp.get());
+        BITMAP info{};
+        GetObjectW(bmp.get(), sizeof info, &info);
+        BitBlt(canvas(), 0, 0, info.bmWidth, info.bmHeight, src.get(), 0, 0, SRCCOPY);
+    }
     invalidate();
 }
 
@@ -60,11 +61,12 @@ void Image::loadIcon(const wchar_t* resource, COLORREF background) {
     HICON icon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_ICON, w_, h_, 0));
     if (!icon) throwLastError("LoadImageW");
-    HBRUSH brush = CreateSolidBrush(background);
-    RECT r{0, 0, w_, h_};
-    FillRect(dc_, &r, brush);
-    DeleteObject(brush);
-    DrawIconEx(dc_, 0, 0, icon, w_, h_, 0, nullptr, DI_NORMAL);
+    {
+        GdiObject<HBRUSH> brush(CreateSolidBrush(background));
+        RECT r{0, 0, w_, h_};
+        FillRect(canvas(), &r, brush.get());
+    }
+    DrawIconEx(canvas(), 0, 0, icon, w_, h_, 0, nullptr, DI_NORMAL);
     DestroyIcon(icon);
     invalidate();
 }
@@ -74,7 +76,7 @@ LRESULT Image::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND: return TRUE;
         case WM_PAINT: {
             PaintScope paint(handle());
-            BitBlt(paint.dc(), 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
+            BitBlt(paint.dc(), 0, 0, w_, h_, canvas(), 0, 0, SRCCOPY);
             if (onPaintOver) onPaintOver(paint.dc());
             return 0;
         }

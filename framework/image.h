@@ -2,6 +2,7 @@
 // with a hook to draw over it (texts) and a click handler.
 #pragma once
 #include <functional>
+#include <memory>
 
 #include "window.h"
 
@@ -18,7 +19,7 @@ public:
     // Moves and sizes the control; the canvas takes the new size, cleared.
     void setBounds(const Bounds& b);
     // A memory DC holding the picture; draw into it, then invalidate().
-    HDC canvas() const { return dc_; }
+    HDC canvas() const;
     // Draws a bitmap resource of the program into the canvas at (0, 0).
     void loadBitmap(const wchar_t* resource);
     // Fills the canvas with background and draws an icon resource of the
@@ -33,10 +34,8 @@ protected:
 
 private:
     void makeCanvas(int w, int h);
-    void freeCanvas();
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
+    struct Canvas;
+    std::unique_ptr<Canvas> canvas_;
     int w_ = 0, h_ = 0;
     bool pressed_ = false;
 };

@@ -1,31 +1,37 @@
-// The transport bar of the media player: one button per transport action,
-// glyphs drawn by the program. Which buttons are usable and what a click
-// does are decided by its owner.
+// The transport bar of the media player: a row of flat buttons that the Tab
+// key reaches as one stop; the arrow keys move a focus frame between them and
+// Space or Enter presses the framed one. Its owner draws the glyphs and
+// decides which buttons are usable and what a click does.
 #pragma once
-#include <array>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "controls.h"
 
 namespace fw {
 
-// In the order of the bar.
-enum class MediaButton { Play, Pause, Stop, Next, Prev, Step, Back, Record, Eject };
-constexpr int kMediaButtonCount = 9;
+struct MediaBarButton {
+    std::wstring name;  // window text; not shown
+    std::function<void(HDC, const RECT&, bool enabled)> glyph;
+};
 
 struct MediaBarProps {
     Bounds bounds;
-    std::array<bool, kMediaButtonCount> visible{};  // all hidden if none set
+    std::vector<MediaBarButton> buttons;  // left to right, sharing the width
 };
 
 class MediaBar : public Container {
 public:
     MediaBar(Window& parent, const MediaBarProps& p);
-    void setUsable(MediaButton b, bool on);
-    bool usable(MediaButton b) const;
-    SpeedButton* button(MediaButton b) { return buttons_[size_t(b)].get(); }
-    std::function<void(MediaButton)> onClick;
+    int count() const { return int(buttons_.size()); }
+    // A usable button is enabled; all start unusable.
+    void setUsable(int i, bool on);
+    bool usable(int i) const;
+    SpeedButton& button(int i) { return *buttons_.at(size_t(i)); }
+    // The index of the button clicked.
+    std::function<void(int)> onClick;
 
 protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -33,11 +39,8 @@ protected:
 private:
     void moveFocus(int step);
     void updateFocusFrame();
-    std::array<std::unique_ptr<SpeedButton>, kMediaButtonCount> buttons_;
-    std::array<bool, kMediaButtonCount> usable_{};
+    std::vector<std::unique_ptr<SpeedButton>> buttons_;
     int focusIndex_ = 0;
 };
-
-const wchar_t* mediaButtonName(MediaButton b);  // "btPlay", ...
 
 }  // namespace fw

@@ -12,15 +12,6 @@
 namespace fw {
 namespace {
 
-// A VARIANT cleared when it goes (a BSTR in it freed).
-struct Variant {
-    VARIANT v;
-    Variant() { VariantInit(&v); }
-    ~Variant() { VariantClear(&v); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-};
-
 // The desktop's shell: the desktop window's folder view and its
 // Shell.Application object. False when any step is missing.
 bool desktopShellOpen(const std::wstring& file, int show) {
@@ -61,15 +52,14 @@ bool desktopShellOpen(const std::wstring& file, int show) {
                                  &shellProcess))
         AllowSetForegroundWindow(shellProcess);
 
-    BSTR name = SysAllocString(file.c_str());
-    if (!name) return false;
+    BString name(file.c_str());
+    if (!name.get()) return false;
     Variant args, dir, verb, how;
     verb.v.vt = VT_BSTR;
     verb.v.bstrVal = SysAllocString(L"open");
     how.v.vt = VT_I4;
     how.v.lVal = show;
-    HRESULT hr = verb.v.bstrVal ? shell->ShellExecute(name, args.v, dir.v, verb.v, how.v) : E_OUTOFMEMORY;
-    SysFreeString(name);
+    HRESULT hr = verb.v.bstrVal ? shell->ShellExecute(name.get(), args.v, dir.v, verb.v, how.v) : E_OUTOFMEMORY;
     return SUCCEEDED(hr);
 }
 

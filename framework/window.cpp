@@ -7,6 +7,7 @@
 #include "application.h"
 #include "controls.h"
 #include "exceptions.h"
+#include "gdi.h"
 
 namespace fw {
 namespace {
@@ -84,33 +85,28 @@ HFONT font(const FontSpec& desc) {
     static std::vector<std::pair<FontSpec, HFONT>> cache;
     for (auto& [s, f] : cache)
         if (s == desc) return f;
-    HFONT f = CreateFontW(-desc.height, 0, 0, 0, desc.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                          FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, desc.face.c_str());
+    HFONT f = CreateFontW(-desc.height, 0, 0, 0, desc.bold ? FW_BOLD : FW_NORMAL,
+                          desc.italic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | desc.family, desc.face.c_str());
     if (!f) throwLastError("CreateFontW");
     cache.emplace_back(desc, f);
     return f;
 }
 
 SIZE textExtent(HFONT f, const std::wstring& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, f);
+    ScreenDC dc;
+    Selection font(dc.get(), f);
     SIZE sz{};
-    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &sz);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextExtentPoint32W(dc.get(), text.c_str(), int(text.size()), &sz);
     return sz;
 }
 
 void drawSolid(HDC dc, COLORREF c, const std::function<void()>& draw) {
-    HBRUSH br = CreateSolidBrush(c);
-    HPEN pen = CreatePen(PS_SOLID, 1, c);
-    HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+    GdiObject<HBRUSH> brush(CreateSolidBrush(c));
+    GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, c));
+    Selection withBrush(dc, brush.get()), withPen(dc, pen.get());
     draw();
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(br);
-    DeleteObject(pen);
 }
 
 std::wstring windowText(HWND h) {
@@ -118,15 +114,6 @@ std::wstring windowText(HWND h) {
     std::wstring s(static_cast<size_t>(n) + 1, L'\0');
     n = GetWindowTextW(h, s.data(), n + 1);
     s.resize(static_cast<size_t>(n));
-    return s;
-}
-
-std::wstring listBoxItem(HWND list, int i) {
-    LRESULT n = SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0);
-    if (n < 0) return {};
-    std::wstring s(size_t(n) + 1, L'\0');
-    n = SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(s.data()));
-    s.resize(size_t(n < 0 ? 0 : n));
     return s;
 }
 
@@ -297,7 +284,7 @@ LRESULT Container::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::handleMessage(msg, wp, lp);
 }
 
-Form::~Form() = default;
+Form::~Form() { app().removeFilter(this); }
 
 Form::Form(const FormProps& p) {
     RECT r{0, 0, p.clientWidth, p.clientHeight};
@@ -310,6 +297,7 @@ Form::Form(const FormProps& p) {
     createOwn(p.className, p.style, p.exStyle | (p.owner ? WS_EX_DLGMODALFRAME : 0), p.owner,
               {x, y, w, h}, p.caption, CS_DBLCLKS);
     setFont(font(p.font));
+    app().addFilter(this);
 }
 
 void Form::setDefaultButton(Window* b) {
@@ -328,6 +316,11 @@ void Form::show() {
 }
 
 void Form::close() { PostMessageW(handle(), WM_CLOSE, 0, 0); }
+
+bool Form::filterMessage(const MSG& msg) {
+    if (!IsWindowEnabled(handle())) return false;
+    return navigate(msg);
+}
 
 bool Form::navigate(const MSG& msg) {
     if (msg.hwnd != handle() && !IsChild(handle(), msg.hwnd)) return false;
@@ -414,6 +407,13 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                         }
                 }
                 return 0;
+            }
+            break;
+        case WM_CLOSE:
+            switch (onClose()) {
+                case CloseAction::Destroy: break;
+                case CloseAction::Hide: setVisible(false); return 0;
+                case CloseAction::Ignore: return 0;
             }
             break;
         case WM_DESTROY:

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "application.h"
+
 namespace fw {
 
 class PageControl;
@@ -15,13 +17,19 @@ struct Bounds {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
-// A font by face name and character height in pixels (negative lfHeight).
+// A font by face name and character height in pixels (negative lfHeight);
+// family is the pitch and family's family part (FF_ROMAN and the like).
 struct FontSpec {
     std::wstring face;
     int height = 12;
     bool bold = false;
+    bool italic = false;
+    BYTE family = FF_DONTCARE;
     bool operator==(const FontSpec&) const = default;
 };
+
+// The font of the programs' forms and of the controls on them.
+inline const FontSpec kFormFont{L"ＭＳ Ｐゴシック", 12, false};
 
 // Fonts live as long as the program; equal descriptions share one HFONT.
 HFONT font(const FontSpec& desc);
@@ -51,9 +59,6 @@ private:
     PAINTSTRUCT ps_{};
     HDC dc_;
 };
-
-// The text of entry i of a list box ("" if there is none).
-std::wstring listBoxItem(HWND list, int i);
 
 class Window {
 public:
@@ -122,14 +127,18 @@ struct FormProps {
     std::wstring caption;
     int clientWidth = 0, clientHeight = 0;
     DWORD style = WS_OVERLAPPEDWINDOW;
-    FontSpec font;
     HWND owner = nullptr;
     DWORD exStyle = 0;
+    FontSpec font = kFormFont;
 };
 
+// What closing a form (its close box, Alt+F4, close()) does.
+enum class CloseAction { Destroy, Hide, Ignore };
+
 // A top-level window whose window class is named after the form class.
-// Created hidden, centred on the screen.
-class Form : public Window {
+// Created hidden, centred on the screen. Its keys go through the program's
+// message loop as a filter: see filterMessage.
+class Form : public Window, public MessageFilter {
 public:
     explicit Form(const FormProps& p);
     ~Form() override;
@@ -148,10 +157,15 @@ public:
     // button, Alt+letter for the push button whose caption underlines that
     // letter and the page keys; true if used.
     bool navigate(const MSG& msg);
+    // The form's keys, before the message is dispatched: navigate(), while
+    // the form is enabled (not under a modal wait of its own).
+    bool filterMessage(const MSG& msg) override;
     void close();
     void show();
 
 protected:
+    // Closing destroys the form unless a form says otherwise.
+    virtual CloseAction onClose() { return CloseAction::Destroy; }
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:

@@ -7,6 +7,7 @@
 // alone" (shortfall) and "path plus track" (overshoot) is recorded if strictly
 // closer than BestDiff, ties going to the overshoot. An exact hit ends the
 // whole search. Sums and differences are 64-bit.
+#include "index_list.h"
 #include "split_search.h"
 
 namespace ztp {
@@ -20,14 +21,6 @@ public:
         SideA.fill(-1);
     }
 
-    bool InWorkList(int index) const {
-        for (int k = 0; k < kMaxTracks; ++k) {
-            if (WorkList[k] == -1) return false;
-            if (WorkList[k] == index) return true;
-        }
-        return false;
-    }
-
     void SaveBest() {
         SideA = WorkList;
         WorkList[Depth] = -1;
@@ -36,7 +29,7 @@ public:
     bool SearchSplit(int last, std::int64_t s, std::int64_t T) {
         tick();
         for (int i = 0; i <= last; ++i) {
-            if (InWorkList(i)) continue;
+            if (inIndexList(WorkList, i)) continue;
             const std::int64_t d = s + TrackTime[i];
             if (d < T) {
                 WorkList[Depth] = i;

@@ -21,11 +21,11 @@ Date todayLocal() {
 
 ResultSource resultSource(const TrackTable& table) {
     ResultSource s;
-    s.sideA = table.lstA.texts();
-    s.sideB = table.lstB.texts();
-    s.totalA = table.pnlAKei;
-    s.totalB = table.pnlBKei;
-    s.tapeLength = table.pnlFin;
+    s.sideA = table.sideListA.texts();
+    s.sideB = table.sideListB.texts();
+    s.totalA = table.sideATotal;
+    s.totalB = table.sideBTotal;
+    s.tapeLength = table.tapeLength;
     s.titles = table.DiskTitle;
     return s;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "index_list.h"
 #include "text_forms.h"
 
 namespace ztp {
@@ -9,7 +10,7 @@ namespace ztp {
 const char* const kDesignCaption = "Disk.Track -    Time";
 
 TrackTable::TrackTable()
-    : pnlSelectKei(kDesignCaption), pnlAKei(kDesignCaption), pnlBKei(kDesignCaption) {
+    : selectionTotal(kDesignCaption), sideATotal(kDesignCaption), sideBTotal(kDesignCaption) {
     WorkList.fill(-1);
     SideA.fill(-1);
     SideB.fill(-1);
@@ -33,24 +34,24 @@ std::int64_t TrackTable::SumTime(const ListModel& list, int kind) const {
     return sum;
 }
 
-void TrackTable::ShowTotal(std::string& panel, std::int64_t seconds, const ListModel& list) {
-    panel = totalsText(ListCount(list), seconds);
+void TrackTable::ShowTotal(std::string& total, std::int64_t seconds, const ListModel& list) {
+    total = totalsText(ListCount(list), seconds);
 }
 
-void TrackTable::ShowSelectTotal() { ShowTotal(pnlSelectKei, SumTime(lstTrackSelect, 0), lstTrackSelect); }
+void TrackTable::ShowSelectTotal() { ShowTotal(selectionTotal, SumTime(selection, 0), selection); }
 
 void TrackTable::ShowSideTotals() {
-    const std::int64_t a = SumTime(lstA, 1);
-    const std::int64_t b = SumTime(lstB, 2);
-    ShowTotal(pnlAKei, a, lstA);
-    ShowTotal(pnlBKei, b, lstB);
-    pnlFin = tapeLengthText(std::max(a, b), decimalSeparator);
+    const std::int64_t a = SumTime(sideListA, 1);
+    const std::int64_t b = SumTime(sideListB, 2);
+    ShowTotal(sideATotal, a, sideListA);
+    ShowTotal(sideBTotal, b, sideListB);
+    tapeLength = tapeLengthText(std::max(a, b), decimalSeparator);
 }
 
-void TrackTable::btnTrackDelClick() {
-    for (int i = lstTrackSelect.count() - 1; i >= 0; --i) {
-        if (!lstTrackSelect.selected(i)) continue;
-        lstTrackSelect.remove(i);
+void TrackTable::deleteSelectedTracks() {
+    for (int i = selection.count() - 1; i >= 0; --i) {
+        if (!selection.selected(i)) continue;
+        selection.remove(i);
         if (i < kMaxTracks) {
             std::copy(TrackTime.begin() + i + 1, TrackTime.end(), TrackTime.begin() + i);
             TrackTime[kMaxTracks - 1] = 0;
@@ -61,16 +62,16 @@ void TrackTable::btnTrackDelClick() {
 
 AddRefusal TrackTable::checkAddDisk(int trackCount) const {
     if (DiskNo < 1 || DiskNo > kMaxDisks) return AddRefusal::TooManyDisks;
-    if (trackCount < 0 || lstTrackSelect.count() + trackCount > kMaxTracks) return AddRefusal::TooManyTracks;
+    if (trackCount < 0 || selection.count() + trackCount > kMaxTracks) return AddRefusal::TooManyTracks;
     return AddRefusal::None;
 }
 
 void TrackTable::appendTracks(const std::vector<std::uint32_t>& lengths) {
-    const int base = lstTrackSelect.count();
+    const int base = selection.count();
     for (std::size_t t = 0; t < lengths.size(); ++t) {
         const int slot = base + static_cast<int>(t);
         if (slot >= kMaxTracks) break;  // checkAddDisk keeps this from happening
-        lstTrackSelect.add(entryText(DiskNo, static_cast<int>(t) + 1, lengths[t]));
+        selection.add(entryText(DiskNo, static_cast<int>(t) + 1, lengths[t]));
         TrackTime[slot] = CdTimeToSec(lengths[t]);
     }
 }
@@ -94,50 +95,42 @@ void TrackTable::resetSearch() {
     SideB.fill(-1);
     BestDiff = kInitialBestDiff;
     Depth = 0;
-    lstA.clear();
-    lstB.clear();
-    pnlAKei.clear();
-    pnlBKei.clear();
-    pnlFin.clear();
+    sideListA.clear();
+    sideListB.clear();
+    sideATotal.clear();
+    sideBTotal.clear();
+    tapeLength.clear();
     hasResult_ = false;
 }
 
 std::vector<std::int32_t> TrackTable::trackTimes() const {
-    const int n = std::min(lstTrackSelect.count(), kMaxTracks);
+    const int n = std::min(selection.count(), kMaxTracks);
     return std::vector<std::int32_t>(TrackTime.begin(), TrackTime.begin() + n);
 }
 
 std::int64_t TrackTable::target(SearchMode mode, const std::string& tapeText) const {
-    return searchTarget(mode, SumTime(lstTrackSelect, 0), tapeText);
-}
-
-bool TrackTable::InWorkList(int index) const {
-    for (int k = 0; k < kMaxTracks; ++k) {
-        if (WorkList[k] == -1) return false;
-        if (WorkList[k] == index) return true;
-    }
-    return false;
+    return searchTarget(mode, SumTime(selection, 0), tapeText);
 }
 
 void TrackTable::BuildSides(bool exchange) {
-    const int n = std::min(lstTrackSelect.count(), kMaxTracks);
+    const int n = std::min(selection.count(), kMaxTracks);
     WorkList = SideA;
     int k = 0;
     for (int i = 0; i < n; ++i)
-        if (!InWorkList(i)) SideB[k++] = i;
+        if (!inIndexList(WorkList, i)) SideB[k++] = i;
     WorkList = SideB;
     k = 0;
     for (int i = 0; i < n; ++i)
-        if (!InWorkList(i)) SideA[k++] = i;
+        if (!inIndexList(WorkList, i)) SideA[k++] = i;
     if (exchange) std::swap(SideA, SideB);
-    lstA.clear();
-    for (k = 0; k < kMaxTracks && SideA[k] != -1; ++k) lstA.add(lstTrackSelect.text(SideA[k]));
-    lstB.clear();
-    for (k = 0; k < kMaxTracks && SideB[k] != -1; ++k) lstB.add(lstTrackSelect.text(SideB[k]));
+    sideListA.clear();
+    for (k = 0; k < kMaxTracks && SideA[k] != -1; ++k) sideListA.add(selection.text(SideA[k]));
+    sideListB.clear();
+    for (k = 0; k < kMaxTracks && SideB[k] != -1; ++k) sideListB.add(selection.text(SideB[k]));
 }
 
 void TrackTable::applySearch(const SearchResult& result, SearchMode mode) {
-    const int n = std::min(lstTrackSelect.count(), kMaxTracks);
+    const int n = std::min(selection.count(), kMaxTracks);
     SideA.fill(-1);
     SideB.fill(-1);
     int k = 0;
@@ -149,10 +142,8 @@ void TrackTable::applySearch(const SearchResult& result, SearchMode mode) {
     hasResult_ = true;
 }
 
-void TrackTable::pageChange(bool editPageActive, SearchMode mode, const std::string& tapeText,
-                            Engine engine) {
+void TrackTable::splitSides(SearchMode mode, const std::string& tapeText, Engine engine) {
     resetSearch();
-    if (!editPageActive) return;
     const std::int64_t t = target(mode, tapeText);
     applySearch(runSearch(engine, trackTimes(), t), mode);
 }
@@ -179,7 +170,7 @@ void TrackTable::MoveSelected(ListModel& src, IndexList& srcList, ListModel& dst
     ShowSideTotals();
 }
 
-void TrackTable::sbtTrackRClick() { MoveSelected(lstA, SideA, lstB, SideB); }
-void TrackTable::sbtTrackLClick() { MoveSelected(lstB, SideB, lstA, SideA); }
+void TrackTable::moveSelectedToSideB() { MoveSelected(sideListA, SideA, sideListB, SideB); }
+void TrackTable::moveSelectedToSideA() { MoveSelected(sideListB, SideB, sideListA, SideA); }
 
 }  // namespace ztp

@@ -1,7 +1,7 @@
 // The main window's track table: the selection list and its lengths, the disk
-// titles, the index lists of the side split, the side lists and the captions
-// of the total panels. Window-free: list boxes are ListModels and panels are
-// strings, which the window mirrors.
+// titles, the index lists of the side split, the side lists and the totals
+// texts. Window-free: the lists are ListModels and the totals strings, which
+// the window shows.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -15,7 +15,9 @@
 namespace ztp {
 
 constexpr int kMaxDisks = 30;
-extern const char* const kDesignCaption;  // "Disk.Track -    Time"
+// "Disk.Track -    Time": the header over the lists, and what the totals
+// show before they are first set.
+extern const char* const kDesignCaption;
 
 enum class AddRefusal { None, TooManyTracks, TooManyDisks };
 
@@ -33,8 +35,11 @@ public:
     std::int64_t BestDiff = kInitialBestDiff;
     int Depth = 0;
 
-    ListModel lstTrackSelect, lstA, lstB;
-    std::string pnlSelectKei, pnlAKei, pnlBKei, pnlFin;
+    // The selection list (entry k is the track of table index k) and the
+    // side lists, parallel to SideA and SideB.
+    ListModel selection, sideListA, sideListB;
+    // Totals texts of the three lists, and the tape length text.
+    std::string selectionTotal, sideATotal, sideBTotal, tapeLength;
     std::string decimalSeparator = ".";
 
     // Title of disk d, or "" outside 1..30.
@@ -44,13 +49,13 @@ public:
     int ListCount(const ListModel& list) const { return list.count(); }
     // kind 0: selection list; 1: side A; 2: side B; else 0.
     std::int64_t SumTime(const ListModel& list, int kind) const;
-    void ShowTotal(std::string& panel, std::int64_t seconds, const ListModel& list);
-    void ShowSelectTotal();  // pnlSelectKei from the selection list
-    void ShowSideTotals();   // pnlAKei, pnlBKei and pnlFin
+    void ShowTotal(std::string& total, std::int64_t seconds, const ListModel& list);
+    void ShowSelectTotal();  // selectionTotal from the selection list
+    void ShowSideTotals();   // sideATotal, sideBTotal and tapeLength
 
     // Deletes the highlighted entries of the selection list, then refreshes
     // the selection total.
-    void btnTrackDelClick();
+    void deleteSelectedTracks();
 
     // --- growing by whole disks
     // Whether a CD of trackCount tracks may be added as disk DiskNo.
@@ -65,29 +70,26 @@ public:
 
     // --- the side split
     // Resets WorkList, SideA, SideB, BestDiff and Depth and empties the
-    // side lists and the captions of pnlAKei, pnlBKei and pnlFin: nothing is
-    // shown as a result until applySearch.
+    // side lists, their totals and the tape length: nothing is shown as a
+    // result until applySearch.
     void resetSearch();
     std::vector<std::int32_t> trackTimes() const;  // lengths of the selection list
     std::int64_t target(SearchMode mode, const std::string& tapeText) const;
     // Builds the sides from a search result (exchanged in mode BMen), fills
-    // lstA and lstB and shows the totals. Ends the "no result" state.
+    // the side lists and shows the totals. Ends the "no result" state.
     void applySearch(const SearchResult& result, SearchMode mode);
-    // The page change: reset, and on entering the edit page the whole search.
-    // Throws EConvertError for a bad tape time (the "no result" state stays,
-    // with the sides empty).
-    void pageChange(bool editPageActive, SearchMode mode, const std::string& tapeText,
-                    Engine engine = Engine::Fast);
+    // Reset, then the whole search, on this thread. Throws EConvertError for
+    // a bad tape time (the "no result" state stays, with the sides empty).
+    void splitSides(SearchMode mode, const std::string& tapeText, Engine engine = Engine::Fast);
     // False before the first search, after a failed or cancelled one and
-    // while the settings page is active: moves and saving do nothing then.
+    // after a reset: moves and saving do nothing then.
     bool hasResult() const { return hasResult_; }
 
     // --- hand editing
-    void sbtTrackRClick();  // highlighted entries of side A to the end of side B
-    void sbtTrackLClick();  // highlighted entries of side B to the end of side A
+    void moveSelectedToSideB();  // highlighted entries of side A to the end of side B
+    void moveSelectedToSideA();  // highlighted entries of side B to the end of side A
 
 private:
-    bool InWorkList(int index) const;
     void BuildSides(bool exchange);
     void MoveSelected(ListModel& src, IndexList& srcList, ListModel& dst, IndexList& dstList);
 

@@ -6,7 +6,7 @@
 
 #include "com_ptr.h"
 #include "dialogs.h"
-#include "folder_list.h"
+#include "paths.h"
 #include "shell_open.h"
 #include "utf.h"
 
@@ -124,7 +124,7 @@ bool createShellLink(const std::wstring& link, const std::wstring& target,
 }
 
 bool mainProgramBlocks(HWND owner, const wchar_t* caption) {
-    if (!FindWindowW(L"TfrmMain", kProduct)) return false;
+    if (!FindWindowW(product::kMainClass, product::kName)) return false;
     fw::message(owner, L"ZTP for win32 を終了して下さい", caption, MB_ICONINFORMATION);
     return true;
 }
@@ -178,7 +178,7 @@ void updateShortcuts(const std::wstring& insDir, const ShortcutChoice& choice) {
         if (folder.empty()) return;
         std::wstring link = shortcutFile(folder);
         if (chosen[i])
-            createShellLink(link, insDir + L"\\ztp.exe", kProduct, insDir);
+            createShellLink(link, insDir + L"\\ztp.exe", product::kName, insDir);
         else
             DeleteFileW(link.c_str());
     });
@@ -192,7 +192,7 @@ void writeUninstallEntry(const std::wstring& insDir) {
                            DWORD((value.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
             throw ERegistryError(quoted(name) + " の設定に失敗しました");
     };
-    put(L"DisplayName", kProduct);
+    put(L"DisplayName", product::kName);
     put(L"UninstallString", uninstallString(insDir));
 }
 
@@ -204,7 +204,7 @@ void finishActions(HWND owner, const std::wstring& insDir, bool readMe, bool run
 
 int uninstall() {
     std::wstring ownFolder = folderOf(modulePath());
-    std::wstring question = std::wstring(kVersionedProduct) + L" のアンインストールを行いますがよろしいですか";
+    std::wstring question = std::wstring(product::kNameAndVersion) + L" のアンインストールを行いますがよろしいですか";
     if (!fw::askYesNo(nullptr, question, kUninstallCaption)) return 0;
     // Its files cannot go while the program runs: change nothing.
     if (mainProgramBlocks(nullptr, kUninstallCaption)) return 0;

@@ -2,13 +2,13 @@
 // uninstall; anything else: end at once.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
 
 #include "actions.h"
 #include "application.h"
+#include "com_ptr.h"
 #include "setup_logic.h"
 #include "title_form.h"
 #include "wizard_form.h"
@@ -45,7 +45,7 @@ int runWizard() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     fw::restrictDllSearch();
-    HRESULT com = CoInitialize(nullptr);
+    fw::ComScope com;
     int rc = 0;
     try {
         switch (setup::commandMode(arguments())) {
@@ -57,6 +57,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         fw::Application::showFatal(e);
         rc = 1;
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     return rc;
 }

@@ -8,14 +8,14 @@ namespace setup {
 class TQV_Inst : public fw::Form {
 public:
     TQV_Inst();
-    ~TQV_Inst() override;
     // The window a click on the backdrop brings to the front.
     void setWizard(HWND wizard) { wizard_ = wizard; }
     // Closes the form, which ends the program.
     void finish();
 
 protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // Alt+F4 does not end the setup; only finish() does.
+    fw::CloseAction onClose() override;
 
 private:
     void FormCreate();
@@ -23,7 +23,7 @@ private:
     void paintLabels(HDC dc);
 
     fw::Image imgMain;
-    HFONT titleFont_ = nullptr, authorFont_ = nullptr;
+    HFONT titleFont_, authorFont_;
     POINT title0_{}, title1_{}, author_{};
     HWND wizard_ = nullptr;
     bool closing_ = false;

@@ -28,7 +28,7 @@ const wchar_t* const kReadMe =
 
 TQV_Inst1::TQV_Inst1(TQV_Inst& title)
     : fw::Form({L"TQV_Inst1", kSetupCaption, 516, 346, WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
-                {L"ＭＳ Ｐゴシック", 12, false}, title.handle()}),
+                title.handle()}),
       title_(title),
       pctl0(*this, {8, 8, 497, 289}),
       tab00Page(pctl0.addPage(L"はじめに (1/4)")),
@@ -38,7 +38,7 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
       tab40Page(pctl0.addPage(L"セットアップ完了")),
       lblNotice(tab00Page, {{8, 8, 473, 14},
                             L"現在 ZTP for win32 を実行している場合には、終了させて下さい。"}),
-      memReadMe(tab00Page, {{8, 28, 473, 177}, kReadMe}),
+      memReadMe(tab00Page, {.bounds = {8, 28, 473, 177}, .text = kReadMe, .readOnlyText = true}),
       lblStart(tab00Page,
                {{8, 214, 473, 40},
                 L"以上の内容を見て、このソフトが必要だと思われた方は、「次へ」ボタンを押して下さい。"
@@ -82,9 +82,9 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
               true}),
       grpAuthor(tab40Page, {{8, 158, 473, 95}, L"作者"}),
       qh(grpAuthor, {{12, 22, 75, 25}}),
-      lblURL(grpAuthor, {{100, 20, 360, 14}, kWebPage}),
-      lblEMail(grpAuthor, {{100, 38, 360, 14}, kEMail}),
-      lblCopyright(grpAuthor, {{100, 64, 360, 14}, kCopyright}),
+      lblURL(grpAuthor, {{100, 20, 360, 14}, product::kWebPage}),
+      lblEMail(grpAuthor, {{100, 38, 360, 14}, product::kEMail}),
+      lblCopyright(grpAuthor, {{100, 64, 360, 14}, product::kCopyright}),
       bvlLine(*this, {{8, 304, 497, 2}}),
       btnBack(*this, {{232, 316, 85, 21}, L"< 戻る (&B)"}),
       btnNext(*this, {{317, 316, 85, 21}, L"次へ (&N) >", true}),
@@ -182,7 +182,7 @@ void TQV_Inst1::btnBackClick() {
 
 void TQV_Inst1::btnCancelClick() {
     if (btnCancel.text() == kCancel) {
-        std::wstring q = std::wstring(kVersionedProduct) + L" のセットアップを中止しますがよろしいですか";
+        std::wstring q = std::wstring(product::kNameAndVersion) + L" のセットアップを中止しますがよろしいですか";
         if (fw::askYesNo(handle(), q, kSetupCaption)) title_.finish();
         return;
     }
@@ -192,7 +192,7 @@ void TQV_Inst1::btnCancelClick() {
 
 void TQV_Inst1::qhClick() {
     // The browser runs as the user signed in, not as the installer.
-    fw::shellOpen(handle(), kWebPage, SW_SHOWNORMAL);
+    fw::shellOpen(handle(), product::kWebPage, SW_SHOWNORMAL);
 }
 
 bool TQV_Inst1::installStep() {
@@ -200,10 +200,10 @@ bool TQV_Inst1::installStep() {
     int n = lstCopyFile.count();
     for (int i = 0; i < n; ++i) {
         lstCopyFile.select(i);
-        std::wstring dest = lstCopyFile.item(i);
+        std::wstring dest = lstCopyFile.itemText(i);
         std::wstring source = sourceFolder_ + lastComponent(dest);
         if (!copyInstalledFile(source, dest)) {
-            std::wstring text = std::wstring(kVersionedProduct) + L" のセットアップは失敗しました";
+            std::wstring text = std::wstring(product::kNameAndVersion) + L" のセットアップは失敗しました";
             fw::message(handle(), text, kSetupCaption, MB_ICONERROR);
             title_.finish();
             return false;
@@ -212,12 +212,6 @@ bool TQV_Inst1::installStep() {
     updateShortcuts(FInsDir, {chkStartup.checked(), chkDesktop.checked(), chkStartMenu.checked()});
     writeUninstallEntry(FInsDir);
     return true;
-}
-
-LRESULT TQV_Inst1::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    // No close box, and Alt+F4 does not close the wizard either.
-    if (msg == WM_CLOSE) return 0;
-    return fw::Form::handleMessage(msg, wp, lp);
 }
 
 }  // namespace setup

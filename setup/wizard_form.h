@@ -1,12 +1,9 @@
 // The setup wizard: introduction, install folder, options, install step and
 // finish page.
 #pragma once
-#include "check_box.h"
 #include "controls.h"
 #include "folder_list.h"
 #include "image.h"
-#include "memo.h"
-#include "string_list.h"
 #include "title_form.h"
 #include "tooltip.h"
 #include "window.h"
@@ -19,7 +16,8 @@ public:
     explicit TQV_Inst1(TQV_Inst& title);
 
 protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // No close box, and Alt+F4 does not close the wizard either.
+    fw::CloseAction onClose() override { return fw::CloseAction::Ignore; }
 
 private:
     enum Page { tab00, tab10, tab20, tab30, tab40 };
@@ -48,7 +46,7 @@ private:
     fw::TabSheet& tab40Page;
 
     fw::Label lblNotice;
-    fw::Memo memReadMe;
+    fw::Edit memReadMe;
     fw::Label lblStart;
 
     fw::Label Label1;
@@ -63,7 +61,7 @@ private:
     fw::CheckBox chkStartup, chkDesktop, chkStartMenu;
 
     fw::Label Label3;
-    fw::StringList lstCopyFile;
+    fw::ListBox lstCopyFile;
 
     fw::Label lblEnd;
     fw::GroupBox grpFinish;

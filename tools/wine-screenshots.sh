@@ -14,5 +14,5 @@ export ZTP_DISCS="$root/samples/albums.disc"
 cd "$root"
 for page in ${ZTP_PAGES:-settings edit edit-none about splash}; do
     wine_pose ztp "$build/app/ztp.exe" "docs/screenshots/$page.png" \
-        "$build/tests/e2e/ztp_e2e.exe" --pose "$page"
+        "$build/tests/e2e/ztp_pose.exe" "$page"
 done

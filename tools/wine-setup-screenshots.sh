@@ -14,5 +14,5 @@ for page in ${SETUP_PAGES:-0 1 2 3 4}; do
     full=
     [ "$page" = 0 ] && full=docs/screenshots/setup-title.png
     WINE_POSE_FULL=$full wine_pose setup "$build/package/ZTP/setup.exe" \
-        "docs/screenshots/setup-${names[$page]}.png" "$build/tests/e2e/setup_e2e.exe" --pose "$page"
+        "docs/screenshots/setup-${names[$page]}.png" "$build/tests/e2e/setup_pose.exe" "$page"
 done

@@ -4,62 +4,47 @@ namespace ztp {
 
 const char* const kSaveQuestion = "結果をファイルに保存しますか？";
 
-namespace {
-
-class CursorScope {
-public:
-    explicit CursorScope(MainView& v) : v_(v) { v_.setCursor(ViewCursor::HourGlass); }
-    ~CursorScope() { v_.setCursor(ViewCursor::Default); }
-    CursorScope(const CursorScope&) = delete;
-    CursorScope& operator=(const CursorScope&) = delete;
-
-private:
-    MainView& v_;
-};
-
-}  // namespace
-
-void MainLogic::FormCreate() {
+void MainLogic::start() {
     table_.DiskNo = 1;
     view_.setTapeTimeEnabled(false);
-    table_.lstTrackSelect.clear();
+    table_.selection.clear();
     loadDisk(false, player_, table_, view_);
     table_.ShowSelectTotal();
     view_.selectionChanged();
 }
 
-void MainLogic::radRyoumenClick() { view_.setTapeTimeEnabled(false); }
-void MainLogic::radAMenClick() { view_.setTapeTimeEnabled(true); }
-void MainLogic::radBMenClick() { view_.setTapeTimeEnabled(true); }
+void MainLogic::chooseMode(SearchMode mode) {
+    view_.setTapeTimeEnabled(mode != SearchMode::Ryoumen);
+}
 
-void MainLogic::btnTrackAddClick() {
+void MainLogic::addDisk() {
     loadDisk(false, player_, table_, view_);
     table_.ShowSelectTotal();
     view_.selectionChanged();
 }
 
-void MainLogic::btnTrackDelClick() {
-    table_.btnTrackDelClick();
+void MainLogic::deleteSelectedTracks() {
+    table_.deleteSelectedTracks();
     view_.selectionChanged();
 }
 
-void MainLogic::btnCDInfoClick() { loadDisk(true, player_, table_, view_); }
+void MainLogic::showDiskInfo() { loadDisk(true, player_, table_, view_); }
 
 // Without a result the view disables the moves and the save; should one
 // come through all the same, it does nothing.
-void MainLogic::sbtTrackRClick() {
+void MainLogic::moveSelectedToSideB() {
     if (!table_.hasResult()) return;
-    table_.sbtTrackRClick();
+    table_.moveSelectedToSideB();
     view_.sidesMoved();
 }
 
-void MainLogic::sbtTrackLClick() {
+void MainLogic::moveSelectedToSideA() {
     if (!table_.hasResult()) return;
-    table_.sbtTrackLClick();
+    table_.moveSelectedToSideA();
     view_.sidesMoved();
 }
 
-void MainLogic::btnSaveClick() {
+void MainLogic::saveResult() {
     if (!table_.hasResult()) {
         view_.showMessage(kNotSavedMessage);
         return;
@@ -75,11 +60,14 @@ void MainLogic::btnSaveClick() {
     writeFileReplacing(name, bytes, view_.fileSystem());
 }
 
-void MainLogic::pctWizardChange(bool editPageActive) {
+void MainLogic::resetSearch() {
     table_.resetSearch();
     view_.sidesChanged();
-    if (!editPageActive) return;
-    CursorScope hourglass(view_);
+}
+
+void MainLogic::splitSides() {
+    resetSearch();
+    fw::CursorScope hourglass(view_.screenCursor(), fw::Cursor::HourGlass);
     const SearchMode mode = view_.selectedMode();
     const std::int64_t target = table_.target(mode, view_.tapeTimeText());
     AsyncSearch search(table_.trackTimes(), target, engine_);

@@ -1,7 +1,7 @@
-// The main window's event logic without the window: the track table, the
-// CD player and the handlers of the settings and edit pages. The window
-// implements MainView, forwards its events here and mirrors the table's
-// list models and panel captions when told they changed.
+// The main window's logic without the window: the track table, the CD player
+// and what the settings and edit pages do. The window implements MainView,
+// forwards each of its events to one of the operations here and shows the
+// table's lists and totals when told they changed.
 #pragma once
 #include <filesystem>
 #include <string>
@@ -11,25 +11,26 @@
 #include "convert.h"
 #include "disk_loader.h"
 #include "result_file.h"
+#include "screen_cursor.h"
 #include "track_table.h"
 
 namespace ztp {
 
-enum class ViewCursor { Default, HourGlass };
 enum class SearchWait { Completed, Cancelled };
 
 class MainView : public DiskLoadUi {
 public:
-    virtual void setCursor(ViewCursor c) = 0;
+    // The hourglass while the search runs.
+    virtual fw::ScreenCursor& screenCursor() = 0;
     // Enables or disables the tape-time controls (bevels, edtTapeTime, labels).
     virtual void setTapeTimeEnabled(bool on) = 0;
     virtual SearchMode selectedMode() = 0;
     virtual std::string tapeTimeText() = 0;
-    // lstTrackSelect and pnlSelectKei changed.
+    // The selection list and its total changed.
     virtual void selectionChanged() = 0;
-    // lstA, lstB, pnlAKei, pnlBKei and pnlFin changed: a new result, or
-    // none (table().hasResult() false: the sides emptied, and the moves and
-    // the save are to be shown unusable).
+    // The side lists, their totals and the tape length changed: a new
+    // result, or none (table().hasResult() false: the sides emptied, and the
+    // moves and the save are to be shown unusable).
     virtual void sidesChanged() = 0;
     // The same after a move: entries were deleted from one list and appended
     // to the other.
@@ -58,25 +59,31 @@ public:
     TrackTable& table() { return table_; }
     const TrackTable& table() const { return table_; }
 
-    // Event handlers. The window copies its list boxes' highlights into the
-    // table's list models before btnTrackDelClick and the two moves.
-    void FormCreate();
-    void radRyoumenClick();
-    void radAMenClick();
-    void radBMenClick();
-    void btnTrackAddClick();
-    void btnTrackDelClick();
-    void btnCDInfoClick();
-    void sbtTrackRClick();
-    void sbtTrackLClick();
+    // The window copies its list boxes' highlights into the table's lists
+    // before deleteSelectedTracks and the two moves.
+
+    // The window is created: disk number 1, the tape time off, the CD in the
+    // drive read as disk 1 and the selection total shown.
+    void start();
+    // The tape time is usable in the modes that read it.
+    void chooseMode(SearchMode mode);
+    // The CD in the drive as the next disk.
+    void addDisk();
+    void deleteSelectedTracks();
+    // The CD in the drive into the CD information only.
+    void showDiskInfo();
+    void moveSelectedToSideB();
+    void moveSelectedToSideA();
     // Writes the result file from what the edit page shows. Throws
     // EInOutError when the file cannot be written; an earlier file of that
     // name is then left as it was.
-    void btnSaveClick();
-    // After the page control changed its page: the sides are emptied (and
-    // the view told) before a search is tried. Throws EConvertError for a
-    // bad tape time, with the cursor already back to default.
-    void pctWizardChange(bool editPageActive);
+    void saveResult();
+    // The sides emptied (and the view told): every page change does this.
+    void resetSearch();
+    // On entering the edit page: the reset, then the search under the
+    // hourglass. Throws EConvertError for a bad tape time, with the cursor
+    // already back to default.
+    void splitSides();
 
 private:
     CdPlayer& player_;

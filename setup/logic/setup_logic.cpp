@@ -14,11 +14,6 @@ Mode commandMode(const std::vector<std::wstring>& args) {
     return first == L"-R" || first == L"/R" ? Mode::Uninstall : Mode::Quit;
 }
 
-std::wstring addBackslash(const std::wstring& path) {
-    if (!path.empty() && path.back() == L'\\') return path;
-    return path + L'\\';
-}
-
 bool isDriveRoot(const std::wstring& path) {
     return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
 }
@@ -103,7 +98,7 @@ std::vector<std::wstring> destinations(const std::wstring& insDir) {
 }
 
 std::wstring shortcutFile(const std::wstring& placeFolder) {
-    return addBackslash(placeFolder) + kProduct + L".lnk";
+    return addBackslash(placeFolder) + product::kName + L".lnk";
 }
 
 std::wstring uninstallString(const std::wstring& insDir) {

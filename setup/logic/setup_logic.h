@@ -8,16 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "path_text.h"
+#include "product.h"
+
 namespace setup {
 
-inline constexpr const wchar_t* kProduct = L"ZTP for win32";
-// The maker's web page, mail address and copyright line.
-inline constexpr const wchar_t* kWebPage = L"https://ztp-win32.example.org/";
-inline constexpr const wchar_t* kEMail = L"ztp-win32@example.org";
-inline constexpr const wchar_t* kCopyright = L"(C) 2026 The ZTP for win32 Project";
-inline constexpr const wchar_t* kVersionedProduct = L"ZTP for win32 ver1.0.0.1";
-inline constexpr const wchar_t* kSetupCaption = L"ZTP for win32 Setup";
-inline constexpr const wchar_t* kUninstallCaption = L"ZTP for win32 Uninstall";
+inline constexpr const wchar_t* kSetupCaption = product::kSetupName;
+inline constexpr const wchar_t* kUninstallCaption = ZTP_WIDE(ZTP_PRODUCT_NAME) L" Uninstall";
 inline constexpr const wchar_t* kShellFoldersKey =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr const wchar_t* kUninstallKey =
@@ -35,8 +32,7 @@ Mode commandMode(const std::vector<std::wstring>& args);
 
 std::wstring upperAscii(std::wstring s);
 
-// The path with a trailing backslash (an empty path gives "\").
-std::wstring addBackslash(const std::wstring& path);
+using fw::addBackslash;
 // "C:\" and the like.
 bool isDriveRoot(const std::wstring& path);
 // Characters of the root: 3 for "C:\...", the length of "\\server\share"

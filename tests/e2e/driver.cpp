@@ -246,6 +246,19 @@ void clickTab(DWORD pid, HWND tab, int index) {
 
 int currentTab(HWND tab) { return int(SendMessageW(tab, TCM_GETCURSEL, 0, 0)); }
 
+std::wstring tabCaption(DWORD pid, HWND tab) {
+    struct Block {
+        TCITEMW item;
+        wchar_t text[256];
+    };
+    return remoteSend<Block>(pid, tab, TCM_GETITEMW, 0, [](Block& b, Block* remote) {
+               b.item.mask = TCIF_TEXT;
+               b.item.pszText = remote->text;
+               b.item.cchTextMax = 256;
+           }).text;
+}
+
+
 void writeRect(const std::wstring& file, const RECT& r) {
     char line[64];
     int n = snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);

@@ -80,6 +80,25 @@ void pressKeys(HWND window, std::initializer_list<WORD> chord);
 // Clicks the tab at index on a tab control as a mouse click would.
 void clickTab(DWORD pid, HWND tab, int index);
 int currentTab(HWND tab);
+// The caption of the tab shown on a tab control of process pid.
+std::wstring tabCaption(DWORD pid, HWND tab);
+
+// Sends msg to a window of process pid with a Block in that process: fill
+// sets up the block (given its remote address), the block comes back.
+template <class Block, class Fill>
+Block remoteSend(DWORD pid, HWND h, UINT msg, WPARAM wp, Fill fill) {
+    Block local{};
+    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!proc) return local;
+    auto* remote = static_cast<Block*>(VirtualAllocEx(proc, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
+    fill(local, remote);
+    WriteProcessMemory(proc, remote, &local, sizeof local, nullptr);
+    SendMessageW(h, msg, wp, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(proc, remote, &local, sizeof local, nullptr);
+    VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+    CloseHandle(proc);
+    return local;
+}
 
 // Writes a window rectangle as "W H X Y" (the screenshot scripts crop to it).
 void writeRect(const std::wstring& file, const RECT& r);

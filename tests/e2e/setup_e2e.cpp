@@ -230,35 +230,6 @@ bool noShortcuts() {
 
 // --- the wizard's windows
 
-// Sends msg to a window of process pid with a Block in that process: fill
-// sets up the block (given its remote address), the block comes back.
-template <class Block, class Fill>
-Block remoteSend(DWORD pid, HWND h, UINT msg, WPARAM wp, Fill fill) {
-    Block local{};
-    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!proc) return local;
-    auto* remote = static_cast<Block*>(VirtualAllocEx(proc, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
-    fill(local, remote);
-    WriteProcessMemory(proc, remote, &local, sizeof local, nullptr);
-    SendMessageW(h, msg, wp, reinterpret_cast<LPARAM>(remote));
-    ReadProcessMemory(proc, remote, &local, sizeof local, nullptr);
-    VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
-    CloseHandle(proc);
-    return local;
-}
-
-std::wstring tabCaption(DWORD pid, HWND tab) {
-    struct Block {
-        TCITEMW item;
-        wchar_t text[256];
-    };
-    return remoteSend<Block>(pid, tab, TCM_GETITEMW, 0, [](Block& b, Block* remote) {
-               b.item.mask = TCIF_TEXT;
-               b.item.pszText = remote->text;
-               b.item.cchTextMax = 256;
-           }).text;
-}
-
 // The texts of the tool tips of a process.
 std::vector<std::wstring> toolTexts(DWORD pid) {
     std::pair<DWORD, HWND> found{pid, nullptr};
@@ -906,44 +877,9 @@ void failureFlow() {
     cleanState();
 }
 
-// Poses a setup.exe started elsewhere (in the same virtual desktop) on a
-// page (0 to 4) for a screenshot and writes the wizard's rectangle
-// "W H X Y" to a file. Page 4 installs into the default folder.
-int pose(int pageIndex, const std::wstring& rectFile) {
-    HWND h = nullptr;
-    waitFor([&] { return (h = FindWindowW(L"TQV_Inst1", kCaption.c_str())) && IsWindowVisible(h); }, 20s);
-    if (!h) return 1;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    const wchar_t* pages[] = {L"はじめに (1/4)", L"インストール先の指定 (2/4)",
-                              L"セットアップオプションの選択 (3/4)", L"セットアップ中... (4/4)",
-                              L"セットアップ完了"};
-    auto page = [&] { return tabCaption(pid, findChild(h, L"SysTabControl32")); };
-    for (int i = 0; i < pageIndex; ++i) {
-        if (i == 2) {
-            HWND desk = findChild(h, L"Button", L"デスクトップにショートカットを作成");
-            SendMessageW(desk, BM_CLICK, 0, 0);
-        }
-        pressButton(findChild(h, L"Button", L"次へ (&N) >"));
-        waitFor([&] { return page() == pages[i + 1]; }, 10s);
-    }
-    SetForegroundWindow(h);
-    if (pageIndex == 2) {
-        // The tip of the first option, as the mouse would show it.
-        HWND chk = findChild(h, L"Button", L"スタートアップに登録");
-        RECT r;
-        GetWindowRect(chk, &r);
-        SetCursorPos(r.left + 40, (r.top + r.bottom) / 2);
-    }
-    Sleep(1200);
-    writeRect(rectFile, h);
-    return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 4 && std::wstring(argv[1]) == L"--pose") return pose(_wtoi(argv[2]), argv[3]);
     if (argc < 2) {
         out(L"usage: setup_e2e PACKAGE_DIR [flow]");
         return 2;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "main_window.h"
 #include "report.h"
 
 using namespace e2e;
@@ -40,22 +41,6 @@ std::wstring ownFolder() {
     return p.substr(0, p.find_last_of(L'\\') + 1);
 }
 
-// The main window's controls, found by class, caption and creation order.
-struct MainWindow {
-    HWND h;
-    HWND button(const std::wstring& caption) const { return findChild(h, L"Button", caption); }
-    HWND tabs() const { return findChild(h, L"SysTabControl32"); }
-    HWND lstTrackSelect() const { return findChild(h, L"ListBox", L"", 0); }
-    HWND lstA() const { return findChild(h, L"ListBox", L"", 1); }
-    HWND lstB() const { return findChild(h, L"ListBox", L"", 2); }
-    // pnlHead0, pnlSelectKei, pnlHead1, pnlHead2, pnlAKei, pnlBKei, pnlFin
-    std::wstring panel(int n) const { return windowText(findChild(h, L"FwPanel", L"", n)); }
-    std::wstring pnlSelectKei() const { return panel(1); }
-    std::wstring lblTotalTracks() const { return windowText(nextSibling(findChild(h, L"Static", L"総トラック数 :"))); }
-    std::wstring lblTotalTime() const { return windowText(nextSibling(findChild(h, L"Static", L"総時間 :"))); }
-    HWND player(const std::wstring& name) const { return findChild(h, L"FwSpeedButton", name); }
-    HWND edtTapeTime() const { return findChild(h, L"Edit"); }
-};
 
 // Start-up with a disc, then eject and add, delete and the show button.
 void collectTracks() {
@@ -833,85 +818,9 @@ void aboutAndNoResult() {
     check(p.waitExit(), L"the program ends");
 }
 
-// Poses a ztp.exe started elsewhere (in the same virtual desktop) for a
-// screenshot of a page and writes its window rectangle "W H X Y" to a file.
-int pose(const std::wstring& page, const std::wstring& rectFile) {
-    auto dialog = [](const std::wstring& caption, bool withEdit) {
-        HWND found = nullptr;
-        waitFor([&] {
-            for (HWND h : topWindows(0, L"#32770", caption))
-                if ((findChild(h, L"Edit") != nullptr) == withEdit) found = h;
-            return found != nullptr;
-        });
-        return found;
-    };
-    HWND prompt = dialog(L"ZTP", true);
-    if (!prompt) return 1;
-    if (page == L"splash") {
-        // The title prompt over the splash screen, moved down to show both.
-        HWND splash = FindWindowW(L"TSplashScreen", nullptr);
-        RECT a{}, b{};
-        if (splash) GetWindowRect(splash, &b);
-        GetWindowRect(prompt, &a);
-        SetWindowPos(prompt, nullptr, a.left, b.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        Sleep(300);
-        GetWindowRect(prompt, &a);
-        RECT u;
-        UnionRect(&u, &a, &b);
-        InflateRect(&u, 16, 16);
-        Sleep(800);
-        writeRect(rectFile, u);
-        return 0;
-    }
-    answerPrompt(prompt, L"朝のうた");
-    HWND main = nullptr;
-    waitFor([&] { return (main = FindWindowW(L"TfrmMain", L"ZTP for win32")) && IsWindowVisible(main); });
-    if (!main) return 1;
-    MainWindow w{main};
-    DWORD pid = 0;
-    GetWindowThreadProcessId(main, &pid);
-    pressButton(w.player(L"btEject"));
-    pressButton(w.button(L"追加"));
-    if (!(prompt = dialog(L"ZTP", true))) return 1;
-    answerPrompt(prompt, L"Evening Standards");
-    waitFor([&] { return listItems(w.lstTrackSelect()).size() > 12; });
-    pressButton(w.button(L"A面優先"));
-    SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"46"));
-    HWND shot = main;
-    if (page == L"edit") {
-        clickTab(pid, w.tabs(), 1);
-        waitFor([&] { return !w.panel(6).empty(); });
-        // One track moved from side A to side B, one entry highlighted on each side.
-        setListSelection(w.lstA(), {1});
-        size_t nB = listItems(w.lstB()).size();
-        pressButton(w.player(L"sbtTrackR"));
-        waitFor([&] { return listItems(w.lstB()).size() == nB + 1; });
-        setListSelection(w.lstA(), {2});
-        setListSelection(w.lstB(), {int(nB)});
-    } else if (page == L"edit-none") {
-        // The edit page after a tape time that is not an integer.
-        SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"4６"));
-        clickTab(pid, w.tabs(), 1);
-        HWND box = dialog(L"ZTP for win32", false);
-        if (!box) return 1;
-        pressButton(GetDlgItem(box, IDOK));
-        waitFor([&] { return !IsWindow(box); });
-    } else if (page == L"about") {
-        pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
-        waitFor([&] { return (shot = FindWindowW(L"TfrmVersion", nullptr)) && IsWindowVisible(shot); });
-    } else {
-        setListSelection(w.lstTrackSelect(), {2, 3});
-    }
-    SetForegroundWindow(shot);
-    Sleep(800);
-    writeRect(rectFile, shot);
-    return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 4 && std::wstring(argv[1]) == L"--pose") return pose(argv[2], argv[3]);
     if (argc < 3) {
         out(L"usage: ztp_e2e ZTP_EXE SCRATCH_DIR [flow]");
         return 2;

@@ -41,7 +41,7 @@ TEST(DiskLoader, AddModeReadsTheDiscAsTheNextDisk) {
                                "STATUS #7 WAIT|TRACK|ITEM LENGTH 2",
                            }));
     EXPECT_EQ(l.ui.events, (std::vector<std::string>{"tracks 2", "time    8:05", kAsk}));
-    EXPECT_EQ(l.table.lstTrackSelect.texts(),
+    EXPECT_EQ(l.table.selection.texts(),
               (std::vector<std::string>{"   2.    1 -    4:05", "   2.    2 -    3:59"}));
     EXPECT_EQ(l.table.TrackTime[0], 245);
     EXPECT_EQ(l.table.TrackTime[1], 239);
@@ -49,12 +49,12 @@ TEST(DiskLoader, AddModeReadsTheDiscAsTheNextDisk) {
     EXPECT_EQ(l.table.DiskNo, 3);
 
     // Entries deleted before an add do not disturb the new slots.
-    l.table.lstTrackSelect.setSelected(0, true);
-    l.table.btnTrackDelClick();
+    l.table.selection.setSelected(0, true);
+    l.table.deleteSelectedTracks();
     l.ui.nextTitle = "";
     EXPECT_TRUE(loadDisk(false, l.player, l.table, l.ui));
-    EXPECT_EQ(l.table.lstTrackSelect.count(), 3);
-    EXPECT_EQ(l.table.lstTrackSelect.text(1), "   3.    1 -    4:05");
+    EXPECT_EQ(l.table.selection.count(), 3);
+    EXPECT_EQ(l.table.selection.text(1), "   3.    1 -    4:05");
     EXPECT_EQ((std::vector<int>{l.table.TrackTime[0], l.table.TrackTime[1], l.table.TrackTime[2]}),
               (std::vector<int>{239, 245, 239}));
     EXPECT_EQ(l.table.diskTitle(3), "");
@@ -84,7 +84,7 @@ TEST(DiskLoader, DisplayOnlyNotReadyAndEmptyDiscs) {
         l.mci.trackLengths.assign(static_cast<std::size_t>(c.tracks), packMsf(1, 0));
         EXPECT_EQ(loadDisk(c.displayOnly, l.player, l.table, l.ui), c.result) << c.name;
         EXPECT_EQ(l.ui.events, c.events) << c.name;
-        EXPECT_EQ(l.table.lstTrackSelect.count(), c.entries) << c.name;
+        EXPECT_EQ(l.table.selection.count(), c.entries) << c.name;
         EXPECT_EQ(l.table.DiskNo, c.diskNo) << c.name;
         for (const std::string& call : l.mci.calls) EXPECT_EQ(call.find("STOP"), std::string::npos) << c.name;
     }
@@ -103,7 +103,7 @@ TEST(DiskLoader, RefusesDiscsPastTheTableLimits) {
     };
     for (const Case& c : cases) {
         Loader l;
-        for (int i = 0; i < c.entriesBefore; ++i) l.table.lstTrackSelect.add("x");
+        for (int i = 0; i < c.entriesBefore; ++i) l.table.selection.add("x");
         l.table.DiskNo = c.diskNo;
         l.mci.trackLengths.assign(static_cast<std::size_t>(c.tracks), packMsf(1, 0));
         EXPECT_TRUE(loadDisk(false, l.player, l.table, l.ui));
@@ -111,7 +111,7 @@ TEST(DiskLoader, RefusesDiscsPastTheTableLimits) {
         const auto want = c.refused ? std::vector<std::string>{"tracks " + n, "time    8:05", kFull}
                                     : std::vector<std::string>{"tracks " + n, "time    8:05", kAsk};
         EXPECT_EQ(l.ui.events, want) << c.entriesBefore << " " << c.diskNo;
-        EXPECT_EQ(l.table.lstTrackSelect.count(), c.entriesBefore + (c.refused ? 0 : c.tracks));
+        EXPECT_EQ(l.table.selection.count(), c.entriesBefore + (c.refused ? 0 : c.tracks));
         EXPECT_EQ(l.table.DiskNo, c.diskNo + (c.refused ? 0 : 1));
     }
 }

@@ -12,10 +12,11 @@ using namespace ztp;
 
 namespace {
 
-class FakeView : public MainView {
+class FakeView : public MainView, public fw::ScreenCursor {
 public:
     std::vector<std::string> events;
-    std::vector<ViewCursor> cursors;
+    std::vector<fw::Cursor> cursors;
+    fw::Cursor cursor = fw::Cursor::Default;
     SearchMode mode = SearchMode::Ryoumen;
     std::string tape;
     bool cancel = false;
@@ -30,7 +31,12 @@ public:
     }
     void setTotalTracks(const std::string& c) override { events.push_back("tracks " + c); }
     void setTotalTime(const std::string& c) override { events.push_back("time " + c); }
-    void setCursor(ViewCursor c) override { cursors.push_back(c); }
+    void set(fw::Cursor c) override {
+        cursors.push_back(c);
+        cursor = c;
+    }
+    fw::Cursor current() const override { return cursor; }
+    fw::ScreenCursor& screenCursor() override { return *this; }
     void setTapeTimeEnabled(bool on) override { events.push_back(on ? "tape on" : "tape off"); }
     SearchMode selectedMode() override { return mode; }
     std::string tapeTimeText() override { return tape; }
@@ -89,79 +95,79 @@ const std::string kAsk = "ask ＣＤのタイトルを入力して下さい。";
 TEST(MainLogic, FormCreateReadsDiskOne) {
     Window w(kDiscs);
     w.table().DiskNo = 7;
-    w.table().lstTrackSelect.add("stale");
-    w.logic.FormCreate();
+    w.table().selection.add("stale");
+    w.logic.start();
     EXPECT_EQ(w.view.events, (std::vector<std::string>{"tape off", "tracks 3", "time   13:33", kAsk, "selection"}));
-    EXPECT_EQ(w.table().lstTrackSelect.texts(),
+    EXPECT_EQ(w.table().selection.texts(),
               (std::vector<std::string>{"   1.    1 -    4:05", "   1.    2 -    3:58", "   1.    3 -    5:30"}));
-    EXPECT_EQ(w.table().pnlSelectKei, totalsText(3, 245 + 238 + 330));
+    EXPECT_EQ(w.table().selectionTotal, totalsText(3, 245 + 238 + 330));
     EXPECT_EQ(w.table().diskTitle(1), "Title");
     EXPECT_EQ(w.table().DiskNo, 2);
 }
 
 TEST(MainLogic, FormCreateWithAnEmptyDrive) {
     Window w("empty\ndisc Later\n1:00\n");
-    w.logic.FormCreate();
+    w.logic.start();
     EXPECT_EQ(w.view.events, (std::vector<std::string>{"tape off", kNotReady, "selection"}));
-    EXPECT_EQ(w.table().lstTrackSelect.count(), 0);
-    EXPECT_EQ(w.table().pnlSelectKei, "    .    0 -    0:00");
+    EXPECT_EQ(w.table().selection.count(), 0);
+    EXPECT_EQ(w.table().selectionTotal, "    .    0 -    0:00");
     EXPECT_EQ(w.table().DiskNo, 1);
     // The first CD added afterwards becomes disk 1.
     w.player.click(BtnType::btEject);
-    w.logic.btnTrackAddClick();
-    EXPECT_EQ(w.table().lstTrackSelect.texts(), std::vector<std::string>{"   1.    1 -    1:00"});
+    w.logic.addDisk();
+    EXPECT_EQ(w.table().selection.texts(), std::vector<std::string>{"   1.    1 -    1:00"});
 }
 
 TEST(MainLogic, AddDeleteAndShowButtons) {
     Window w(kDiscs);
-    w.logic.FormCreate();
+    w.logic.start();
     struct Step {
         const char* what;
         std::function<void()> act;
         std::vector<std::string> events;
         int entries, diskNo;
     } steps[] = {
-        {"add the same CD again", [&] { w.logic.btnTrackAddClick(); },
+        {"add the same CD again", [&] { w.logic.addDisk(); },
          {"tracks 3", "time   13:33", kAsk, "selection"}, 6, 3},
-        {"eject, then add", [&] { w.player.click(BtnType::btEject); w.logic.btnTrackAddClick(); },
+        {"eject, then add", [&] { w.player.click(BtnType::btEject); w.logic.addDisk(); },
          {"tracks 2", "time   10:56", kAsk, "selection"}, 8, 4},
         {"delete two", [&] {
-             w.table().lstTrackSelect.setSelected(0, true);
-             w.table().lstTrackSelect.setSelected(7, true);
-             w.logic.btnTrackDelClick();
+             w.table().selection.setSelected(0, true);
+             w.table().selection.setSelected(7, true);
+             w.logic.deleteSelectedTracks();
          }, {"selection"}, 6, 4},
-        {"show", [&] { w.logic.btnCDInfoClick(); }, {"tracks 2", "time   10:56"}, 6, 4},
-        {"eject to the empty drive, add", [&] { w.player.click(BtnType::btEject); w.logic.btnTrackAddClick(); },
+        {"show", [&] { w.logic.showDiskInfo(); }, {"tracks 2", "time   10:56"}, 6, 4},
+        {"eject to the empty drive, add", [&] { w.player.click(BtnType::btEject); w.logic.addDisk(); },
          {kNotReady, "selection"}, 6, 4},
-        {"show with no CD", [&] { w.logic.btnCDInfoClick(); }, {kNotReady}, 6, 4},
+        {"show with no CD", [&] { w.logic.showDiskInfo(); }, {kNotReady}, 6, 4},
     };
     for (const Step& s : steps) {
         w.view.events.clear();
         s.act();
         EXPECT_EQ(w.view.events, s.events) << s.what;
-        EXPECT_EQ(w.table().lstTrackSelect.count(), s.entries) << s.what;
+        EXPECT_EQ(w.table().selection.count(), s.entries) << s.what;
         EXPECT_EQ(w.table().DiskNo, s.diskNo) << s.what;
     }
-    EXPECT_EQ(w.table().lstTrackSelect.text(5), "   3.    1 -    6:12");
-    EXPECT_EQ(w.table().pnlSelectKei, totalsText(6, 238 + 330 + 245 + 238 + 330 + 372));
+    EXPECT_EQ(w.table().selection.text(5), "   3.    1 -    6:12");
+    EXPECT_EQ(w.table().selectionTotal, totalsText(6, 238 + 330 + 245 + 238 + 330 + 372));
 }
 
 TEST(MainLogic, RefusesADiskPastTheLimit) {
     Window w(kDiscs);
-    w.logic.FormCreate();
+    w.logic.start();
     w.table().DiskNo = 31;
     w.view.events.clear();
-    w.logic.btnTrackAddClick();
+    w.logic.addDisk();
     EXPECT_EQ(w.view.events, (std::vector<std::string>{"tracks 3", "time   13:33",
                                                        "message これ以上ＣＤを追加できません。", "selection"}));
-    EXPECT_EQ(w.table().lstTrackSelect.count(), 3);
+    EXPECT_EQ(w.table().selection.count(), 3);
 }
 
 TEST(MainLogic, ModeButtonsSwitchTheTapeTimeControls) {
     Window w(kDiscs);
-    w.logic.radAMenClick();
-    w.logic.radRyoumenClick();
-    w.logic.radBMenClick();
+    w.logic.chooseMode(SearchMode::AMen);
+    w.logic.chooseMode(SearchMode::Ryoumen);
+    w.logic.chooseMode(SearchMode::BMen);
     EXPECT_EQ(w.view.events, (std::vector<std::string>{"tape on", "tape off", "tape on"}));
 }
 
@@ -172,57 +178,57 @@ TEST(MainLogic, PageChangeGivesTheBlockingSplit) {
     } cases[] = {{SearchMode::Ryoumen, "abc"}, {SearchMode::AMen, " 20 "}, {SearchMode::BMen, "20"}};
     for (const Case& c : cases) {
         Window w(kDiscs);
-        w.logic.FormCreate();
+        w.logic.start();
         w.player.click(BtnType::btEject);
-        w.logic.btnTrackAddClick();
+        w.logic.addDisk();
         TrackTable blocking = w.table();
-        blocking.pageChange(true, c.mode, c.tape, Engine::Fast);
+        blocking.splitSides(c.mode, c.tape, Engine::Fast);
 
         w.view.mode = c.mode;
         w.view.tape = c.tape;
         for (int visit = 0; visit < 2; ++visit) {
             w.view.events.clear();
             w.view.cursors.clear();
-            w.logic.pctWizardChange(true);
-            EXPECT_EQ(w.view.cursors, (std::vector<ViewCursor>{ViewCursor::HourGlass, ViewCursor::Default}));
+            w.logic.splitSides();
+            EXPECT_EQ(w.view.cursors, (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
             // Emptied first, then the result.
             EXPECT_EQ(w.view.events, (std::vector<std::string>{"sides", "sides"}));
             EXPECT_TRUE(w.table().hasResult());
-            EXPECT_EQ(w.table().lstA.texts(), blocking.lstA.texts());
-            EXPECT_EQ(w.table().lstB.texts(), blocking.lstB.texts());
+            EXPECT_EQ(w.table().sideListA.texts(), blocking.sideListA.texts());
+            EXPECT_EQ(w.table().sideListB.texts(), blocking.sideListB.texts());
             EXPECT_EQ(w.table().SideA, blocking.SideA);
             EXPECT_EQ(w.table().SideB, blocking.SideB);
-            EXPECT_EQ(w.table().pnlAKei, blocking.pnlAKei);
-            EXPECT_EQ(w.table().pnlBKei, blocking.pnlBKei);
-            EXPECT_EQ(w.table().pnlFin, blocking.pnlFin);
+            EXPECT_EQ(w.table().sideATotal, blocking.sideATotal);
+            EXPECT_EQ(w.table().sideBTotal, blocking.sideBTotal);
+            EXPECT_EQ(w.table().tapeLength, blocking.tapeLength);
             // A hand move lasts until the page is left.
-            w.table().lstA.setSelected(0, true);
-            w.logic.sbtTrackRClick();
-            EXPECT_NE(w.table().lstA.texts(), blocking.lstA.texts());
+            w.table().sideListA.setSelected(0, true);
+            w.logic.moveSelectedToSideB();
+            EXPECT_NE(w.table().sideListA.texts(), blocking.sideListA.texts());
             w.view.cursors.clear();
             w.view.events.clear();
-            w.logic.pctWizardChange(false);
+            w.logic.resetSearch();
             EXPECT_TRUE(w.view.cursors.empty());
             EXPECT_FALSE(w.table().hasResult());
             EXPECT_EQ(w.view.events, std::vector<std::string>{"sides"});
-            EXPECT_EQ(w.table().lstA.count() + w.table().lstB.count(), 0);
-            EXPECT_EQ(w.table().pnlFin, "");
+            EXPECT_EQ(w.table().sideListA.count() + w.table().sideListB.count(), 0);
+            EXPECT_EQ(w.table().tapeLength, "");
         }
     }
 }
 
 TEST(MainLogic, BadTapeTimeRaisesAfterTheCursorIsBack) {
     Window w(kDiscs);
-    w.logic.FormCreate();
+    w.logic.start();
     w.view.mode = SearchMode::AMen;
     w.view.tape = " 4 6x ";
     w.view.events.clear();
     try {
-        w.logic.pctWizardChange(true);
+        w.logic.splitSides();
         FAIL() << "no conversion error";
     } catch (const EConvertError& e) {
         EXPECT_STREQ(e.what(), "'4 6x' は整数ではありません");
-        EXPECT_EQ(w.view.cursors, (std::vector<ViewCursor>{ViewCursor::HourGlass, ViewCursor::Default}));
+        EXPECT_EQ(w.view.cursors, (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
     }
     EXPECT_EQ(w.view.waits, 0);
     EXPECT_EQ(w.view.events, std::vector<std::string>{"sides"});
@@ -238,21 +244,21 @@ TEST(MainLogic, CancelledSearchLeavesNothingHalfWritten) {
                                           (((200 + 4 * i) % 60) < 10 ? "0" : "") +
                                           std::to_string((200 + 4 * i) % 60) + " ";
     Window w(discs + "\n", Engine::Literal);
-    w.logic.FormCreate();
+    w.logic.start();
     w.view.mode = SearchMode::AMen;
     w.view.tape = "7";
-    w.logic.pctWizardChange(true);  // a short search first: lists filled
+    w.logic.splitSides();  // a short search first: lists filled
     ASSERT_TRUE(w.table().hasResult());
-    ASSERT_GT(w.table().lstA.count(), 0);
+    ASSERT_GT(w.table().sideListA.count(), 0);
     const TrackTable before = w.table();
 
     w.view.tape = "101";
     w.view.cancel = true;
     w.view.events.clear();
     w.view.cursors.clear();
-    w.logic.pctWizardChange(true);
+    w.logic.splitSides();
     EXPECT_FALSE(w.view.doneAtCancel);
-    EXPECT_EQ(w.view.cursors, (std::vector<ViewCursor>{ViewCursor::HourGlass, ViewCursor::Default}));
+    EXPECT_EQ(w.view.cursors, (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
     EXPECT_EQ(w.view.events, std::vector<std::string>{"sides"});
     EXPECT_FALSE(w.table().hasResult());
     TrackTable reset = before;
@@ -261,13 +267,13 @@ TEST(MainLogic, CancelledSearchLeavesNothingHalfWritten) {
     EXPECT_EQ(w.table().SideA, reset.SideA);
     EXPECT_EQ(w.table().SideB, reset.SideB);
     EXPECT_EQ(w.table().BestDiff, kInitialBestDiff);
-    EXPECT_EQ(w.table().lstA.count() + w.table().lstB.count(), 0);
-    EXPECT_EQ(w.table().pnlFin, "");
+    EXPECT_EQ(w.table().sideListA.count() + w.table().sideListB.count(), 0);
+    EXPECT_EQ(w.table().tapeLength, "");
     // Moves do nothing in the "no result" state.
-    w.table().lstA.add("x");
-    w.table().lstA.setSelected(0, true);
-    w.logic.sbtTrackRClick();
-    EXPECT_EQ(w.table().lstB.count(), 0);
+    w.table().sideListA.add("x");
+    w.table().sideListA.setSelected(0, true);
+    w.logic.moveSelectedToSideB();
+    EXPECT_EQ(w.table().sideListB.count(), 0);
 }
 
 namespace {
@@ -313,36 +319,36 @@ TEST(MainLogic, SaveFlowDecisions) {
     const std::string kQuestion = "ask 結果をファイルに保存しますか？";
 
     Window w(kDiscs);
-    w.logic.FormCreate();
+    w.logic.start();
     w.view.saveAs = target;
 
     // No result yet: nothing asked, nothing written.
     w.view.events.clear();
-    w.logic.btnSaveClick();
+    w.logic.saveResult();
     EXPECT_EQ(w.view.events, std::vector<std::string>{kNotSaved});
 
-    w.logic.pctWizardChange(true);
+    w.logic.splitSides();
     ASSERT_TRUE(w.table().hasResult());
-    const std::string moved = w.table().lstA.text(0);
-    w.table().lstA.setSelected(0, true);
-    w.logic.sbtTrackRClick();
+    const std::string moved = w.table().sideListA.text(0);
+    w.table().sideListA.setSelected(0, true);
+    w.logic.moveSelectedToSideB();
 
     // No, then a cancelled dialog, then an empty name.
     w.view.events.clear();
     w.view.sayYes = false;
-    w.logic.btnSaveClick();
+    w.logic.saveResult();
     w.view.sayYes = true;
     w.view.pickFile = false;
-    w.logic.btnSaveClick();
+    w.logic.saveResult();
     w.view.pickFile = true;
     w.view.saveAs.clear();
-    w.logic.btnSaveClick();
+    w.logic.saveResult();
     EXPECT_EQ(w.view.events, (std::vector<std::string>{kQuestion, kQuestion, "dialog", kQuestion, "dialog", kNotSaved}));
     EXPECT_EQ(entriesIn(dir), 0u);
 
     // Saved: the edit page as it stands after the move, with the view's date.
     w.view.saveAs = target;
-    w.logic.btnSaveClick();
+    w.logic.saveResult();
     const std::string saved = resultBytes(resultSource(w.table()), {1997, 5, 3}, "-");
     EXPECT_EQ(fileBytes(target), saved);
     EXPECT_EQ(saved.substr(0, 15), "Date.1997-05-03");
@@ -354,7 +360,7 @@ TEST(MainLogic, SaveFlowDecisions) {
     // Failures keep the earlier file and leave no temporary file.
     FailingFs failing;
     w.view.fs = &failing;
-    w.logic.pctWizardChange(true);
+    w.logic.splitSides();
     struct Case {
         FailingFs::Step step;
         int code;
@@ -368,7 +374,7 @@ TEST(MainLogic, SaveFlowDecisions) {
         failing.failAt = c.step;
         failing.code = c.code;
         try {
-            w.logic.btnSaveClick();
+            w.logic.saveResult();
             ADD_FAILURE() << c.text;
         } catch (const EInOutError& e) {
             EXPECT_STREQ(e.what(), c.text);
@@ -381,7 +387,7 @@ TEST(MainLogic, SaveFlowDecisions) {
     w.view.fs = &w.view.standardFs;
     w.view.saveAs = dir / "folder.ztp";
     fs::create_directory(w.view.saveAs);
-    EXPECT_THROW(w.logic.btnSaveClick(), EInOutError);
+    EXPECT_THROW(w.logic.saveResult(), EInOutError);
     EXPECT_TRUE(fs::is_directory(w.view.saveAs));
     EXPECT_EQ(entriesIn(dir), 2u);
     fs::remove_all(dir);

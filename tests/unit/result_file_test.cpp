@@ -101,7 +101,7 @@ TEST(ResultFile, FromTheTable) {
     TrackTable t;
     t.addDisk({packMsf(4, 5), packMsf(3, 58), packMsf(5, 30)}, "朝のうた");
     t.ShowSelectTotal();
-    t.pageChange(true, SearchMode::AMen, "100", Engine::Fast);  // all on side B
+    t.splitSides(SearchMode::AMen, "100", Engine::Fast);  // all on side B
     const std::string got = resultBytes(resultSource(t), Date{1997, 5, 3});
     EXPECT_NE(got.find(kTape + "27.10" + kMinutes), std::string::npos);
     EXPECT_NE(got.find("\t    3 -    5:30 -    1: \x92\xA9\x82\xCC\x82\xA4\x82\xBD\r\n"), std::string::npos);

@@ -46,61 +46,61 @@ TEST_P(Split, DocumentedExamples) {
     for (const SplitCase& c : kCases) {
         SCOPED_TRACE(c.name);
         TrackTable t = tableOf(c.seconds);
-        t.pageChange(true, c.mode, c.tape, GetParam());
+        t.splitSides(c.mode, c.tape, GetParam());
         EXPECT_TRUE(t.hasResult());
         EXPECT_EQ(indices(t.SideA), c.sideA);
         EXPECT_EQ(indices(t.SideB), c.sideB);
-        ASSERT_EQ(t.lstA.count(), static_cast<int>(c.sideA.size()));
-        ASSERT_EQ(t.lstB.count(), static_cast<int>(c.sideB.size()));
-        for (std::size_t k = 0; k < c.sideA.size(); ++k) EXPECT_EQ(t.lstA.text(k), t.lstTrackSelect.text(c.sideA[k]));
-        for (std::size_t k = 0; k < c.sideB.size(); ++k) EXPECT_EQ(t.lstB.text(k), t.lstTrackSelect.text(c.sideB[k]));
-        EXPECT_EQ(t.pnlFin, c.fin);
+        ASSERT_EQ(t.sideListA.count(), static_cast<int>(c.sideA.size()));
+        ASSERT_EQ(t.sideListB.count(), static_cast<int>(c.sideB.size()));
+        for (std::size_t k = 0; k < c.sideA.size(); ++k) EXPECT_EQ(t.sideListA.text(k), t.selection.text(c.sideA[k]));
+        for (std::size_t k = 0; k < c.sideB.size(); ++k) EXPECT_EQ(t.sideListB.text(k), t.selection.text(c.sideB[k]));
+        EXPECT_EQ(t.tapeLength, c.fin);
     }
 }
 
 TEST_P(Split, TotalsAfterASearch) {
     TrackTable t = tableOf({200, 250, 180});
-    t.pageChange(true, SearchMode::Ryoumen, "", GetParam());
-    EXPECT_EQ(t.pnlAKei, "    .    1 -    4:10");
-    EXPECT_EQ(t.pnlBKei, "    .    2 -    6:20");
+    t.splitSides(SearchMode::Ryoumen, "", GetParam());
+    EXPECT_EQ(t.sideATotal, "    .    1 -    4:10");
+    EXPECT_EQ(t.sideBTotal, "    .    2 -    6:20");
     TrackTable e = tableOf({});
-    e.pageChange(true, SearchMode::Ryoumen, "", GetParam());
-    EXPECT_EQ(e.pnlAKei, "    .    0 -    0:00");
-    EXPECT_EQ(e.pnlBKei, "    .    0 -    0:00");
+    e.splitSides(SearchMode::Ryoumen, "", GetParam());
+    EXPECT_EQ(e.sideATotal, "    .    0 -    0:00");
+    EXPECT_EQ(e.sideBTotal, "    .    0 -    0:00");
 }
 
 TEST_P(Split, BadTapeTimeLeavesNoResultAndNothingShown) {
     TrackTable t = tableOf({700, 700, 100});
-    t.pageChange(true, SearchMode::AMen, "46", GetParam());
-    const auto shownA = t.lstA.texts();
-    const std::string fin = t.pnlFin;
+    t.splitSides(SearchMode::AMen, "46", GetParam());
+    const auto shownA = t.sideListA.texts();
+    const std::string fin = t.tapeLength;
     for (const char* bad : {"", "46.5", "abc"}) {
-        t.pageChange(false, SearchMode::AMen, bad, GetParam());
-        EXPECT_THROW(t.pageChange(true, SearchMode::AMen, bad, GetParam()), EConvertError);
+        t.resetSearch();
+        EXPECT_THROW(t.splitSides(SearchMode::AMen, bad, GetParam()), EConvertError);
         EXPECT_FALSE(t.hasResult());
-        EXPECT_EQ(t.lstA.count() + t.lstB.count(), 0);
-        EXPECT_EQ(t.pnlAKei + t.pnlBKei + t.pnlFin, "");
+        EXPECT_EQ(t.sideListA.count() + t.sideListB.count(), 0);
+        EXPECT_EQ(t.sideATotal + t.sideBTotal + t.tapeLength, "");
         EXPECT_TRUE(indices(t.SideA).empty());
         EXPECT_TRUE(indices(t.SideB).empty());
     }
-    t.pageChange(true, SearchMode::AMen, "46", GetParam());
+    t.splitSides(SearchMode::AMen, "46", GetParam());
     EXPECT_TRUE(t.hasResult());
-    EXPECT_EQ(t.lstA.texts(), shownA);
-    EXPECT_EQ(t.pnlFin, fin);
+    EXPECT_EQ(t.sideListA.texts(), shownA);
+    EXPECT_EQ(t.tapeLength, fin);
 }
 
 TEST_P(Split, LeavingTheEditPageResetsAndReentryRecomputes) {
     TrackTable t = tableOf({300, 200, 100, 50});
-    t.pageChange(true, SearchMode::Ryoumen, "", GetParam());
-    const auto a = t.lstA.texts();
-    t.lstA.setSelected(0, true);
-    t.sbtTrackRClick();
-    t.pageChange(false, SearchMode::Ryoumen, "", GetParam());
+    t.splitSides(SearchMode::Ryoumen, "", GetParam());
+    const auto a = t.sideListA.texts();
+    t.sideListA.setSelected(0, true);
+    t.moveSelectedToSideB();
+    t.resetSearch();
     EXPECT_FALSE(t.hasResult());
     EXPECT_TRUE(indices(t.SideA).empty());
     EXPECT_EQ(t.BestDiff, kInitialBestDiff);
-    t.pageChange(true, SearchMode::Ryoumen, "", GetParam());
-    EXPECT_EQ(t.lstA.texts(), a);
+    t.splitSides(SearchMode::Ryoumen, "", GetParam());
+    EXPECT_EQ(t.sideListA.texts(), a);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Split, ::testing::Values(Engine::Literal, Engine::Fast),

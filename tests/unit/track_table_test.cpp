@@ -52,12 +52,12 @@ std::vector<std::uint32_t> lengths(std::initializer_list<int> seconds) {
 TEST(TrackTable, StartsEmptyWithDesignCaptions) {
     TrackTable t;
     EXPECT_EQ(t.DiskNo, 1);
-    EXPECT_EQ(t.pnlSelectKei, "Disk.Track -    Time");
-    EXPECT_EQ(t.pnlAKei, "Disk.Track -    Time");
-    EXPECT_EQ(t.pnlFin, "");
+    EXPECT_EQ(t.selectionTotal, "Disk.Track -    Time");
+    EXPECT_EQ(t.sideATotal, "Disk.Track -    Time");
+    EXPECT_EQ(t.tapeLength, "");
     EXPECT_FALSE(t.hasResult());
     t.ShowSelectTotal();
-    EXPECT_EQ(t.pnlSelectKei, "    .    0 -    0:00");
+    EXPECT_EQ(t.selectionTotal, "    .    0 -    0:00");
 }
 
 TEST(TrackTable, AddDiskAppendsEntriesSlotsAndTitle) {
@@ -66,8 +66,8 @@ TEST(TrackTable, AddDiskAppendsEntriesSlotsAndTitle) {
     ASSERT_EQ(t.addDisk(lengths({100, 200, 245}), "Evening"), AddRefusal::None);
     ASSERT_EQ(t.addDisk({}, ""), AddRefusal::None);  // a CD of 0 tracks still takes a number
     EXPECT_EQ(t.DiskNo, 4);
-    ASSERT_EQ(t.lstTrackSelect.count(), 5);
-    EXPECT_EQ(t.lstTrackSelect.text(4), "   2.    3 -    4:05");
+    ASSERT_EQ(t.selection.count(), 5);
+    EXPECT_EQ(t.selection.text(4), "   2.    3 -    4:05");
     EXPECT_EQ(t.TrackTime[4], 245);
     EXPECT_EQ(t.diskTitle(1), "Morning");
     EXPECT_EQ(t.diskTitle(2), "Evening");
@@ -75,7 +75,7 @@ TEST(TrackTable, AddDiskAppendsEntriesSlotsAndTitle) {
     EXPECT_EQ(t.diskTitle(0), "");
     EXPECT_EQ(t.diskTitle(31), "");
     t.ShowSelectTotal();
-    EXPECT_EQ(t.pnlSelectKei, "    .    5 -   17:08");
+    EXPECT_EQ(t.selectionTotal, "    .    5 -   17:08");
 }
 
 TEST(TrackTable, LimitsRefuseAWholeDisk) {
@@ -84,10 +84,10 @@ TEST(TrackTable, LimitsRefuseAWholeDisk) {
     for (int d = 0; d < 8; ++d) ASSERT_EQ(t.addDisk(disc, "x"), AddRefusal::None);  // 2040 tracks
     EXPECT_EQ(t.checkAddDisk(9), AddRefusal::TooManyTracks);
     EXPECT_EQ(t.addDisk(std::vector<std::uint32_t>(9, packMsf(1, 0)), "y"), AddRefusal::TooManyTracks);
-    EXPECT_EQ(t.lstTrackSelect.count(), 2040);
+    EXPECT_EQ(t.selection.count(), 2040);
     EXPECT_EQ(t.DiskNo, 9);
     EXPECT_EQ(t.addDisk(std::vector<std::uint32_t>(8, packMsf(1, 0)), "z"), AddRefusal::None);  // exactly 2048
-    EXPECT_EQ(t.lstTrackSelect.count(), 2048);
+    EXPECT_EQ(t.selection.count(), 2048);
     EXPECT_EQ(t.TrackTime[2047], 60);
 
     TrackTable u;
@@ -95,40 +95,40 @@ TEST(TrackTable, LimitsRefuseAWholeDisk) {
     EXPECT_EQ(u.diskTitle(30), "d30");
     EXPECT_EQ(u.addDisk(lengths({60}), "31"), AddRefusal::TooManyDisks);
     EXPECT_EQ(u.DiskNo, 31);
-    EXPECT_EQ(u.lstTrackSelect.count(), 30);
+    EXPECT_EQ(u.selection.count(), 30);
 }
 
 TEST(TrackTable, DeleteKeepsTextsAndLengthsParallel) {
     TrackTable t;
     t.addDisk(lengths({10, 20, 30, 40, 50}), "a");
-    t.lstTrackSelect.setSelected(1, true);
-    t.lstTrackSelect.setSelected(3, true);
-    t.btnTrackDelClick();
-    ASSERT_EQ(t.lstTrackSelect.count(), 3);
-    EXPECT_EQ(t.lstTrackSelect.text(0), "   1.    1 -    0:10");
-    EXPECT_EQ(t.lstTrackSelect.text(1), "   1.    3 -    0:30");
-    EXPECT_EQ(t.lstTrackSelect.text(2), "   1.    5 -    0:50");
+    t.selection.setSelected(1, true);
+    t.selection.setSelected(3, true);
+    t.deleteSelectedTracks();
+    ASSERT_EQ(t.selection.count(), 3);
+    EXPECT_EQ(t.selection.text(0), "   1.    1 -    0:10");
+    EXPECT_EQ(t.selection.text(1), "   1.    3 -    0:30");
+    EXPECT_EQ(t.selection.text(2), "   1.    5 -    0:50");
     EXPECT_EQ(t.TrackTime[0], 10);
     EXPECT_EQ(t.TrackTime[1], 30);
     EXPECT_EQ(t.TrackTime[2], 50);
-    EXPECT_EQ(t.pnlSelectKei, "    .    3 -    1:30");
+    EXPECT_EQ(t.selectionTotal, "    .    3 -    1:30");
     // Nothing highlighted: nothing deleted, total rewritten.
-    t.btnTrackDelClick();
-    EXPECT_EQ(t.lstTrackSelect.count(), 3);
+    t.deleteSelectedTracks();
+    EXPECT_EQ(t.selection.count(), 3);
     // Titles and disk numbers stay; new entries land after the remaining ones.
     t.addDisk(lengths({70}), "b");
     EXPECT_EQ(t.TrackTime[3], 70);
-    EXPECT_EQ(t.lstTrackSelect.text(3), "   2.    1 -    1:10");
+    EXPECT_EQ(t.selection.text(3), "   2.    1 -    1:10");
 }
 
 TEST(TrackTable, DeleteAtFullTableClosesTheLastSlot) {
     TrackTable t;
     for (int d = 0; d < 8; ++d) t.addDisk(std::vector<std::uint32_t>(256, packMsf(0, d + 1)), "x");
-    ASSERT_EQ(t.lstTrackSelect.count(), 2048);
-    t.lstTrackSelect.setSelected(2047, true);
-    t.lstTrackSelect.setSelected(0, true);
-    t.btnTrackDelClick();
-    EXPECT_EQ(t.lstTrackSelect.count(), 2046);
+    ASSERT_EQ(t.selection.count(), 2048);
+    t.selection.setSelected(2047, true);
+    t.selection.setSelected(0, true);
+    t.deleteSelectedTracks();
+    EXPECT_EQ(t.selection.count(), 2046);
     EXPECT_EQ(t.TrackTime[0], 1);
     EXPECT_EQ(t.TrackTime[2045], 8);
     EXPECT_EQ(t.TrackTime[2047], 0);
