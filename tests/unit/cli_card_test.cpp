@@ -92,8 +92,9 @@ TEST_F(CardPrint, LongListsShrinkThenFlowIntoColumnsOrNoCardIsWritten) {
     }
     fs::create_directory(dir / "taken.png");
     Outcome taken = run("--card taken.png sixty.disc");
-    EXPECT_EQ(taken.status, 1);
-    EXPECT_NE(taken.err.find("cannot write the card"), std::string::npos) << taken.err;
+    EXPECT_EQ(taken.status, 2);
+    EXPECT_NE(taken.err.find("taken.png is a folder, not a file that the card can replace"), std::string::npos) << taken.err;
+    EXPECT_TRUE(taken.out.empty());
 }
 
 TEST_F(CardPrint, PngHasCutAndFoldMarksInPlaceAndNoInkOutsideTheCard) {
