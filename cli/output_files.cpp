@@ -207,7 +207,8 @@ void OutputFiles::refuseInputs(const std::vector<std::string>& inputs) const {
         if (in.empty() || in == "-" || ::stat(in.c_str(), &st) != 0) continue;
         for (const Output& o : outputs_)
             if (o.exists && o.device == st.st_dev && o.inode == st.st_ino)
-                throw OutputTargetError(o.path + " is an input (" + in + "): " + o.what + " would replace it");
+                throw OutputTargetError(o.path + " is a file this command reads" + (in == o.path ? "" : " (" + in + ")") +
+                                        "; " + o.what + " would replace it");
     }
 }
 

@@ -209,9 +209,10 @@ int run(int argc, char** argv) {
             card = take();
             if (card->empty()) throw UsageError{"--card needs a file name (.pdf, .svg or .png, or -)"};
         } else if (arg == "--paper") {
-            paperName = lowerCase(take());
+            const std::string given = take();
+            paperName = lowerCase(given);
             if (paperName != "a4" && paperName != "letter")
-                throw bad("--paper must be a4 or letter, not " + inQuotes(paperName));
+                throw bad("--paper must be a4 or letter, not " + inQuotes(given));
         } else {
             throw UsageError{"unknown option " + inQuotes(argv[i]) + " (see --help)"};
         }
