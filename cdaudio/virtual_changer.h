@@ -12,8 +12,9 @@
 //
 // Lengths come back MSF-packed, positions TMSF-packed (or MSF / milliseconds
 // in those time formats); a track starts at the running sum of the lengths
-// before it. A missing or malformed disc file fails MCI_OPEN with
-// kDiscFileError, whose text is the disc file's error message.
+// before it. A missing or malformed disc file (or one that is no regular
+// file, is larger than 1 MiB or is not UTF-8: readDiscFile's checks) fails
+// MCI_OPEN with kDiscFileError, whose text is the disc file's error message.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -318,7 +318,8 @@ std::vector<PlaylistEntry> parsePlaylist(const std::string& bytesIn, bool pls, c
     return entries;
 }
 
-Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint) {
+Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint,
+                   std::vector<std::string>* opened) {
     std::vector<Track> tracks;
     bool byTags = false;
     std::error_code ec;
@@ -336,13 +337,14 @@ Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::str
                 throw CdReadError(sources[0] + ": more than 255 audio files");
             tracks.push_back({it->path(), u8(it->path()), {}, {}});
         }
-        if (ec) throw CdReadError(sources[0] + ": the folder cannot be read");
+        if (ec) throw CdReadError(sources[0] + ": the folder cannot be read (" + ec.message() + ")");
         if (tracks.empty()) throw CdReadError(sources[0] + ": no audio files in the folder");
         byTags = true;
     } else if (sources.size() == 1 && playlistExtension(sources[0])) {
         const fs::path list = utf8Path(sources[0]);
         nameHint = u8(list.stem());
         const bool pls = lower(list.extension().string()) == ".pls";
+        if (opened) opened->push_back(sources[0]);
         const std::vector<PlaylistEntry> entries = parsePlaylist(readSmallFile(list, sources[0]), pls, sources[0]);
         if (entries.empty()) throw CdReadError(sources[0] + ": the playlist is empty");
         for (const PlaylistEntry& e : entries) {
@@ -360,7 +362,10 @@ Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::str
             tracks.push_back({utf8Path(s), s, {}, {}});
         }
     }
-    for (Track& t : tracks) t.info = readAudioFile(t.path, t.name);
+    for (Track& t : tracks) {
+        if (opened) opened->push_back(u8(t.path));
+        t.info = readAudioFile(t.path, t.name);
+    }
 
     if (byTags) {
         // Track-number order when every file has a distinct number, else name order.

@@ -43,6 +43,8 @@ bool playlistExtension(const std::string& name);
 
 // The disc of audio sources: audio files, or one folder, or one playlist.
 // nameHint is set to the folder's or playlist's name (a title to fall back on).
-Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint);
+// opened, where given, gains the playlist's and every audio file's path.
+Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint,
+                   std::vector<std::string>* opened = nullptr);
 
 }  // namespace ztp

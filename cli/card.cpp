@@ -8,14 +8,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
-#include <filesystem>
+#include <string_view>
 #include <memory>
 #include <set>
 #include <vector>
 
 #include "convert.h"
-#include "utf8_path.h"
+#include "text_clean.h"
 
 namespace ztp {
 namespace {
@@ -23,8 +24,14 @@ namespace {
 constexpr double kPtPerMm = 72.0 / 25.4;
 constexpr double pt(double mm) { return mm * kPtPerMm; }
 
-const char* const kFontFamilies = "Noto Sans CJK JP,IPAPGothic,IPAGothic,sans-serif";
+// Japanese first; the other CJK faces and sans-serif cover Hangul, Chinese
+// and the rest.
+const char* const kFontFamilies =
+    "Noto Sans CJK JP,IPAPGothic,IPAGothic,Noto Sans CJK KR,Noto Sans CJK SC,Noto Sans CJK TC,sans-serif";
+// The card's own texts: a font that cannot draw them is no use.
+const char* const kFontSample = "A面B面0:曲最適テープ";
 constexpr double kMaxListPt = 9.0;
+constexpr double kOneColumnPt = 7.0;  // a side list shrinks in one column down to this
 constexpr double kMinListPt = 5.0;  // the smallest size still read with ease
 constexpr double kHeadingPt = 10.0;
 constexpr double kSpinePt = 10.0;
@@ -81,6 +88,15 @@ Side sideOf(const char* heading, const std::vector<std::string>& texts, const st
     return side;
 }
 
+// Pango wants well-formed UTF-8: a malformed byte becomes U+FFFD.
+std::string wellFormed(const std::string& text) {
+    std::string out;
+    std::string_view rest = text;
+    for (std::size_t bad; (bad = invalidUtf8At(rest)) != std::string_view::npos; rest = rest.substr(bad + 1))
+        out.append(rest.substr(0, bad)).append("\xEF\xBF\xBD");
+    return out.append(rest);
+}
+
 // Text drawing over one pango context; sizes in points, which are the user
 // units of every surface.
 class Typesetter {
@@ -108,6 +124,15 @@ public:
         return {w / double(PANGO_SCALE), h / double(PANGO_SCALE)};
     }
     double lineHeight(double size) { return extent("0Ag面", size).second; }
+    // Whether the fonts found draw every character of text (no empty boxes).
+    bool draws(const std::string& text, double size) {
+        PangoLayout* layout = make(text, size, false, -1, false);
+        const int unknown = pango_layout_get_unknown_glyphs_count(layout);
+        int w, h;
+        pango_layout_get_size(layout, &w, &h);
+        g_object_unref(layout);
+        return unknown == 0 && w > 0 && h > 0;
+    }
 
     enum class Align { Left, Right, Center };
     // Draws text with its top at y inside [x, x + width], ending in "…" when too long.
@@ -135,7 +160,8 @@ private:
         if (width > 0) pango_layout_set_width(layout, static_cast<int>(width * PANGO_SCALE));
         if (ellipsize) pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
         pango_layout_set_single_paragraph_mode(layout, TRUE);
-        pango_layout_set_text(layout, text.c_str(), -1);
+        const std::string valid = wellFormed(text);
+        pango_layout_set_text(layout, valid.c_str(), static_cast<int>(valid.size()));
         return layout;
     }
 
@@ -153,26 +179,38 @@ struct ListFit {
 
 constexpr double kFieldGapPt = 3.0;
 
-// The largest size from kMaxListPt down to kMinListPt, in one column and then
-// in columns up to maxColumns, at which count lines fit into width x height;
-// a line needs fixed fields plus room for at least minTitleEms of title.
+// The size a list of count lines is set in, and its columns: one column
+// down to oneColumnDownTo points, then up to maxColumns columns at no more
+// than that size, down to kMinListPt (fewest columns among equal sizes). A
+// longer list never gets a larger size than a shorter one: each column
+// count's best size only falls as the list grows. A line needs its fixed
+// fields plus room for at least minTitleEms of title.
 bool fitList(Typesetter& ts, int count, double width, double height, int maxColumns, double minTitleEms,
-             const std::string& numberSample, const std::string& timeSample, ListFit& fit) {
+             double oneColumnDownTo, const std::string& numberSample, const std::string& timeSample, ListFit& fit) {
+    auto fits = [&](int columns, double size, ListFit& f) {
+        const double line = ts.lineHeight(size) * 1.05;
+        const int rows = (count + columns - 1) / columns;
+        const double number = ts.extent(numberSample, size).first;
+        const double time = timeSample.empty() ? 0 : ts.extent(timeSample, size).first;
+        const double column = (width - (columns - 1) * 2 * kFieldGapPt) / columns;
+        const double title = column - number - time - (timeSample.empty() ? 1 : 2) * kFieldGapPt;
+        if (rows * line > height || title < minTitleEms * size) return false;
+        f = {size, columns, rows, line, number, time};
+        return true;
+    };
+    bool found = false;
     for (int columns = 1; columns <= maxColumns; ++columns) {
-        for (double size = kMaxListPt; size >= kMinListPt - 1e-9; size -= 0.5) {
-            const double line = ts.lineHeight(size) * 1.05;
-            const int rows = (count + columns - 1) / columns;
-            const double number = ts.extent(numberSample, size).first;
-            const double time = timeSample.empty() ? 0 : ts.extent(timeSample, size).first;
-            const double column = (width - (columns - 1) * 2 * kFieldGapPt) / columns;
-            const double title = column - number - time - (timeSample.empty() ? 1 : 2) * kFieldGapPt;
-            if (rows * line <= height && title >= minTitleEms * size) {
-                fit = {size, columns, rows, line, number, time};
-                return true;
-            }
+        const double top = columns == 1 ? kMaxListPt : oneColumnDownTo;
+        for (double size = top; size >= kMinListPt - 1e-9; size -= 0.5) {
+            ListFit f;
+            if (!fits(columns, size, f)) continue;
+            if (!found || f.size > fit.size + 1e-9) fit = f;
+            found = true;
+            break;
         }
+        if (found && columns == 1 && fit.size >= oneColumnDownTo - 1e-9) return true;
     }
-    return false;
+    return found;
 }
 
 struct Geometry {
@@ -218,10 +256,13 @@ Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date dat
             if (e.number.size() > number.size()) number = std::string(e.number.size(), '0');
             if (e.time.size() > time.size()) time = std::string(e.time.size() - 3, '0') + ":00";
         }
-    if (!fitList(ts, std::max(longest, 1), sideWidth(g), listHeight, 2, 4.0, number, time, l.sides)) {
+    if (!ts.draws(kFontSample, kMinListPt))
+        throw CardError("no usable font for the card: none found draws Japanese text (install fonts-noto-cjk or "
+                        "fonts-ipafont); nothing written");
+    if (!fitList(ts, std::max(longest, 1), sideWidth(g), listHeight, 2, 4.0, kOneColumnPt, number, time, l.sides)) {
         const int lines = static_cast<int>(listHeight / (ts.lineHeight(kMinListPt) * 1.05)) * 2;
         throw CardError("the side lists do not fit on the card: " + std::to_string(longest) +
-                        " tracks on one side, at most " + std::to_string(lines) + " fit (no card written)");
+                        " tracks on one side, at most " + std::to_string(lines) + " fit; nothing written");
     }
     std::set<int> disks;
     for (const auto* texts : {&s.sideA, &s.sideB})
@@ -229,9 +270,9 @@ Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date dat
     disks.erase(0);
     for (int d : disks) l.discList.push_back({std::to_string(d), discName(s, d), {}});
     if (!l.discList.empty() &&
-        !fitList(ts, static_cast<int>(l.discList.size()), g.w - 2 * kPad, g.flap - 2 * pt(1.5), 6, 4.0, "00", "",
-                 l.discs)) {
-        throw CardError("the disc list does not fit on the card's back flap (no card written)");
+        !fitList(ts, static_cast<int>(l.discList.size()), g.w - 2 * kPad, g.flap - 2 * pt(1.5), 6, 4.0, kMaxListPt,
+                 "00", "", l.discs)) {
+        throw CardError("the disc list does not fit on the card's back flap; nothing written");
     }
     char tape[64], day[32];
     std::snprintf(tape, sizeof tape, "最適テープ %s分", trimText(s.tapeLength).c_str());
@@ -325,6 +366,36 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
     return CAIRO_STATUS_SUCCESS;
 }
 
+std::uint32_t crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBig32(std::string& out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+// cairo's PNG with a pHYs chunk after IHDR, so that it prints at its true
+// size: pixels per metre on both axes.
+std::string withResolution(const std::string& png, double dpi) {
+    constexpr std::size_t kAfterIhdr = 8 + 4 + 4 + 13 + 4;  // signature, IHDR's length, type, data, CRC
+    if (png.size() < kAfterIhdr || png.compare(12, 4, "IHDR") != 0) return png;
+    const auto perMetre = static_cast<std::uint32_t>(std::lround(dpi / 0.0254));
+    std::string chunk = "pHYs";
+    putBig32(chunk, perMetre);
+    putBig32(chunk, perMetre);
+    chunk += '\x01';  // the unit is the metre
+    std::string out = png.substr(0, kAfterIhdr);
+    putBig32(out, 9);
+    out += chunk;
+    putBig32(out, crc32(chunk));
+    return out + png.substr(kAfterIhdr);
+}
+
 struct SurfaceCloser {
     void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
 };
@@ -368,19 +439,14 @@ std::string renderCard(const ResultSource& source, Date date, CardFormat format,
         drawCard(cr.get(), ts, g, layout);
     }
     cairo_show_page(cr.get());
-    if (format == CardFormat::Png) cairo_surface_write_to_png_stream(surface.get(), appendBytes, &bytes);
+    cairo_status_t status = cairo_status(cr.get());
+    if (status == CAIRO_STATUS_SUCCESS && format == CardFormat::Png)
+        status = cairo_surface_write_to_png_stream(surface.get(), appendBytes, &bytes);
     cairo_surface_finish(surface.get());
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS || cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
-        throw CardError(std::string("cannot draw the card: ") + cairo_status_to_string(cairo_surface_status(surface.get())));
-    return bytes;
-}
-
-void writeCardFile(const std::string& path, const std::string& bytes) {
-    try {
-        writeFileReplacing(utf8Path(path), bytes);
-    } catch (const EInOutError& e) {
-        throw CardWriteError(e.what(), e.code());
-    }
+    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
+    if (status != CAIRO_STATUS_SUCCESS)
+        throw CardError(std::string("cannot draw the card: ") + cairo_status_to_string(status) + "; nothing written");
+    return format == CardFormat::Png ? withResolution(bytes, kPngDpi) : bytes;
 }
 
 }  // namespace ztp

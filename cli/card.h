@@ -11,7 +11,8 @@ namespace ztp {
 
 enum class Paper { A4, Letter };
 
-// A card that cannot be made: an unknown file type, or lists too long to fit.
+// A card that cannot be made: an unknown file type, lists too long to fit,
+// or no font that draws Japanese text.
 class CardError : public Exception {
 public:
     using Exception::Exception;
@@ -26,12 +27,6 @@ constexpr double kFlapHeightMm = 15.9;
 constexpr double kCardTopMm = 30.0;   // from the top of the page; centred across it
 constexpr double kPngDpi = 300.0;
 
-// A card file that could not be written.
-class CardWriteError : public EInOutError {
-public:
-    using EInOutError::EInOutError;
-};
-
 enum class CardFormat { Pdf, Svg, Png };
 
 // The format for a file name (.pdf, .svg or .png, any case); CardError otherwise.
@@ -44,12 +39,11 @@ using SongTitles = std::vector<std::vector<std::string>>;
 // The card's page as the bytes of a file of the given format. The front
 // panel lists each side's tracks as disk-track number, song title (else the
 // disc's title) and length; the back flap lists the discs. The side lists
-// shrink to 5 pt and then flow into two columns; lists that still do not fit
-// throw CardError; a title too long for its line ends in "…".
+// shrink to 7 pt in one column, then flow into two columns at up to 7 pt and
+// down to 5 pt (a longer list never gets a larger size); lists that still do
+// not fit throw CardError; a title too long for its line ends in "…". A PNG
+// is drawn at kPngDpi and records it (pHYs), so it prints at its true size.
 std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper,
                        const SongTitles& songs = {});
-
-// Writes the card file whole or not at all (CardWriteError).
-void writeCardFile(const std::string& path, const std::string& bytes);
 
 }  // namespace ztp

@@ -3,8 +3,16 @@
 #include <cdio/cdio.h>
 #include <cdio/cdtext.h>
 #include <cdio/logging.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <linux/cdrom.h>
+#endif
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
@@ -136,13 +144,15 @@ std::string readSheetFile(const fs::path& p, const std::string& source) {
 
 // The data files of a sheet, found beside it and measured; FIFOs, devices
 // and folders are refused before they are opened.
-DataFileProbe sheetProbe(const fs::path& sheet, const std::string& source, std::vector<std::string>& notes) {
-    return [folder = sheet.parent_path(), source, &notes](const std::string& raw, const std::string& utf8, bool decode) {
+DataFileProbe sheetProbe(const fs::path& sheet, const std::string& source, std::vector<std::string>& notes,
+                         std::vector<std::string>* opened) {
+    return [folder = sheet.parent_path(), source, &notes, opened](const std::string& raw, const std::string& utf8, bool decode) {
         fs::path p = findNamedFile(folder, raw, source, notes);
         if (p.empty() && utf8 != raw) p = findNamedFile(folder, utf8, source, notes);
         if (p.empty()) throw CdReadError(source + ": its data file " + utf8 + " is missing");
         DataFile d;
         d.path = u8(p);
+        if (opened) opened->push_back(d.path);
         requireRegularFile(p, d.path);
         std::error_code ec;
         d.bytes = fs::file_size(p, ec);
@@ -155,7 +165,8 @@ DataFileProbe sheetProbe(const fs::path& sheet, const std::string& source, std::
     };
 }
 
-Disc readImageSheet(const std::string& source, const std::string& ext, std::vector<std::string>& notes) {
+Disc readImageSheet(const std::string& source, const std::string& ext, std::vector<std::string>& notes,
+                    std::vector<std::string>* opened) {
     fs::path p = utf8Path(source);
     std::string name = source;
     if (ext == ".bin") {
@@ -168,19 +179,43 @@ Disc readImageSheet(const std::string& source, const std::string& ext, std::vect
         p = cue;
         name = u8(cue);
     }
+    if (opened) opened->push_back(name);
     const std::string bytes = readSheetFile(p, name);
-    const ImageToc toc = ext == ".toc" ? readTocFile(bytes, name, sheetProbe(p, name, notes), notes)
-                                       : readCueSheet(bytes, name, sheetProbe(p, name, notes), notes);
+    const ImageToc toc = ext == ".toc" ? readTocFile(bytes, name, sheetProbe(p, name, notes, opened), notes)
+                                       : readCueSheet(bytes, name, sheetProbe(p, name, notes, opened), notes);
     return discFromToc(name, toc, notes);
 }
 
-Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& notes) {
+// A source that is neither a file nor a folder must be a CD drive: refuses
+// what does not exist, FIFOs and sockets, and devices that are no CD drive
+// (/dev/null) before libcdio takes them for an empty drive.
+void requireCdDrive(const std::string& source) {
+    struct stat st;
+    if (::stat(source.c_str(), &st) != 0) {
+        if (errno == ENOENT) throw CdReadError(source + ": no such file, folder or CD drive");
+        throw CdReadError(source + ": cannot be read (" + std::strerror(errno) + ")");
+    }
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))
+        throw CdReadError(source + ": a named pipe or socket, not a CD drive, image or audio file");
+    if (!S_ISBLK(st.st_mode) && !S_ISCHR(st.st_mode))
+        throw CdReadError(source + ": not a CD drive, image, audio file, folder or playlist");
+#ifdef __linux__
+    const int fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw CdReadError(source + ": the CD drive cannot be opened (" + std::strerror(errno) + ")");
+    const bool cd = ::ioctl(fd, CDROM_GET_CAPABILITY, 0) >= 0;
+    ::close(fd);
+    if (!cd) throw CdReadError(source + ": a device that is not a CD drive");
+#endif
+}
+
+Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& notes, std::vector<std::string>* opened) {
     cdio_log_set_handler(keepCdioMessage);
     lastCdioMessage.clear();
     currentSource = sourceIn.empty() ? "the default CD drive" : sourceIn;
     std::string source = sourceIn;
     CdioHandle cd;
     if (nero) {
+        if (opened) opened->push_back(source);
         requireRegularFile(utf8Path(source), source);
         checkNeroFooter(source, utf8Path(source));
         cd.reset(cdio_open_nrg(source.c_str()));
@@ -197,8 +232,9 @@ Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& 
             source = device;
             std::free(device);
         }
+        requireCdDrive(source);
         cd.reset(cdio_open(source.c_str(), DRIVER_DEVICE));
-        if (!cd) throw CdReadError(source + ": no such CD drive, or it cannot be opened");
+        if (!cd) throw CdReadError(source + ": the CD drive cannot be opened");
     }
 
     const track_t first = cdio_get_first_track_num(cd.get());
@@ -231,59 +267,61 @@ Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& 
 }
 
 void printNotes(const std::vector<std::string>& notes) {
-    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", messageLine(n).c_str());
+    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", messageText(n).c_str());
 }
 
 }  // namespace
 
-Disc readSources(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint) {
-    if (sources.size() > 1) return readAudioDisc(sources, notes, nameHint);
+Disc readSources(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint,
+                 std::vector<std::string>* opened) {
+    if (sources.size() > 1) return readAudioDisc(sources, notes, nameHint, opened);
     const std::string source = sources.empty() ? std::string() : sources[0];
     const std::string ext = lowerExtension(source);
     std::error_code ec;
     const fs::path p = utf8Path(source);
     if (!source.empty() && (fs::is_directory(p, ec) || playlistExtension(source) || audioExtension(source)))
-        return readAudioDisc({source}, notes, nameHint);
+        return readAudioDisc({source}, notes, nameHint, opened);
     if (ext == ".cue" || ext == ".toc" || ext == ".bin") {
         if (!fs::exists(p, ec)) throw CdReadError(source + ": no such image file");
-        return readImageSheet(source, ext, notes);
+        return readImageSheet(source, ext, notes, opened);
     }
     if (ext == ".nrg") {
         if (!fs::exists(p, ec)) throw CdReadError(source + ": no such image file");
-        return readCdio(source, true, notes);
+        return readCdio(source, true, notes, opened);
     }
     if (!source.empty() && fs::is_regular_file(p, ec)) {
         // Another file: an audio file by its content, or nothing this reads.
         try {
-            return readAudioDisc({source}, notes, nameHint);
+            return readAudioDisc({source}, notes, nameHint, opened);
         } catch (const CdReadError&) {
             throw CdReadError(source + ": not a CD image (.cue, .toc, .nrg or .bin), audio file, playlist nor a CD drive");
         }
     }
-    return readCdio(source, false, notes);
+    return readCdio(source, false, notes, opened);
 }
 
-Disc readCd(const std::string& source, const std::string& fallbackTitle, std::vector<std::string>& notes) {
+Disc readCd(const std::string& source, const std::string& fallbackTitle, std::vector<std::string>& notes,
+            std::vector<std::string>* opened) {
     std::string nameHint;
-    Disc disc = readSources({source}, notes, nameHint);
+    Disc disc = readSources({source}, notes, nameHint, opened);
     if (disc.title.empty()) disc.title = nameHint.empty() ? fallbackTitle : takeTitle(nameHint);
     return disc;
 }
 
-ImageReader imageLineReader(const std::string& discFile) {
+ImageReader imageLineReader(const std::string& discFile, std::vector<std::string>* opened) {
     const fs::path folder = utf8Path(discFile).parent_path();
-    return [folder](const std::string& path) {
+    return [folder, opened](const std::string& path) {
         const fs::path p = utf8Path(path);
         const fs::path full = p.is_absolute() || folder.empty() ? p : folder / p;
         std::vector<std::string> notes;
-        Disc disc = readCd(u8(full), "不明", notes);
+        Disc disc = readCd(u8(full), "不明", notes, opened);
         printNotes(notes);
         return disc;
     };
 }
 
 const char* const kReadUsage =
-    "usage: ztp-plan read [--title TEXT] [SOURCE...]\n"
+    "usage: ztp-plan read [--title TEXT] [--] [SOURCE...]\n"
     "\n"
     "Reads a CD, a CD image or audio files and writes them as one disc of a\n"
     "disc file to standard output. SOURCE is:\n"
@@ -310,14 +348,28 @@ const char* const kReadUsage =
     "stands for the disc that \"read PATH\" gives (an image, an audio file, a\n"
     "folder or a playlist).\n"
     "\n"
-    "Exit status: 0 on success, 2 when a source cannot be read (nothing written).\n";
+    "Titles are cut to 255 characters, control characters in them read as\n"
+    "blanks. \"--\" ends the options: a SOURCE after it may start with -.\n"
+    "\n"
+    "Exit status: 0 on success, 1 when standard output cannot be written, 2 for\n"
+    "a usage error or a source that cannot be read (nothing written).\n";
 
 int runReadCommand(const std::vector<std::string>& args) {
     std::string title;
     bool haveTitle = false;
     std::vector<std::string> sources;
+    bool operands = false;  // after "--": sources only
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (operands) {
+            if (arg.empty()) throw CdReadError("read: the source is empty");
+            sources.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            operands = true;
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             std::fputs(kReadUsage, stdout);
             return 0;
@@ -346,8 +398,11 @@ int runReadCommand(const std::vector<std::string>& args) {
     if (disc.title.empty()) disc.title = haveTitle ? title : !nameHint.empty() ? takeTitle(nameHint) : "不明";
     printNotes(notes);
     const std::string text = discEntryText(disc);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    if (std::fflush(stdout) != 0) throw CdReadError("cannot write to standard output");
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+        const int err = errno ? errno : EIO;
+        throw EInOutError(std::string("cannot write to standard output: ") + std::strerror(err), err);
+    }
     return 0;
 }
 

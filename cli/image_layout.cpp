@@ -1,5 +1,6 @@
 #include "image_layout.h"
 
+#include "text_clean.h"
 #include "text_codec.h"
 #include "text_forms.h"
 
@@ -35,13 +36,6 @@ Disc discFromToc(const std::string& source, const ImageToc& toc, std::vector<std
     }
     if (disc.tracks.empty()) throw CdReadError(source + ": no audio track on the disc");
     return disc;
-}
-
-std::string messageLine(const std::string& text) {
-    std::string s = text;
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    return s;
 }
 
 std::string songTitle(const std::string& title, const std::string& performer, const std::string& albumPerformer) {

@@ -10,17 +10,15 @@
 
 #include "disc_file.h"
 #include "errors.h"
+#include "text_clean.h"
 
 namespace ztp {
 
-// A message as one line: names and text quoted from a source may hold any
-// byte, and control characters become '?'.
-std::string messageLine(const std::string& text);
-
-// A source that cannot be read: "SOURCE: what", one line.
+// A source that cannot be read: "SOURCE: what", one line (names and text
+// quoted from a source may hold any byte: they are escaped by messageText).
 class CdReadError : public Exception {
 public:
-    explicit CdReadError(const std::string& message) : Exception(messageLine(message)) {}
+    explicit CdReadError(const std::string& message) : Exception(messageText(message)) {}
 };
 
 // Lead-out, lead-in and pregap between the sessions of a multisession disc.

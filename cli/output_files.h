@@ -3,10 +3,12 @@
 // Each output is a regular file replaced whole through a temporary file
 // beside it, or standard output ("-"). A symbolic link is followed (the
 // file it names is replaced, the link stays); an existing file keeps its
-// permission bits, and its owner where the process may set it. A target
-// that is not a regular file (a device, a FIFO, a folder), one that names a
-// file the command reads, and two outputs naming the same file are refused
-// before anything is written.
+// permission bits, and its owner where the process may set it; a file with
+// other names (hard links) is written in place, so that they all see the new
+// bytes. A target that is not a regular file (a device, a FIFO, a folder),
+// one that names a file the command reads, and two outputs naming the same
+// file are refused before anything is written. Messages name the path as
+// given and give the system's error text.
 #pragma once
 #include <string>
 #include <vector>
@@ -45,6 +47,7 @@ private:
     struct Output {
         std::string what, path;  // as given
         std::string target;      // the file written: path with its links followed ("" for stdout)
+        std::string key;         // target with its folder resolved, to compare outputs
         bool exists = false;
         unsigned long long device = 0, inode = 0;
     };

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "text_clean.h"
+
 namespace ztp {
 namespace {
 
@@ -31,30 +33,48 @@ bool halfWidthKana(unsigned char c) { return c >= 0xA1 && c <= 0xDF; }
 bool leadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 bool trailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
-// Whether the bytes read as Japanese text in code page 932. Accented Latin
-// letters of code page 1252 are also lead bytes or half-width katakana there,
-// so a text is not taken for Japanese when it shows Latin-1's patterns: a
-// lead byte of the upper rows (E0-FC: à-ü) before an ASCII letter, a
-// user-defined character (F0-F9), or half-width katakana beside ASCII
-// letters.
+// Whether the bytes read as Japanese text in code page 932 rather than as
+// code page 1252, which reads most of the same bytes. What tells them apart
+// is how the high bytes sit among ASCII letters: code page 1252 puts an
+// accented letter or a quote inside a word, between ASCII letters ("Crème",
+// "MÜNCHEN", "Don’t"), while Japanese has double-byte characters whose
+// second byte is high, and runs of half-width katakana ("CDｼﾝｸﾞﾙ"). Each
+// character adds its evidence for one side; a double-byte character whose
+// second byte is an ASCII letter ("連" is 98 41) counts for Japanese only
+// among Japanese characters. User-defined characters (F0-F9, 1252's ð-ù)
+// and byte pairs code page 932 lacks rule it out.
 bool looksLikeCp932(const std::string& s) {
+    int score = 0;
+    bool japaneseBefore = false;  // the character before was a Japanese one
     for (std::size_t i = 0; i < s.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) continue;
+        if (c < 0x80) {
+            japaneseBefore = false;
+            continue;
+        }
+        const bool letterBefore = i > 0 && asciiLetter(static_cast<unsigned char>(s[i - 1]));
         if (halfWidthKana(c)) {
-            const bool before = i > 0 && asciiLetter(static_cast<unsigned char>(s[i - 1]));
-            const bool after = i + 1 < s.size() && asciiLetter(static_cast<unsigned char>(s[i + 1]));
-            if (before || after) return false;
+            std::size_t end = i;
+            while (end < s.size() && halfWidthKana(static_cast<unsigned char>(s[end]))) ++end;
+            const bool letterAfter = end < s.size() && asciiLetter(static_cast<unsigned char>(s[end]));
+            if (end - i >= 2 || japaneseBefore) score += static_cast<int>(end - i);
+            else if (letterBefore && letterAfter) score -= 2;
+            else if (!letterBefore && !letterAfter) score += 1;
+            i = end - 1;
+            japaneseBefore = true;
             continue;
         }
         if (!leadByte(c) || i + 1 >= s.size()) return false;
         const unsigned char t = static_cast<unsigned char>(s[i + 1]);
-        if (!trailByte(t)) return false;
-        if (c >= 0xF0 && c <= 0xF9) return false;
-        if (c >= 0xE0 && asciiLetter(t)) return false;
+        if (!trailByte(t) || (c >= 0xF0 && c <= 0xF9)) return false;
+        if (t >= 0x80) score += 2;
+        else if (!asciiLetter(t)) score += 1;
+        else if (letterBefore) score -= 2;
+        else if (japaneseBefore) score += 1;
+        japaneseBefore = true;
         ++i;
     }
-    return true;
+    return score > 0;
 }
 
 bool cp932ToUtf8(const std::string& bytes, std::string& out) {
@@ -84,27 +104,7 @@ std::string cp1252ToUtf8(const std::string& bytes) {
 
 }  // namespace
 
-bool validUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t extra;
-        unsigned long cp, min;
-        if (c < 0x80) { ++i; continue; }
-        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; min = 0x80; }
-        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; min = 0x800; }
-        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; min = 0x10000; }
-        else return false;
-        if (i + extra >= s.size()) return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const unsigned char b = static_cast<unsigned char>(s[i + k]);
-            if ((b & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += extra + 1;
-    }
-    return true;
-}
+bool validUtf8(const std::string& s) { return invalidUtf8At(s) == std::string::npos; }
 
 TextEncoding guessEncoding(const std::string& bytes) {
     if (validUtf8(bytes)) return TextEncoding::Utf8;
@@ -128,11 +128,9 @@ std::string toUtf8(const std::string& bytes, TextEncoding encoding) {
 }
 
 std::string takeTitle(const std::string& utf8) {
-    // A disc file's line ends at a line break: control characters become blanks.
-    std::string s = utf8;
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    return s;
+    // A disc file's line ends at a line break, and a title there holds at
+    // most kMaxTitleLength characters.
+    return cutTitle(blankControls(utf8));
 }
 
 }  // namespace ztp

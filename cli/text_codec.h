@@ -19,7 +19,8 @@ TextEncoding guessEncoding(const std::string& bytes);
 std::string toUtf8(const std::string& bytes, TextEncoding encoding);
 
 // A title (of a disc or a track) from any source, as the disc file holds it:
-// one line. Every title read from a sheet, a tag or CD-Text comes through here.
+// one line, control characters as blanks, cut to kMaxTitleLength characters.
+// Every title read from a sheet, a tag or CD-Text comes through here.
 std::string takeTitle(const std::string& utf8);
 
 }  // namespace ztp

@@ -83,7 +83,7 @@ public:
             ++i_;
             return t;
         }
-        fail(line_, std::string("unexpected character '") + (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F ? std::string("?") : std::string(1, c)) + "'");
+        fail(line_, std::string("unexpected character '") + c + "'");
     }
 
     [[noreturn]] void fail(int line, const std::string& what) const {

@@ -2,7 +2,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,10 @@
 #include "convert.h"
 #include "disc_file.h"
 #include "errors.h"
+#include "output_files.h"
 #include "progress.h"
 #include "result_file.h"
+#include "text_clean.h"
 #include "track_table.h"
 #include "utf8_path.h"
 
@@ -23,8 +26,8 @@ namespace {
 const char* const kUsage =
     "usage: ztp-plan [--mode equal|a|b] [--tape MINUTES] [--date YYYY/MM/DD]\n"
     "                [--engine fast|literal] [--out FILE]\n"
-    "                [--card FILE.pdf|.svg|.png [--paper a4|letter]] DISCFILE\n"
-    "       ztp-plan read [--title TEXT] [SOURCE...]   (see ztp-plan read --help)\n"
+    "                [--card FILE.pdf|.svg|.png [--paper a4|letter]] [--] DISCFILE\n"
+    "       ztp-plan read [--title TEXT] [--] [SOURCE...]   (see ztp-plan read --help)\n"
     "\n"
     "Loads every disc of DISCFILE as disks 1, 2, ... with their titles, splits\n"
     "all tracks over side A and side B of a cassette and writes the tape's index\n"
@@ -36,14 +39,24 @@ const char* const kUsage =
     "  --tape M       the tape's whole playing time in minutes (both sides), for\n"
     "                 modes a and b; read like the program's tape-time box\n"
     "                 (\" 46 \" and \"$2E\" are 46); use --tape=-46 for negatives\n"
-    "  --date D       the date line, YYYY/MM/DD (default: today)\n"
-    "  --engine E     fast (default) or literal, the reference search\n"
-    "  --out FILE     write FILE (replaced only when complete)\n"
+    "  --date D       the date line, YYYY/MM/DD, a day of the calendar (default:\n"
+    "                 today)\n"
+    "  --engine E     fast (the default), or literal: the reference search, which\n"
+    "                 tries every split; its time grows exponentially with the\n"
+    "                 number of tracks (hours for 20), so it is for checking only\n"
+    "  --out FILE     write the result file to FILE (- for standard output)\n"
     "  --card FILE    also print the cassette card (J-card, 101.6 mm wide, with\n"
     "                 cut and fold marks) as PDF, SVG or PNG, by the extension\n"
-    "  --paper P      the card's page: a4 (default) or letter\n"
+    "                 (- writes a PDF to standard output, with --out FILE)\n"
+    "  --paper P      the card's page: a4 (default) or letter, in any case\n"
+    "  --             ends the options: DISCFILE may then start with -\n"
     "\n"
-    "Disc file (UTF-8):\n"
+    "Outputs are regular files: each is replaced whole, keeping its permissions\n"
+    "(a symbolic link is followed and kept); devices, pipes and folders are\n"
+    "refused, and so is an output that names an input or the other output.\n"
+    "Either every output is written or none is changed.\n"
+    "\n"
+    "Disc file (UTF-8 text, a regular file of at most 1 MiB):\n"
     "  # comment          blank lines and lines starting with # are ignored\n"
     "  disc TITLE         starts a disc; the title is the text after \"disc \"\n"
     "  4:05 3:58 5:30:12  track lengths M:SS or M:SS:FF, separated by blanks\n"
@@ -54,13 +67,21 @@ const char* const kUsage =
     "                     an audio file, a folder or a playlist; PATH relative to\n"
     "                     the disc file's folder)\n"
     "  Minutes 0-255, seconds 0-59, frames 0-74; at most 255 tracks a disc, and\n"
-    "  a disc's total within 255:59:74. At most 30 discs and 2048 tracks.\n"
+    "  a disc's total within 255:59:74. At most 30 discs and 2048 tracks. Titles\n"
+    "  hold at most 255 characters; control characters in them read as blanks.\n"
     "\n"
+    "Characters that code page 932 lacks are written as \"?\" (said on stderr).\n"
     "On a terminal, a search running past half a second shows its time; Ctrl+C\n"
     "stops it.\n"
     "\n"
-    "Exit status: 0 on success, 2 on any usage or input error, 130 when the\n"
-    "search is stopped by Ctrl+C (no file written in either case).\n";
+    "Exit status: 0 on success; 1 when an output cannot be written; 2 for a\n"
+    "usage error or bad input; 130 when the search is stopped by Ctrl+C.\n"
+    "Nothing is written unless everything is: no file changes and nothing goes\n"
+    "to standard output.\n";
+
+constexpr int kExitWrite = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitCancelled = 130;
 
 struct UsageError {
     std::string message;
@@ -68,23 +89,70 @@ struct UsageError {
 
 struct Cancelled {};
 
-bool parseDate(const std::string& s, Date& d) {
-    int y, m, day;
-    char c1, c2;
-    char extra;
-    if (std::sscanf(s.c_str(), "%4d%c%2d%c%2d%c", &y, &c1, &m, &c2, &day, &extra) != 5) return false;
-    if (c1 != '/' || c2 != '/' || s.size() != 10 || m < 1 || m > 12 || day < 1 || day > 31 || y < 1) return false;
+std::string inQuotes(const std::string& s) { return "'" + messageText(s) + "'"; }
+
+std::string lowerCase(std::string s) {
+    for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return s;
+}
+
+// YYYY/MM/DD, a day of the calendar; a message saying what is wrong otherwise.
+std::string parseDate(const std::string& s, Date& d) {
+    const std::string form = "--date wants YYYY/MM/DD, not " + inQuotes(s);
+    if (s.size() != 10 || s[4] != '/' || s[7] != '/') return form;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (s[i] < '0' || s[i] > '9') return form;
+    const int y = std::stoi(s.substr(0, 4)), m = std::stoi(s.substr(5, 2)), day = std::stoi(s.substr(8, 2));
+    if (y < 1) return "--date " + s + ": years run from 0001";
+    if (m < 1 || m > 12) return "--date " + s + ": months run from 01 to 12";
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    const int days[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (day < 1 || day > days[m - 1])
+        return "--date " + s + ": not a day of the calendar (" + s.substr(0, 7) + " has " +
+               std::to_string(days[m - 1]) + " days)";
     d = Date{y, m, day};
-    return true;
+    return {};
+}
+
+// The characters written as "?", for the note on stderr.
+std::string unmappedList(const std::u32string& chars) {
+    std::string out;
+    for (char32_t c : chars) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        std::string utf8;
+        if (c < 0x80) utf8 += static_cast<char>(c);
+        else if (c < 0x800) utf8 += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+        else if (c < 0x10000)
+            utf8 += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                     static_cast<char>(0x80 | (c & 0x3F))};
+        else
+            utf8 += {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
+                     static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+        out += (out.empty() ? "" : ", ") + inQuotes(utf8) + " (" + code + ")";
+    }
+    return out;
 }
 
 int run(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "read") == 0) return runReadCommand(std::vector<std::string>(argv + 2, argv + argc));
-    std::string mode = "equal", tape, out, discFile, engineName = "fast", card, paperName = "a4";
-    bool haveTape = false, haveDate = false;
+    std::string mode = "equal", tape, discFile, engineName = "fast", paperName = "a4";
+    std::optional<std::string> out, card;
+    bool haveTape = false, haveDate = false, operandsOnly = false;
+    std::string lastValueOf;  // the option that took the last argument as its value
     Date date{};
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (operandsOnly || arg == "-" || arg.empty() || arg[0] != '-') {
+            if (!discFile.empty()) throw UsageError{"only one disc file, not also " + inQuotes(arg)};
+            if (arg.empty()) throw UsageError{"the disc file name is empty"};
+            discFile = arg;
+            continue;
+        }
+        if (arg == "--") {
+            operandsOnly = true;
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
@@ -97,54 +165,94 @@ int run(int argc, char** argv) {
             arg = arg.substr(0, eq);
             inlineValue = true;
         }
+        bool last = false;  // the value is the last argument
         auto take = [&]() -> std::string {
             if (inlineValue) return value;
-            if (i + 1 >= argc) throw UsageError{arg + " needs a value"};
-            return argv[++i];
+            if (i + 1 >= argc) throw UsageError{arg + " needs a value (see --help)"};
+            const std::string next = argv[i + 1];
+            if (next.size() > 2 && next.rfind("--", 0) == 0)
+                throw UsageError{arg + " needs a value before the option " + inQuotes(next)};
+            ++i;
+            last = i + 1 == argc;
+            if (last) lastValueOf = arg;
+            return next;
         };
-        if (arg == "--mode") mode = take();
-        else if (arg == "--tape") { tape = take(); haveTape = true; }
-        else if (arg == "--date") {
+        // A bad value; when it was the last argument, the option probably lacks its value.
+        auto bad = [&](const std::string& message) {
+            return UsageError{message + (last && discFile.empty() ? " (is " + arg + " missing its value?)" : "")};
+        };
+        if (arg == "--mode") {
+            mode = take();
+            if (mode != "equal" && mode != "a" && mode != "b")
+                throw bad("--mode must be equal, a or b, not " + inQuotes(mode));
+        } else if (arg == "--tape") {
+            tape = take();
+            haveTape = true;
+            try {
+                StrToInt(tape);
+            } catch (const EConvertError& e) {
+                throw bad(std::string("--tape: ") + e.what());
+            }
+        } else if (arg == "--date") {
             const std::string d = take();
-            if (!parseDate(d, date)) throw UsageError{"--date wants YYYY/MM/DD, not '" + d + "'"};
+            const std::string why = parseDate(d, date);
+            if (!why.empty()) throw bad(why);
             haveDate = true;
+        } else if (arg == "--out") {
+            out = take();
+            if (out->empty()) throw UsageError{"--out needs a file name (- for standard output)"};
+        } else if (arg == "--engine") {
+            engineName = take();
+            if (engineName != "fast" && engineName != "literal")
+                throw bad("--engine must be fast or literal, not " + inQuotes(engineName));
+        } else if (arg == "--card") {
+            card = take();
+            if (card->empty()) throw UsageError{"--card needs a file name (.pdf, .svg or .png, or -)"};
+        } else if (arg == "--paper") {
+            const std::string given = take();
+            paperName = lowerCase(given);
+            if (paperName != "a4" && paperName != "letter")
+                throw bad("--paper must be a4 or letter, not " + inQuotes(given));
+        } else {
+            throw UsageError{"unknown option " + inQuotes(argv[i]) + " (see --help)"};
         }
-        else if (arg == "--out") out = take();
-        else if (arg == "--engine") engineName = take();
-        else if (arg == "--card") card = take();
-        else if (arg == "--paper") paperName = take();
-        else if (arg.size() > 1 && arg[0] == '-' && !inlineValue) throw UsageError{"unknown option " + arg};
-        else if (inlineValue) throw UsageError{"unknown option " + arg};
-        else if (!discFile.empty()) throw UsageError{"only one disc file, not also '" + arg + "'"};
-        else discFile = arg;
     }
-    if (discFile.empty()) throw UsageError{"no disc file given (see --help)"};
-    if (paperName != "a4" && paperName != "letter") throw UsageError{"--paper must be a4 or letter, not '" + paperName + "'"};
+    if (discFile.empty()) {
+        if (!lastValueOf.empty())
+            throw UsageError{"no disc file given (" + lastValueOf + " took " + inQuotes(argv[argc - 1]) + " as its value)"};
+        throw UsageError{"no disc file given (see --help)"};
+    }
     const Paper paper = paperName == "a4" ? Paper::A4 : Paper::Letter;
-    const CardFormat cardFormat = card.empty() ? CardFormat::Pdf : cardFormatOf(card);
+    const CardFormat cardFormat = !card || *card == "-" ? CardFormat::Pdf : cardFormatOf(*card);
     SearchMode searchMode;
     if (mode == "equal") searchMode = SearchMode::Ryoumen;
     else if (mode == "a") searchMode = SearchMode::AMen;
-    else if (mode == "b") searchMode = SearchMode::BMen;
-    else throw UsageError{"--mode must be equal, a or b, not '" + mode + "'"};
+    else searchMode = SearchMode::BMen;
     if (searchMode != SearchMode::Ryoumen && !haveTape) throw UsageError{"--mode " + mode + " needs --tape MINUTES"};
-    Engine engine;
-    if (engineName == "fast") engine = Engine::Fast;
-    else if (engineName == "literal") engine = Engine::Literal;
-    else throw UsageError{"--engine must be fast or literal, not '" + engineName + "'"};
+    const Engine engine = engineName == "fast" ? Engine::Fast : Engine::Literal;
+    if (card && *card == "-" && out.value_or("-") == "-")
+        throw UsageError{"--card - needs --out FILE: the result file would go to standard output too"};
+
+    // The outputs are checked before anything is read or searched.
+    OutputFiles outputs;
+    outputs.add("the result file", out.value_or("-"));
+    if (card) outputs.add("the card", *card);
+    std::vector<std::string> inputs{discFile};
 
     TrackTable table;
     SongTitles songs;
     int discNo = 0;
-    for (const Disc& disc : readDiscFile(discFile, imageLineReader(discFile))) {
+    const std::vector<Disc> discs = readDiscFile(discFile, imageLineReader(discFile, &inputs));
+    outputs.refuseInputs(inputs);
+    for (const Disc& disc : discs) {
         if (disc.empty) continue;
         ++discNo;
         songs.push_back(disc.trackTitles);
         switch (table.addDisk(disc.tracks, disc.title)) {
             case AddRefusal::TooManyDisks:
-                throw UsageError{discFile + ": disc " + std::to_string(discNo) + " is more than the 30 disks a tape plan holds"};
+                throw UsageError{messageText(discFile) + ": disc " + std::to_string(discNo) + " is more than the 30 disks a tape plan holds"};
             case AddRefusal::TooManyTracks:
-                throw UsageError{discFile + ": disc " + std::to_string(discNo) + " takes the plan past 2048 tracks"};
+                throw UsageError{messageText(discFile) + ": disc " + std::to_string(discNo) + " takes the plan past 2048 tracks"};
             case AddRefusal::None:
                 break;
         }
@@ -167,37 +275,39 @@ int run(int argc, char** argv) {
     table.applySearch(result, searchMode);
     if (!haveDate) date = todayLocal();
     const ResultSource source = resultSource(table);
-    const std::string bytes = resultBytes(source, date, "/");
-    // The card is laid out before anything is written: lists that do not fit stop here.
-    const std::string cardBytes = card.empty() ? std::string() : renderCard(source, date, cardFormat, paper, songs);
-    if (out.empty()) {
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-        if (std::fflush(stdout) != 0) throw UsageError{"cannot write to standard output"};
-    } else {
-        writeFileReplacing(utf8Path(out), bytes);
-    }
-    if (!card.empty()) writeCardFile(card, cardBytes);
+    std::u32string unmapped;
+    const std::string bytes = resultBytes(source, date, "/", &unmapped);
+    // Everything is made before anything is written: lists too long for the card stop here.
+    std::vector<std::string> contents{bytes};
+    if (card) contents.push_back(renderCard(source, date, cardFormat, paper, songs));
+    outputs.commit(contents);
+    if (!unmapped.empty())
+        std::fprintf(stderr, "ztp-plan: note: code page 932 has no form for %s, written as \"?\" in the result file\n",
+                     unmappedList(unmapped).c_str());
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    auto say = [](const std::string& message) { std::fprintf(stderr, "ztp-plan: %s\n", messageText(message).c_str()); };
     try {
         return run(argc, argv);
     } catch (const Cancelled&) {
         std::fputs("ztp-plan: search cancelled (Ctrl+C); no result written\n", stderr);
-        return 130;
+        return kExitCancelled;
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "ztp-plan: %s\n", e.message.c_str());
-    } catch (const CardWriteError& e) {
-        std::fprintf(stderr, "ztp-plan: cannot write the card: %s\n", e.what());
-        return 1;
+        say(e.message);
+    } catch (const OutputWriteError& e) {
+        say(std::string(e.what()) + "; nothing written");
+        return kExitWrite;
     } catch (const EInOutError& e) {
-        std::fprintf(stderr, "ztp-plan: cannot write the result file: %s\n", e.what());
-        return 1;
+        say(e.what());
+        return kExitWrite;
+    } catch (const std::bad_alloc&) {
+        say("out of memory");
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "ztp-plan: %s\n", e.what());
+        say(e.what());
     }
-    return 2;
+    return kExitUsage;
 }

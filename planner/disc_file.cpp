@@ -1,11 +1,13 @@
 #include "disc_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include "text_clean.h"
 #include "text_forms.h"
 #include "utf8_path.h"
 
@@ -39,6 +41,54 @@ bool parseLength(const std::string& token, std::uint32_t& packed) {
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+const char* const kKeywords[] = {"disc", "track", "image", "empty"};
+
+// Edit distance with adjacent transpositions, for short words.
+std::size_t distance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+// What a line that starts with a word but is no keyword line may have meant:
+// the line with the nearest keyword, in lower case, at the line's start and
+// one blank before its text.
+std::string keywordHint(const std::string& line, std::size_t first) {
+    std::size_t end = first;
+    while (end < line.size() && !isBlank(line[end])) ++end;
+    const std::string word = line.substr(first, end - first);
+    std::string lower = word;
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const char* best = nullptr;
+    std::size_t bestDistance = 3;
+    for (const char* k : kKeywords) {
+        const std::size_t d = lower.size() > 12 ? bestDistance : distance(lower, k);
+        if (d < bestDistance) best = k, bestDistance = d;
+    }
+    if (!best)
+        return "(a line is 'disc TITLE', 'track M:SS TITLE', 'image PATH', 'empty', track lengths or a # comment)";
+    const std::string k = best;
+    std::size_t text = end;
+    while (text < line.size() && isBlank(line[text])) ++text;
+    const std::string meant = k + (text < line.size() ? " " + line.substr(text) : std::string());
+    const char* why = lower == k && word != k ? " keywords are lower case"
+                      : word == k && first > 0 ? " a keyword starts the line"
+                      : word == k              ? " one blank, not a tab, follows the keyword"
+                                               : "";
+    return "(did you mean '" + messageText(meant) + "'?" + why + ")";
+}
+
+// A title as the disc file gives it: control characters as blanks.
+std::string titleOf(const std::string& text) { return blankControls(text); }
 
 }  // namespace
 
@@ -57,19 +107,32 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
     int lineNo = 0;
     long discFrames = 0;
     bool afterImage = false;  // the last disc came from an image
-    auto where = [&] { return fileName + ":" + std::to_string(lineNo) + ": "; };
+    auto where = [&] { return messageText(fileName) + ":" + std::to_string(lineNo) + ": "; };
     auto fail = [&](const std::string& what, const std::string& offending) {
-        return DiscFileError(where() + what + " '" + offending + "'");
+        return DiscFileError(where() + what + " '" + messageText(offending) + "'");
+    };
+    auto boundTitle = [&](const std::string& title, const char* what) {
+        const std::size_t n = titleLength(title);
+        if (n > kMaxTitleLength)
+            throw DiscFileError(where() + what + " of " + std::to_string(n) + " characters; a title holds at most " +
+                                std::to_string(kMaxTitleLength));
+        return title;
     };
     while (std::getline(in, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (const std::size_t bad = invalidUtf8At(line); bad != std::string::npos) {
+            char byte[8];
+            std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(line[bad]));
+            throw DiscFileError(where() + "not UTF-8 text (byte " + byte + " at column " + std::to_string(bad + 1) +
+                                "); a disc file is UTF-8 text");
+        }
         std::size_t first = 0;
         while (first < line.size() && isBlank(line[first])) ++first;
         if (first == line.size() || line[first] == '#') continue;
         if (line == "disc" || line.compare(0, 5, "disc ") == 0) {
             Disc d;
-            d.title = line.size() > 5 ? line.substr(5) : std::string();
+            d.title = boundTitle(titleOf(line.size() > 5 ? line.substr(5) : std::string()), "a disc title");
             discs.push_back(d);
             discFrames = 0;
             afterImage = false;
@@ -83,7 +146,7 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
                 discs.push_back(images(path));
                 afterImage = true;
             } catch (const Exception& e) {
-                throw DiscFileError(where() + e.what());
+                throw DiscFileError(where() + messageText(e.what()));
             }
             continue;
         }
@@ -106,15 +169,17 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             discFrames += framesOf(packed);
             if (discFrames > kMaxDiscFrames) throw fail("disc longer than 255:59:74", token);
             d.tracks.push_back(packed);
-            d.trackTitles.push_back(end < line.size() ? line.substr(end + 1) : std::string());
+            d.trackTitles.push_back(boundTitle(titleOf(end < line.size() ? line.substr(end + 1) : std::string()),
+                                               "a song title"));
             continue;
         }
-        if (line == "empty") {
+        if (line == "empty" || (line.compare(0, 5, "empty") == 0 && line.find_first_not_of(" \t", 5) == std::string::npos)) {
             Disc d;
             d.empty = true;
             discs.push_back(d);
             continue;
         }
+        if (isLetter(line[first])) throw DiscFileError(where() + "unknown line '" + messageText(line) + "' " + keywordHint(line, first));
         if (discs.empty() || discs.back().empty || afterImage) {
             throw fail(discs.empty()        ? "track lengths before any 'disc' line"
                        : discs.back().empty ? "track lengths after 'empty'"
@@ -162,16 +227,41 @@ std::string discEntryText(const Disc& disc) {
 }
 
 std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& images) {
-    const std::filesystem::path p = utf8Path(path);
+    namespace fs = std::filesystem;
+    const fs::path p = utf8Path(path);
+    const std::string name = messageText(path);
     std::error_code ec;
-    std::ifstream f;
-    if (std::filesystem::is_directory(p, ec)) throw DiscFileError(path + ": is a folder, not a disc file");
-    f.open(p, std::ios::binary);
-    if (!f) throw DiscFileError(path + ": cannot read the disc file");
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    if (f.bad()) throw DiscFileError(path + ": cannot read the disc file");
-    return parseDiscText(ss.str(), path, images);
+    const fs::file_status st = fs::status(p, ec);
+    if (ec || !fs::exists(st))
+        throw DiscFileError(name + ": cannot read the disc file (" + (ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)).message() + ")");
+    if (fs::is_directory(st)) throw DiscFileError(name + ": is a folder, not a disc file");
+    if (!fs::is_regular_file(st)) {
+        const char* kind = fs::is_character_file(st) || fs::is_block_file(st) ? "a device"
+                           : fs::is_fifo(st)                                  ? "a named pipe"
+                                                                              : "not a regular file";
+        throw DiscFileError(name + ": " + kind + ", not a disc file (disc files are read only from regular files)");
+    }
+    const std::string tooLarge = name + ": larger than a disc file may be (at most " +
+                                 std::to_string(kMaxDiscFileBytes >> 20) + " MiB)";
+    const std::uintmax_t size = fs::file_size(p, ec);
+    if (!ec && size > kMaxDiscFileBytes) throw DiscFileError(tooLarge);
+    errno = 0;
+#ifdef _WIN32
+    std::FILE* f = _wfopen(p.c_str(), L"rb");
+#else
+    std::FILE* f = std::fopen(p.c_str(), "rb");
+#endif
+    if (!f) throw DiscFileError(name + ": cannot read the disc file (" + std::strerror(errno ? errno : EIO) + ")");
+    // Read at most one byte past the bound: a file that grows stops there.
+    std::string text(kMaxDiscFileBytes + 1, '\0');
+    const std::size_t n = std::fread(text.data(), 1, text.size(), f);
+    const bool failed = std::ferror(f) != 0;
+    const int err = errno;
+    std::fclose(f);
+    if (failed) throw DiscFileError(name + ": cannot read the disc file (" + std::strerror(err ? err : EIO) + ")");
+    if (n > kMaxDiscFileBytes) throw DiscFileError(tooLarge);
+    text.resize(n);
+    return parseDiscText(text, path, images);
 }
 
 }  // namespace ztp

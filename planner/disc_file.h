@@ -9,7 +9,10 @@
 //   image rips/album.cue (a disc read from a CD image, where a reader is given)
 //
 // Minutes 0-255, seconds 0-59, frames 0-74; at most 255 tracks a disc, whose
-// total must stay within 255:59:74.
+// total must stay within 255:59:74. The text is UTF-8; control characters in
+// titles read as blanks, and a title holds at most kMaxTitleLength
+// characters. A line starting with a word that is no keyword is an error
+// naming the keyword it was probably meant to be.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -29,8 +32,11 @@ struct Disc {
 };
 
 constexpr int kMaxDiscTracks = 255;
+// A disc file is read only from a regular file of at most this size.
+constexpr std::uintmax_t kMaxDiscFileBytes = std::uintmax_t{1} << 20;
 
-// A malformed disc file: "FILE:LINE: what (text)".
+// A malformed disc file: "FILE:LINE: what 'text'", one line (input quoted
+// with messageText).
 class DiscFileError : public Exception {
 public:
     using Exception::Exception;
@@ -48,7 +54,8 @@ std::vector<Disc> parseDiscText(const std::string& text, const std::string& file
 // parseDiscText reads it back to the same disc.
 std::string discEntryText(const Disc& disc);
 
-// Reads and parses a file (UTF-8 path); a file that cannot be read is a DiscFileError too.
+// Reads and parses a file (UTF-8 path): only a regular file of at most
+// kMaxDiscFileBytes; one that cannot be read is a DiscFileError too.
 std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& images = {});
 
 }  // namespace ztp

@@ -3,7 +3,7 @@
 set -eu
 want=(g++ cmake make googletest libgtest-dev libbenchmark-dev python3
       pkg-config libcdio-dev libsndfile1-dev libtag1-dev libcairo2-dev
-      libpango1.0-dev fonts-ipafont poppler-utils clang libclang-rt-14-dev valgrind)
+      libpango1.0-dev fonts-ipafont fonts-noto-cjk poppler-utils clang libclang-rt-14-dev valgrind)
 if [ "${1:-native}" = windows ]; then
   want+=(g++-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb xauth xdotool imagemagick
          fonts-ipafont fonts-liberation locales)

@@ -92,8 +92,9 @@ TEST_F(CardPrint, LongListsShrinkThenFlowIntoColumnsOrNoCardIsWritten) {
     }
     fs::create_directory(dir / "taken.png");
     Outcome taken = run("--card taken.png sixty.disc");
-    EXPECT_EQ(taken.status, 1);
-    EXPECT_NE(taken.err.find("cannot write the card"), std::string::npos) << taken.err;
+    EXPECT_EQ(taken.status, 2);
+    EXPECT_NE(taken.err.find("taken.png is a folder, not a file that the card can replace"), std::string::npos) << taken.err;
+    EXPECT_TRUE(taken.out.empty());
 }
 
 TEST_F(CardPrint, PngHasCutAndFoldMarksInPlaceAndNoInkOutsideTheCard) {
@@ -106,6 +107,12 @@ TEST_F(CardPrint, PngHasCutAndFoldMarksInPlaceAndNoInkOutsideTheCard) {
     const unsigned char* data = cairo_image_surface_get_data(png);
     EXPECT_EQ(w, 2480);  // A4 at 300 dpi
     EXPECT_EQ(h, 3508);
+    // The resolution is recorded (pHYs after IHDR: 11811 pixels a metre), so
+    // the card prints 101.6 mm wide.
+    const std::string bytes = read(dir / "card.png");
+    ASSERT_GT(bytes.size(), 54u);
+    EXPECT_EQ(bytes.substr(33, 21), std::string("\0\0\0\x09pHYs\0\0\x2e\x23\0\0\x2e\x23\x01", 17) + bytes.substr(50, 4));
+    EXPECT_NE(shell("identify -verbose card.png").out.find("png:pHYs: x_res=11811, y_res=11811, units=1"), std::string::npos);
     auto px = [](double mm) { return static_cast<int>(std::lround(mm * 300 / 25.4)); };
     auto ink = [&](int x, int y) {
         const unsigned char* p = data + y * stride + x * 4;
@@ -139,4 +146,46 @@ TEST_F(CardPrint, PngHasCutAndFoldMarksInPlaceAndNoInkOutsideTheCard) {
     EXPECT_EQ(stray, 0);
     EXPECT_GT(inside, 10000) << "the lists are drawn";
     cairo_surface_destroy(png);
+}
+
+// The side lists' size only falls as a side grows (one column down to 7 pt,
+// then two columns); Hangul and Chinese titles are drawn by the CJK fonts;
+// without a font that draws Japanese there is no card and no text card.
+TEST_F(CardPrint, ListSizesFallWithLengthAndEveryScriptHasAFont) {
+    double previous = 1e9;
+    int columnsBefore = 1;
+    for (int perSide = 8; perSide <= 38; perSide += 3) {
+        std::string discs;
+        for (int d = 0; d < 4; ++d) {
+            discs += "disc D" + std::to_string(d) + "\n";
+            for (int t = 0; t < perSide / 2; ++t) discs += "3:" + std::to_string(10 + (t * 7 + d) % 50) + " ";
+            discs += "\n";
+        }
+        write("n.disc", discs);
+        ASSERT_EQ(run("--card n.pdf n.disc").status, 0) << perSide;
+        const std::string boxes = shell("pdftotext -bbox n.pdf -").out;
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(boxes, m, std::regex(R"re(yMin="([0-9.]+)" xMax="[0-9.]+" yMax="([0-9.]+)">\d+:\d\d<)re")));
+        const double height = std::stod(m[2].str()) - std::stod(m[1].str());
+        EXPECT_LE(height, previous + 1e-6) << perSide << " tracks a side";
+        previous = height;
+        const std::string text = shell("pdftotext -layout n.pdf -").out;
+        const int columns = std::regex_search(text, std::regex(R"((\d+:\d\d\s+.*){4})")) ? 2 : 1;
+        EXPECT_GE(columns, columnsBefore) << perSide;
+        columnsBefore = columns;
+    }
+    EXPECT_EQ(columnsBefore, 2);
+
+    write("hangul.disc", "disc 한국어 노래\ntrack 4:00 서울의 밤\ndisc 中文歌曲\n5:00\n");
+    ASSERT_EQ(run("--card h.pdf hangul.disc").status, 0);
+    const std::string text = shell("pdftotext -layout h.pdf -").out;
+    for (const char* piece : {"서울의 밤", "한국어 노래", "中文歌曲"}) EXPECT_GE(matches(text, piece), 1) << piece << "\n" << text;
+
+    write("empty.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+    const Outcome none = run("--card none.png hangul.disc", "FONTCONFIG_FILE=" + (dir / "empty.conf").string() + " ");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_TRUE(none.out.empty());
+    EXPECT_EQ(none.err, "ztp-plan: no usable font for the card: none found draws Japanese text (install "
+                        "fonts-noto-cjk or fonts-ipafont); nothing written\n");
+    EXPECT_FALSE(fs::exists(dir / "none.png"));
 }

@@ -155,7 +155,7 @@ TEST_F(ImageRead, BadSourcesExitTwoWithOneLineAndNothingWritten) {
         {"read notes.txt", "notes.txt: not a CD image"},
         {"read cut.nrg", "cut.nrg: malformed Nero image (chunk ETN2 runs past the footer)"},
         {"read fake.nrg", "fake.nrg: malformed Nero image (no NER5 or NERO mark at its end)"},
-        {"read /dev/ztp-no-such-drive", "/dev/ztp-no-such-drive: no such CD drive"},
+        {"read /dev/ztp-no-such-drive", "/dev/ztp-no-such-drive: no such file, folder or CD drive"},
         {"read a.cue b.cue", "read takes one source"},
         {"read --title", "--title needs a value"},
         {"read --fast x.cue", "unknown option --fast of read"},

@@ -46,7 +46,10 @@ protected:
         const int status = pclose(p);
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, read(dir / ".err")};
     }
-    Outcome run(const std::string& args) { return shell(std::string(ZTP_PLAN_EXE) + " " + args); }
+    // prefix: environment settings before the command ("NAME=value ").
+    Outcome run(const std::string& args, const std::string& prefix = "") {
+        return shell(prefix + std::string(ZTP_PLAN_EXE) + " " + args);
+    }
 
     std::filesystem::path dir;
 };

@@ -33,3 +33,25 @@ TEST(BlankControls, KeepsEverythingElseByteForByte) {
     EXPECT_EQ(blankControls("\xC2\x7f"), "\xC2 ");
     EXPECT_EQ(blankControls(std::string_view("a\0b", 3)), "a b");
 }
+
+TEST(MessageText, EscapesWhatATerminalWouldActOnAndNothingElse) {
+    EXPECT_EQ(messageText("a\tb\r\n\x1b[2J\x7f"), "a\\tb\\r\\n\\x1b[2J\\x7f");
+    EXPECT_EQ(messageText(std::string_view("\0", 1)), "\\x00");
+    EXPECT_EQ(messageText("\xC2\x85\xE2\x80\xA8\xE2\x80\xAE"), "\\u0085\\u2028\\u202e");
+    EXPECT_EQ(messageText("Caf\xE9 \xC0\x80 \xED\xA0\x80"), "Caf\\xe9 \\xc0\\x80 \\xed\\xa0\\x80");
+    const std::string kept = "朝のうた C:\\music\\x.wav 𝄞";
+    EXPECT_EQ(messageText(kept), kept);
+    const std::string once = messageText("\x1b\xC2\x9b\xFF\t");
+    EXPECT_EQ(messageText(once), once);
+    EXPECT_EQ(invalidUtf8At(kept), std::string_view::npos);
+    EXPECT_EQ(invalidUtf8At("ab\xF4\x90\x80\x80"), 2u);  // past U+10FFFF
+}
+
+TEST(TitleBound, CountsAsTheTitleBoxDoesAndCutsBetweenCharacters) {
+    const std::string clef = "𝄞";  // two UTF-16 units
+    EXPECT_EQ(titleLength("朝のうた"), 4u);
+    EXPECT_EQ(titleLength(clef + "a"), 3u);
+    EXPECT_EQ(cutTitle(std::string(254, 'x') + clef), std::string(254, 'x'));
+    EXPECT_EQ(cutTitle(std::string(253, 'x') + clef + "y"), std::string(253, 'x') + clef);
+    EXPECT_EQ(cutTitle(std::string(300, 'x')).size(), kMaxTitleLength);
+}

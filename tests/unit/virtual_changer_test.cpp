@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cd_player.h"
 #include "cd_test_util.h"
 #include "text_forms.h"
@@ -65,12 +67,21 @@ TEST(VirtualChanger, WinePathMapping) {
 
 TEST(VirtualChanger, BadDiscFileFailsTheOpenWithItsMessage) {
     TempDiscFile bad("disc X\n4:05 9:99\n");
+    TempDiscFile big("disc X\n4:05\n#" + std::string(1 << 20, 'x') + "\n");
+    TempDiscFile latin1("disc Caf\xe9\n4:05\n");
+    TempDiscFile folder("");
+    std::filesystem::remove(folder.path());
+    std::filesystem::create_directory(folder.path());
     const std::string missing = bad.path() + ".missing";
-    for (const std::string& path : {bad.path(), missing}) {
+    for (const std::string& path : {bad.path(), missing, big.path(), latin1.path(), folder.path()}) {
         const std::string want = discFileError(path);
         ASSERT_NE(want, "read");
         EXPECT_EQ(openError(path), want);
     }
+    EXPECT_NE(discFileError(big.path()).find(": larger than a disc file may be (at most 1 MiB)"), std::string::npos);
+    EXPECT_NE(discFileError(latin1.path()).find(":1: not UTF-8 text (byte 0xE9 at column 9)"), std::string::npos);
+    EXPECT_NE(discFileError(folder.path()).find(": is a folder, not a disc file"), std::string::npos);
+    std::filesystem::remove(folder.path());
 }
 
 TEST(VirtualChanger, EjectWalksThroughTheFile) {
