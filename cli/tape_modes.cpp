@@ -112,6 +112,7 @@ Plan planSet(const PlanInput& in, const PlanRequest& r) {
     }
     for (std::size_t k = 0; k + 1 < p.sides.size(); k += 2)
         plan.tapes.push_back(sourceOf(in, p.sides[k], p.sides[k + 1], r.rules));
+    if (plan.tapes.empty()) plan.tapes.push_back(sourceOf(in, {}, {}, r.rules));  // no tracks: one empty tape
     const int used = static_cast<int>(plan.tapes.size());
     const std::string order = r.keepOrder ? " in play order" : "";
     if (r.tapes == 0) {

@@ -15,6 +15,7 @@
 #include "output_files.h"
 #include "progress.h"
 #include "result_file.h"
+#include "tape_modes.h"
 #include "text_clean.h"
 #include "track_table.h"
 #include "utf8_path.h"
@@ -24,9 +25,11 @@ using namespace ztp;
 namespace {
 
 const char* const kUsage =
-    "usage: ztp-plan [--mode equal|a|b] [--tape MINUTES] [--date YYYY/MM/DD]\n"
-    "                [--engine fast|literal] [--out FILE]\n"
-    "                [--card FILE.pdf|.svg|.png [--paper a4|letter]] [--] DISCFILE\n"
+    "usage: ztp-plan [--mode equal|a|b | --fit] [--tape MINUTES|C60 ...] [--side M:SS]\n"
+    "                [--gap S] [--leader S] [--pin DISC.TRACK=A|B ...] [--keep-order]\n"
+    "                [--tapes N|auto] [--date YYYY/MM/DD] [--engine fast|literal]\n"
+    "                [--out FILE] [--card FILE.pdf|.svg|.png [--paper a4|letter]]\n"
+    "                [--] DISCFILE\n"
     "       ztp-plan read [--title TEXT] [--] [SOURCE...]   (see ztp-plan read --help)\n"
     "\n"
     "Loads every disc of DISCFILE as disks 1, 2, ... with their titles, splits\n"
@@ -38,7 +41,33 @@ const char* const kUsage =
     "  --mode b       side B first (B面優先)\n"
     "  --tape M       the tape's whole playing time in minutes (both sides), for\n"
     "                 modes a and b; read like the program's tape-time box\n"
-    "                 (\" 46 \" and \"$2E\" are 46); use --tape=-46 for negatives\n"
+    "                 (\" 46 \" and \"$2E\" are 46); use --tape=-46 for negatives;\n"
+    "                 or a tape by its name: C46, C54, C60, C64, C74, C90, C100,\n"
+    "                 C110, C120 (a side holds half the minutes)\n"
+    "  --side L       a side's real length, M:SS or seconds (many tapes run about\n"
+    "                 a minute a side longer than their name says); it stands for\n"
+    "                 the side of --tape in every mode\n"
+    "\n"
+    "Plans for real tapes (all of them split the tracks exactly, the same on\n"
+    "every run; the three modes above stay as they are):\n"
+    "  --fit          both sides within the tape's side, side A as full as\n"
+    "                 possible; if nothing fits, says which tape would take the\n"
+    "                 tracks (exit status 2, nothing written)\n"
+    "  --gap S        S seconds of silence between two tracks of a side\n"
+    "  --leader S     S seconds of leader at the start of each side\n"
+    "                 (a side's total, on the cards too, is its tracks, the gaps\n"
+    "                 between them and the leader)\n"
+    "  --pin D.T=A    track T of disc D on side A (or =B); may be repeated;\n"
+    "                 with --fit and with the three modes (the mode then places\n"
+    "                 the other tracks)\n"
+    "  --keep-order   side A plays the first tracks in their order, side B the\n"
+    "                 rest: the cut is chosen by the mode's rule or by --fit\n"
+    "  --tapes N      the tracks on at most N tapes of the --tape length, each\n"
+    "                 side within the tape's side, side after side as full as\n"
+    "                 possible (with --keep-order in play order across the\n"
+    "                 tapes); auto: the fewest tapes, and whether that is proven;\n"
+    "                 one result file and one card a tape, named FILE-1, FILE-2\n"
+    "                 ... (on standard output one after another)\n"
     "  --date D       the date line, YYYY/MM/DD, a day of the calendar (default:\n"
     "                 today)\n"
     "  --engine E     fast (the default), or literal: the reference search, which\n"
@@ -137,8 +166,11 @@ std::string unmappedList(const std::u32string& chars) {
 int run(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "read") == 0) return runReadCommand(std::vector<std::string>(argv + 2, argv + argc));
     std::string mode = "equal", tape, discFile, engineName = "fast", paperName = "a4";
-    std::optional<std::string> out, card;
-    bool haveTape = false, haveDate = false, operandsOnly = false;
+    std::optional<std::string> out, card, sideText, tapesText;
+    bool haveTape = false, haveDate = false, operandsOnly = false, haveMode = false, fit = false, keepOrder = false;
+    std::int64_t gap = 0, leader = 0;
+    std::optional<int> presetTape;
+    std::vector<PinRequest> pins;
     std::string lastValueOf;  // the option that took the last argument as its value
     Date date{};
     for (int i = 1; i < argc; ++i) {
@@ -181,15 +213,41 @@ int run(int argc, char** argv) {
         auto bad = [&](const std::string& message) {
             return UsageError{message + (last && discFile.empty() ? " (is " + arg + " missing its value?)" : "")};
         };
-        if (arg == "--mode") {
+        // Seconds of a gap or a leader: 0 to an hour.
+        auto seconds = [&](const std::string& v) {
+            const bool digits = !v.empty() && v.size() <= 4 && v.find_first_not_of("0123456789") == std::string::npos;
+            if (!digits || std::stoi(v) > 3600) throw bad(arg + " wants whole seconds from 0 to 3600, not " + inQuotes(v));
+            return static_cast<std::int64_t>(std::stoi(v));
+        };
+        if (arg == "--fit" || arg == "--keep-order") {
+            if (inlineValue) throw UsageError{arg + " takes no value"};
+            (arg == "--fit" ? fit : keepOrder) = true;
+        } else if (arg == "--gap") {
+            gap = seconds(take());
+        } else if (arg == "--leader") {
+            leader = seconds(take());
+        } else if (arg == "--side") {
+            sideText = take();
+            parseSideLength(*sideText);
+        } else if (arg == "--pin") {
+            pins.push_back(parsePin(take()));
+        } else if (arg == "--tapes") {
+            tapesText = take();
+            const std::string& t = *tapesText;
+            const bool digits = !t.empty() && t.size() <= 3 && t.find_first_not_of("0123456789") == std::string::npos;
+            if (lowerCase(t) != "auto" && (!digits || std::stoi(t) < 1))
+                throw bad("--tapes wants a number of tapes from 1 to 999, or auto, not " + inQuotes(t));
+        } else if (arg == "--mode") {
+            haveMode = true;
             mode = take();
             if (mode != "equal" && mode != "a" && mode != "b")
                 throw bad("--mode must be equal, a or b, not " + inQuotes(mode));
         } else if (arg == "--tape") {
             tape = take();
             haveTape = true;
+            presetTape = presetMinutes(trimText(tape));
             try {
-                StrToInt(tape);
+                if (!presetTape) StrToInt(tape);
             } catch (const EConvertError& e) {
                 throw bad(std::string("--tape: ") + e.what());
             }
@@ -228,12 +286,23 @@ int run(int argc, char** argv) {
     if (mode == "equal") searchMode = SearchMode::Ryoumen;
     else if (mode == "a") searchMode = SearchMode::AMen;
     else searchMode = SearchMode::BMen;
-    if (searchMode != SearchMode::Ryoumen && !haveTape) throw UsageError{"--mode " + mode + " needs --tape MINUTES"};
+    const bool haveSide = haveTape || sideText;
+    if (searchMode != SearchMode::Ryoumen && !haveSide)
+        throw UsageError{"--mode " + mode + " needs --tape MINUTES (or --side)"};
+    if ((fit || tapesText) && haveMode)
+        throw UsageError{std::string(fit ? "--fit" : "--tapes") + " and --mode choose the split in two ways: give one"};
+    if ((fit || tapesText) && !haveSide) throw UsageError{std::string(fit ? "--fit" : "--tapes") + " needs --tape (or --side)"};
+    const int tapes = !tapesText ? 1 : lowerCase(*tapesText) == "auto" ? 0 : std::stoi(*tapesText);
+    // Anything of the plans for real tapes asked for.
+    const bool realTapes = fit || tapesText || gap > 0 || leader > 0 || !pins.empty() || keepOrder || sideText;
+    if (presetTape) tape = std::to_string(*presetTape);
     const Engine engine = engineName == "fast" ? Engine::Fast : Engine::Literal;
     if (card && *card == "-" && out.value_or("-") == "-")
         throw UsageError{"--card - needs --out FILE: the result file would go to standard output too"};
+    if (card && *card == "-" && tapes != 1) throw UsageError{"--card - writes one card; --tapes needs a file name for them"};
 
-    // The outputs are checked before anything is read or searched.
+    // The outputs are checked before anything is read or searched (for a
+    // set of tapes, again by their numbered names once the plan is made).
     OutputFiles outputs;
     outputs.add("the result file", out.value_or("-"));
     if (card) outputs.add("the card", *card);
@@ -259,28 +328,72 @@ int run(int argc, char** argv) {
     }
     table.ShowSelectTotal();
     table.resetSearch();
-    const std::int64_t target = table.target(searchMode, tape);
-    SearchResult result;
-    {
+    if (!haveDate) date = todayLocal();
+    // The split search with progress on a terminal and Ctrl+C.
+    auto search = [&](const std::vector<std::int32_t>& times, std::int64_t target) {
         SearchProgress progress;
         SearchControl control;
         control.cancel = progress.cancelFlag();
         try {
-            result = runSearch(engine, table.trackTimes(), target, &control);
+            return runSearch(engine, times, target, &control);
         } catch (const SearchAborted&) {
             progress.finish();
             throw Cancelled{};
         }
+    };
+    std::vector<ResultSource> sources;
+    std::vector<std::string> notes;
+    if (!realTapes) {
+        table.applySearch(search(table.trackTimes(), table.target(searchMode, tape)), searchMode);
+        sources.push_back(resultSource(table));
+    } else {
+        PlanInput input;
+        input.entries = table.selection.texts();
+        input.times = table.trackTimes();
+        input.titles = table.DiskTitle;
+        PlanRequest request;
+        request.fit = fit || (tapes == 1 && tapesText);
+        request.mode = searchMode;
+        request.rules.gap = gap;
+        request.rules.leader = leader;
+        if (sideText) {
+            request.rules.side = parseSideLength(*sideText);
+            request.tapeName = "a side of " + minutesText(request.rules.side);
+        } else if (haveTape) {
+            request.rules.side = static_cast<std::int64_t>(StrToInt(tape)) * 30;
+            request.tapeName = presetTape ? "C" + tape : tape + " minutes";
+        }
+        request.target = request.rules.side;
+        request.pins = pins;
+        request.keepOrder = keepOrder;
+        request.tapes = request.fit ? 1 : tapes;
+        Plan plan = planTapes(input, request, search);
+        sources = std::move(plan.tapes);
+        notes = std::move(plan.notes);
     }
-    table.applySearch(result, searchMode);
-    if (!haveDate) date = todayLocal();
-    const ResultSource source = resultSource(table);
+    const int n = static_cast<int>(sources.size());
+    if (n != 1) {
+        outputs = OutputFiles();
+        if (out.value_or("-") == "-") outputs.add("the result file", "-");
+        for (int k = 1; k <= n; ++k) {
+            if (out.value_or("-") != "-") outputs.add("result file " + std::to_string(k), numberedName(*out, k, n));
+            if (card) outputs.add("card " + std::to_string(k), numberedName(*card, k, n));
+        }
+        outputs.refuseInputs(inputs);
+    }
     std::u32string unmapped;
-    const std::string bytes = resultBytes(source, date, "/", &unmapped);
     // Everything is made before anything is written: lists too long for the card stop here.
-    std::vector<std::string> contents{bytes};
-    if (card) contents.push_back(renderCard(source, date, cardFormat, paper, songs));
+    std::vector<std::string> contents;
+    std::string together;  // every result file, for standard output
+    for (const ResultSource& source : sources) {
+        const std::string bytes = resultBytes(source, date, "/", &unmapped);
+        if (n != 1 && out.value_or("-") == "-") together += bytes;
+        else contents.push_back(bytes);
+        if (card) contents.push_back(renderCard(source, date, cardFormat, paper, songs));
+    }
+    if (n != 1 && out.value_or("-") == "-") contents.insert(contents.begin(), together);
     outputs.commit(contents);
+    for (const std::string& note : notes) std::fprintf(stderr, "ztp-plan: %s\n", messageText(note).c_str());
     if (!unmapped.empty())
         std::fprintf(stderr, "ztp-plan: note: code page 932 has no form for %s, written as \"?\" in the result file\n",
                      unmappedList(unmapped).c_str());
@@ -298,6 +411,8 @@ int main(int argc, char** argv) {
         return kExitCancelled;
     } catch (const UsageError& e) {
         say(e.message);
+    } catch (const TapePlanError& e) {
+        say(e.what());
     } catch (const OutputWriteError& e) {
         say(std::string(e.what()) + "; nothing written");
         return kExitWrite;
