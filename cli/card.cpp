@@ -245,7 +245,8 @@ const double kPad = pt(kPaddingMm);
 double listTop(Typesetter& ts) { return kPad + ts.extent("A面", kHeadingPt, true).second + 3.0; }
 double sideWidth(const Geometry& g) { return (g.w - 3 * kPad) / 2; }
 
-Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date date, const SongTitles& songs) {
+Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date date, const SongTitles& songs,
+              const std::string& tapeLabel) {
     Layout l{sideOf("A面", s.sideA, s.totalA, s, songs), sideOf("B面", s.sideB, s.totalB, s, songs), {}, {}, {}, {}, {}};
     const int longest = static_cast<int>(std::max(l.a.entries.size(), l.b.entries.size()));
     const double listHeight = g.front - listTop(ts) - kPad;
@@ -275,7 +276,8 @@ Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date dat
         throw CardError("the disc list does not fit on the card's back flap; nothing written");
     }
     char tape[64], day[32];
-    std::snprintf(tape, sizeof tape, "最適テープ %s分", trimText(s.tapeLength).c_str());
+    std::snprintf(tape, sizeof tape, "最適テープ %s分%s%s", trimText(s.tapeLength).c_str(), tapeLabel.empty() ? "" : "  ",
+                  tapeLabel.c_str());
     std::snprintf(day, sizeof day, "%04d/%02d/%02d", date.year, date.month, date.day);
     l.tape = tape;
     l.date = day;
@@ -415,7 +417,8 @@ CardFormat cardFormatOf(const std::string& path) {
     throw CardError("--card " + path + ": the file name must end in .pdf, .svg or .png");
 }
 
-std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper, const SongTitles& songs) {
+std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper, const SongTitles& songs,
+                       const std::string& tapeLabel) {
     const Geometry g = geometryFor(paper);
     std::string bytes;
     std::unique_ptr<cairo_surface_t, SurfaceCloser> surface;
@@ -435,7 +438,7 @@ std::string renderCard(const ResultSource& source, Date date, CardFormat format,
     cairo_scale(cr.get(), scale, scale);
     {
         Typesetter ts(cr.get());
-        const Layout layout = layOut(ts, g, source, date, songs);
+        const Layout layout = layOut(ts, g, source, date, songs, tapeLabel);
         drawCard(cr.get(), ts, g, layout);
     }
     cairo_show_page(cr.get());

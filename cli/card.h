@@ -43,7 +43,9 @@ using SongTitles = std::vector<std::vector<std::string>>;
 // down to 5 pt (a longer list never gets a larger size); lists that still do
 // not fit throw CardError; a title too long for its line ends in "…". A PNG
 // is drawn at kPngDpi and records it (pHYs), so it prints at its true size.
+// `tapeLabel` (as "2/3" for one tape of a set) follows the tape length on
+// the spine.
 std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper,
-                       const SongTitles& songs = {});
+                       const SongTitles& songs = {}, const std::string& tapeLabel = "");
 
 }  // namespace ztp

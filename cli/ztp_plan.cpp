@@ -385,11 +385,12 @@ int run(int argc, char** argv) {
     // Everything is made before anything is written: lists too long for the card stop here.
     std::vector<std::string> contents;
     std::string together;  // every result file, for standard output
-    for (const ResultSource& source : sources) {
-        const std::string bytes = resultBytes(source, date, "/", &unmapped);
+    for (int k = 0; k < n; ++k) {
+        const std::string bytes = resultBytes(sources[static_cast<std::size_t>(k)], date, "/", &unmapped);
         if (n != 1 && out.value_or("-") == "-") together += bytes;
         else contents.push_back(bytes);
-        if (card) contents.push_back(renderCard(source, date, cardFormat, paper, songs));
+        const std::string label = n == 1 ? "" : std::to_string(k + 1) + "/" + std::to_string(n);
+        if (card) contents.push_back(renderCard(sources[static_cast<std::size_t>(k)], date, cardFormat, paper, songs, label));
     }
     if (n != 1 && out.value_or("-") == "-") contents.insert(contents.begin(), together);
     outputs.commit(contents);
