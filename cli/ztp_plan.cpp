@@ -152,9 +152,8 @@ int run(int argc, char** argv) {
         SearchProgress progress;
         SearchControl control;
         control.cancel = progress.cancelFlag();
-        try {
-            result = runSearch(engine, table.trackTimes(), target, &control);
-        } catch (const SearchAborted&) {
+        result = runSearch(engine, table.trackTimes(), target, control);
+        if (!result.finished()) {
             progress.finish();
             throw Cancelled{};
         }

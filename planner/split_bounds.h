@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "engine_tuning.h"
 #include "sum_bits.h"
 
 namespace ztp::split {
@@ -96,20 +97,21 @@ inline std::int64_t largestAsked(const std::vector<std::int64_t>& lengths, const
 // room, for the (r, number of free lengths) pairs a scan of smallestValue
 // with the given `best` can ask for (rooms only shrink as `best` drops).
 // Kept reversed (bit i: sum T - 1 - i) so that holds() is one pass. Kept
-// only when `best` is small and the arrays fit kPrefixWords (and, unless
-// `always`, where that is clearly cheaper: `always` is for tests); else has()
-// is false everywhere.
+// only when `best` is at most the tuning's prefixMaxBest and the arrays fit
+// its prefixWords, and (unless `use` is Always) where that is clearly
+// cheaper; else has() is false everywhere.
 class PrefixSums {
 public:
-    static constexpr std::int64_t kMaxBest = 3;
-    static constexpr std::int64_t kPrefixWords = std::int64_t{1} << 23;
-    static constexpr std::int64_t kMinWords = 128;  // per array: below, the estimate costs more than it saves
+    static constexpr std::int64_t kMaxBest = 3;  // the largest prefixMaxBest the arrays below hold
 
     PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-               std::int64_t best, bool always, words::Width width)
+               std::int64_t best, const EngineTuning& tuning, PrefixSumsUse use, words::Width width)
         : T_(T) {
         const int n = static_cast<int>(t.size());
-        if (best > kMaxBest || T <= 0 || n == 0 || (!always && T / 64 + 1 < kMinWords)) return;
+        const bool always = use == PrefixSumsUse::Always;
+        if (best > std::min(kMaxBest, tuning.prefixMaxBest) || T <= 0 || n == 0 ||
+            (!always && T / 64 + 1 < tuning.prefixMinWords))
+            return;
         const std::size_t d = lengths.size();
         std::vector<std::size_t> slot(static_cast<std::size_t>(n));  // by track: its length's slot
         for (int r = 0; r < n; ++r) slot[static_cast<std::size_t>(r)] = slotOf(lengths, t[static_cast<std::size_t>(r)]);
@@ -180,7 +182,7 @@ public:
             ++count[slot[static_cast<std::size_t>(r)]];
             beforeSum += tr;
         }
-        if (total > kPrefixWords) return;
+        if (total > tuning.prefixWords) return;
         // From[nf][r]: the first word any wall from r on reads at nf.
         const std::size_t stride = static_cast<std::size_t>(n) + 1;
         std::vector<std::int64_t> fromWords((d + 1) * stride, T);
@@ -277,10 +279,11 @@ struct ScanWalls {
     std::int64_t slack = -1;
 };
 
-// `prefixAlways` (tests): the kept prefix sums wherever allowed.
+// `prefix`: where the kept prefix sums (PrefixSums) are used.
 template <typename Rule>
 std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                           std::int64_t best, Rule& rule, bool prefixAlways = false, ScanWalls walls = {}) {
+                           std::int64_t best, Rule& rule, const EngineTuning& tuning, PrefixSumsUse prefix,
+                           ScanWalls walls = {}) {
     const std::int64_t given = best;
     const int n = static_cast<int>(t.size());
     const int first = walls.first < 0 ? n - 1 : std::min(walls.first, n - 1);
@@ -301,8 +304,8 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
     // their subset sums built once from the left (kept reversed, so that a
     // test is one pass: q is a sum exactly when some sum a after the wall has
     // q - a among the free sums) instead of being added per wall.
-    const PrefixSums prefix(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1, prefixAlways,
-                            rule.width());
+    const PrefixSums prefixSums(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1, tuning, prefix,
+                                rule.width());
     for (int r = first; r >= walls.last && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
         const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
@@ -311,7 +314,7 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
             // `after` (best if none).
             auto wallValue = [&](const SumBits& after) {
                 std::int64_t found = best;
-                const bool kept = prefix.has(r);
+                const bool kept = prefixSums.has(r);
                 // The sums in x are over the tracks after r and the free ones added.
                 std::int64_t passed = total - beforeSum - tr;
                 if (!kept) {
@@ -328,7 +331,7 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
                         }
                         const std::int64_t q = T - rho - forcedSum;
                         if (q < 0) continue;
-                        const bool hit = !kept ? x.test(q) : nf == 0 ? after.test(q) : prefix.holds(after, r, nf, q);
+                        const bool hit = !kept ? x.test(q) : nf == 0 ? after.test(q) : prefixSums.holds(after, r, nf, q);
                         if (hit) found = std::min(found, std::min(rho, tr - rho));
                     }
                 };
@@ -482,14 +485,12 @@ private:
     SumBits out_, tmp_;
 };
 
-constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
-
 // The bit work of a scan with a rule per track, over `distinct` lengths and
-// a target T; -1 where the rule's bit arrays would pass kRuleMemoryWords.
+// a target T; -1 where the rule's bit arrays would pass `memoryWords`.
 template <typename Rule>
-std::int64_t ruleWorkPerTrack(std::size_t distinct, std::int64_t T) {
+std::int64_t ruleWorkPerTrack(std::size_t distinct, std::int64_t T, std::int64_t memoryWords) {
     const std::int64_t words = T / 64 + 1;
-    if (Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
+    if (Rule::cost(distinct) * words > memoryWords) return -1;
     return (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
 }
 
@@ -515,20 +516,30 @@ std::int64_t ruleWorkPerTrack(std::size_t distinct, std::int64_t T) {
 // sets the rule accepts (a track left out binds the tracks taken after it)
 // and walls, so the bound stays one. c's list leaves out no more than L's
 // (its room is less by t(c)), so L's `slack` serves it too.
+// The children a SiblingBound bounds: those at the positions `first` to
+// `last` of L of at least `shortest` seconds.
+struct SiblingRange {
+    int first, last;
+    std::int64_t shortest;
+};
+
+// The kept prefix sums serve the scans only where they are clearly cheaper.
 class SiblingBound {
 public:
-    // Scans L's walls after `last` for the children at positions `first` to
-    // `last` of at least `shortest` seconds: false if they show a value below
-    // `best` (or the work would pass `budget`), else those children can be
-    // bounded by value().
-    bool start(std::vector<std::int64_t> list, std::int64_t room, int first, int last, std::int64_t shortest,
-               std::int64_t best, std::int64_t budget, std::int64_t& spent, words::Width width) {
+    // Scans L's walls after `last` for the children of `range`: false if
+    // they show a value below `best` (or the work would pass `budget`), else
+    // those children can be bounded by value().
+    bool start(std::vector<std::int64_t> list, std::int64_t room, const SiblingRange& range, std::int64_t best,
+               std::int64_t budget, std::int64_t& spent, words::Width width, const EngineTuning& tuning) {
         on_ = false;
+        tuning_ = &tuning;
+        const int first = range.first, last = range.last;
+        const std::int64_t shortest = range.shortest;
         const int n = static_cast<int>(list.size());
         if (room <= 0 || first < 0 || last < first || last + 1 >= n) return false;
         if (shortest <= 0 || shortest >= room) return false;
         lengths_ = distinctLengths(list);
-        const std::int64_t perTrack = ruleWorkPerTrack<PossibleRule>(lengths_.size(), room);
+        const std::int64_t perTrack = ruleWorkPerTrack<PossibleRule>(lengths_.size(), room, tuning.ruleMemoryWords);
         const std::int64_t work = (n - last) * perTrack;
         if (perTrack < 0 || work > budget) return false;
         spent += work;
@@ -540,7 +551,9 @@ public:
         slack_ = leftOutAtMost(list, room);
         list_ = std::move(list);
         PossibleRule rule(lengths_, room - shortest, slack_, width);
-        if (smallestValue(list_, lengths_, room, best, rule, false, ScanWalls{-1, last + 1, -1}) < best) return false;
+        if (smallestValue(list_, lengths_, room, best, rule, tuning, PrefixSumsUse::WhereCheaper,
+                          ScanWalls{-1, last + 1, -1}) < best)
+            return false;
         rule_.emplace(std::move(rule));
         on_ = true;
         return true;
@@ -561,8 +574,8 @@ public:
         own.erase(own.begin() + at);
         PossibleRule rule = *rule_;
         spent += (last_ + 1) * perTrack_;
-        return smallestValue(own, lengths_, room_ - list_[static_cast<std::size_t>(at)], best, rule, false,
-                             ScanWalls{last_ - 1, 0, slack_});
+        return smallestValue(own, lengths_, room_ - list_[static_cast<std::size_t>(at)], best, rule, *tuning_,
+                             PrefixSumsUse::WhereCheaper, ScanWalls{last_ - 1, 0, slack_});
     }
 
 private:
@@ -571,24 +584,25 @@ private:
     std::int64_t room_ = 0, shortest_ = 0, slack_ = 0, perTrack_ = 0;
     int first_ = 0, last_ = -1;
     std::optional<PossibleRule> rule_;  // after L's tracks past last_
+    const EngineTuning* tuning_ = nullptr;
 };
 
 // smallestValue with a rule, unless its bit work (about the number of 64-bit
-// words touched, added to `spent`) would pass `budget` or its bit arrays
-// kRuleMemoryWords; then -1.
+// words touched, added to `spent`) would pass `budget` or its bit arrays the
+// tuning's ruleMemoryWords; then -1.
 template <typename Rule>
 std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                         std::int64_t& spent, words::Width width, bool prefixAlways = false) {
+                         std::int64_t& spent, words::Width width, const EngineTuning& tuning) {
     if (T <= 0 || t.empty()) return -1;
     const std::int64_t words = T / 64 + 1;
     if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
     const std::vector<std::int64_t> lengths = distinctLengths(t);
-    const std::int64_t perTrack = ruleWorkPerTrack<Rule>(lengths.size(), T);
+    const std::int64_t perTrack = ruleWorkPerTrack<Rule>(lengths.size(), T, tuning.ruleMemoryWords);
     const std::int64_t work = static_cast<std::int64_t>(t.size()) * perTrack;
     if (perTrack < 0 || work > budget) return -1;
     spent += work;
     Rule rule(lengths, T, leftOutAtMost(t, T), width);
-    return smallestValue(t, lengths, T, best, rule, prefixAlways);
+    return smallestValue(t, lengths, T, best, rule, tuning, tuning.prefixSums);
 }
 
 }  // namespace ztp::split

@@ -52,6 +52,23 @@
 namespace ztp::split {
 namespace {
 
+// The one track longer than all the others, if any.
+struct Outlier {
+    std::int64_t length = 0;     // 0: none
+    std::int64_t gapBefore = 0;  // the largest g any other track can have before it (see localClose)
+    bool tailFirst = false;      // the g of every track after it is at least gapBefore (see leafTail)
+};
+
+// What an ExactRule scans.
+struct ExactRuleSetup {
+    std::int64_t T;
+    std::int64_t slack;   // leftOutAtMost
+    std::int64_t budget;  // words of the staircases
+    std::size_t stride;   // the plain sums are kept at every stride-th track passed
+    bool windowAsked;     // whether any wall may ask for the window (close() needs the kept sums)
+    Outlier outlier;
+};
+
 class ExactRule {
 public:
     static constexpr bool kAnyBelow = false;
@@ -59,29 +76,24 @@ public:
 
     // The scratch's `snaps` and `midSnaps` (their bit arrays reused) keep
     // the sums at every `stride`-th track passed; its free table counts
-    // free lists by key.
-    // Without `snapshots` no wall may ask for the window (close() needs
-    // them). `outlier` (0: none) is the one longest track;
-    // `gapBefore` the largest g any other track can have before it (see
-    // localClose); `tailFirst`: the g of every track after it is at least
-    // that (see leafTail). `tests`: free lists matched by a hash that always
-    // collides, in a table only with a few lengths (so that every way of
-    // matching them runs on small inputs).
-    ExactRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, std::int64_t budget,
-              std::size_t stride, OracleScratch& scratch, bool snapshots, std::int64_t outlier, std::int64_t gapBefore,
-              bool tailFirst, bool tests)
-        : lengths_(lengths), T_(T), slack_(slack), budget_(budget), stride_(stride), words_(T / 64 + 1),
-          snapshots_(snapshots),
-          outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), width_(scratch.width),
-          snaps_(scratch.snaps), midSnaps_(scratch.midSnaps), hashMask_(tests ? 0 : ~std::uint64_t{0}) {
-        plain_.reset(T, width_);
+    // free lists by key. The tuning's freeHashMask and freeTableUpTo say how
+    // free lists are matched (tests match them every way on small inputs).
+    ExactRule(const std::vector<std::int64_t>& lengths, const ExactRuleSetup& setup, OracleScratch& scratch,
+              const EngineTuning& tuning)
+        : lengths_(lengths), T_(setup.T), slack_(setup.slack), budget_(setup.budget), stride_(setup.stride),
+          words_(setup.T / 64 + 1), snapshots_(setup.windowAsked),
+          outlier_(setup.windowAsked ? setup.outlier.length : 0), gapBefore_(setup.outlier.gapBefore),
+          tailFirst_(setup.outlier.tailFirst), width_(scratch.width), snaps_(scratch.snaps),
+          midSnaps_(scratch.midSnaps), memoWords_(tuning.memoWords), leafWorkPerFree_(tuning.leafWorkPerFree),
+          hashMask_(tuning.freeHashMask) {
+        plain_.reset(T_, width_);
         snaps_[0].copyFrom(plain_);
         suffixSum_.push_back(0);
         counts_.assign(lengths_.size(), 0);
         freeSum_.push_back(0);
         freeHash_.push_back(0);
         const std::size_t d = lengths_.size();
-        if (d <= (tests ? kTestTableUpTo : kTableUpTo)) {
+        if (d <= tuning.freeTableUpTo) {
             if (scratch.freeTable.size() < d * d) scratch.freeTable.assign(d * d, 0);
             table_ = scratch.freeTable.data();
         }
@@ -144,7 +156,6 @@ private:
     // free_ as counts by key (with few lengths), and a hash of them, kept
     // as tracks are added and taken off: most staircases end with a free
     // list another one had, and a leaf then finds it without counting.
-    static constexpr std::size_t kTableUpTo = 256, kTestTableUpTo = 6;
     // Equal lists have equal hashes; others mostly not (a match is checked).
     static std::uint64_t keyHash(std::size_t key) {
         const std::uint64_t z = (static_cast<std::uint64_t>(key) + 1) * 0x9e3779b97f4a7c15u;
@@ -310,7 +321,7 @@ private:
         }
         std::int64_t parts = 0;
         for (const std::size_t slot : slots_) parts += std::bit_width(static_cast<std::uint64_t>(counts_[slot]));
-        const bool ok = charge(parts * words_ + kLeafWorkPerFree * static_cast<std::int64_t>(free_.size()));
+        const bool ok = charge(parts * words_ + leafWorkPerFree_ * static_cast<std::int64_t>(free_.size()));
         for (const std::size_t slot : slots_) {
             if (ok) addCopies(bits_, lengths_[slot], counts_[slot]);
             counts_[slot] = 0;
@@ -354,10 +365,10 @@ private:
     // The sums of the free tracks (from feas_ with `tail`), plus F, into the
     // result. Most staircases leave the same tracks free at the same levels
     // as some other one (they differ in the tracks taken): the sums are
-    // kept by free list, up to kMemoWords words in all, and found by the
+    // kept by free list, up to the tuning's memoWords in all, and found by the
     // list's hash (kept as the list grows), checked against its counts.
     bool leafFrom(bool tail, std::int64_t F) {
-        if (!charge(kLeafWorkPerFree * static_cast<std::int64_t>(free_.size()))) return false;
+        if (!charge(leafWorkPerFree_ * static_cast<std::int64_t>(free_.size()))) return false;
         auto& memo = memo_[tail ? 1 : 0];
         const auto [from, to] = memo.equal_range(freeHash_.back());
         const Memo* found = nullptr;
@@ -372,11 +383,11 @@ private:
             if (!deadline()) return false;
             if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
             addAll(bits_, lens_);
-            if (memoWords_ + words_ > kMemoWords) {
+            if (memoUsed_ + words_ > memoWords_) {
                 out_.orShifted(bits_, T_ - F, F);
                 return true;
             }
-            memoWords_ += words_;
+            memoUsed_ += words_;
             m.sums = bits_;
             found = &memo.emplace(freeHash_.back(), std::move(m))->second;
         }
@@ -449,17 +460,17 @@ private:
     std::vector<std::pair<std::uint64_t, std::int64_t>> keys_;  // (g, length) as one key, copies
     std::vector<std::int64_t> counts_;                          // per slot, while counting
     std::vector<std::size_t> slots_;                            // the slots counted
-    static constexpr std::int64_t kMemoWords = std::int64_t{1} << 21;
+    std::int64_t memoWords_;  // leaf sums kept, in words, at most
     // A leaf counts, sorts and looks up its free tracks, a close counts
     // them: at small rooms that costs far more than their words, so each
     // is charged so many a track.
-    static constexpr std::int64_t kLeafWorkPerFree = 16;
+    std::int64_t leafWorkPerFree_;
     struct Memo {
         Counted keys;  // the free list, countByKey
         SumBits sums;
     };
     std::unordered_multimap<std::uint64_t, Memo> memo_[2];  // leafFrom's by free list hash, by `tail`
-    std::int64_t memoWords_ = 0;
+    std::int64_t memoUsed_ = 0;
     static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;  // kKeyBias - g fits 32 bits (lengths are below 2^31)
     std::vector<std::int64_t> freeSum_, lens_;
     std::vector<std::uint64_t> freeHash_;  // of free_[0..k-1], as freeSum_
@@ -469,14 +480,6 @@ private:
     Counted looked_, counted_;
 };
 
-// The plain sums kept for the staircases: one array per kSnapshotStride
-// tracks passed, or per more where they would pass kSnapshotWords (32 MiB).
-// A staircase that needs the sums between two of them adds the tracks since
-// the one before. Few walls need the staircases, so copying the sums at
-// every track (half the time of a bound on lists of 800 tracks) costs far
-// more than adding up to 15 tracks now and then.
-constexpr std::int64_t kSnapshotStride = 16;
-constexpr std::int64_t kSnapshotWords = std::int64_t{1} << 22;
 
 // Whether smallestValue can ask any wall for the window: windowNeeded at
 // the given `best` (it only drops during the scan, and windowNeeded never
@@ -495,14 +498,15 @@ bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::i
 
 }  // namespace
 
-OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                        std::int64_t windowBudget, std::int64_t& spent, OracleScratch& scratch, bool shortBudgets) {
+OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, const OracleQuery& query,
+                        std::int64_t& spent, OracleScratch& scratch, const EngineTuning& tuning) {
+    const std::int64_t best = query.best;
     if (T <= 0 || t.empty()) return {-1, false};
     const std::int64_t words = T / 64 + 1;
     const std::vector<std::int64_t> lengths = distinctLengths(t);
     const std::int64_t n = static_cast<std::int64_t>(t.size());
     const std::int64_t work = oracleWork(n, static_cast<std::int64_t>(lengths.size()), T);
-    if (work > budget) return {-1, false};
+    if (work > query.budget) return {-1, false};
     std::int64_t lo = 0, hi = 0;
     for (std::int64_t len : lengths)
         if (len > 0) {
@@ -512,27 +516,27 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     const bool window = windowAnywhere(t, lengths, T, best, hi - lo);
     // One track longer than all others: before it every g is at most
     // second - lo; after it, left out, every g is at least hi - second.
-    std::int64_t outlier = 0, gapBefore = hi - lo;
-    bool tailFirst = false;
+    Outlier outlier{0, hi - lo, false};
     if (const std::size_t d = lengths.size(); d >= 2 && std::count(t.begin(), t.end(), hi) == 1) {
         const std::int64_t second = lengths[d - 2];
         const std::int64_t g = second > 0 ? second - lo : 0;
-        if (g < hi - lo) {
-            outlier = hi;
-            gapBefore = g;
-            tailFirst = hi - second >= g;
-        }
+        if (g < hi - lo) outlier = {hi, g, hi - second >= g};
     }
-    const std::int64_t snapWords = outlier > 0 ? kSnapshotWords / 2 : kSnapshotWords;
+    // The plain sums kept for the staircases: one array per snapshotStride
+    // tracks passed, or per more where they would pass snapshotWords. A
+    // staircase that needs the sums between two of them adds the tracks
+    // since the one before.
+    const std::int64_t snapWords = outlier.length > 0 ? tuning.snapshotWords / 2 : tuning.snapshotWords;
     const std::int64_t slots = std::max<std::int64_t>(1, snapWords / words);
     // (n + 1) / stride arrays, rounded up, fit.
-    const std::int64_t stride = std::max(shortBudgets ? 2 : kSnapshotStride, (n + slots) / slots);
+    const std::int64_t stride = std::max(tuning.snapshotStride, (n + slots) / slots);
     const auto kept = static_cast<std::size_t>(n / stride + 1);
     if (scratch.snaps.size() < kept) scratch.snaps.resize(kept);
-    if (outlier > 0 && scratch.midSnaps.size() < kept) scratch.midSnaps.resize(kept);
-    ExactRule rule(lengths, T, leftOutAtMost(t, T), windowBudget, static_cast<std::size_t>(stride), scratch, window,
-                   outlier, gapBefore, tailFirst, shortBudgets);
-    const std::int64_t value = smallestValue(t, lengths, T, best, rule, shortBudgets);
+    if (outlier.length > 0 && scratch.midSnaps.size() < kept) scratch.midSnaps.resize(kept);
+    const ExactRuleSetup setup{T, leftOutAtMost(t, T), query.windowBudget, static_cast<std::size_t>(stride), window,
+                               outlier};
+    ExactRule rule(lengths, setup, scratch, tuning);
+    const std::int64_t value = smallestValue(t, lengths, T, best, rule, tuning, tuning.prefixSums);
     spent += work + rule.spent();
     return {value, rule.exact()};
 }

@@ -22,9 +22,8 @@ void AsyncSearch::run() {
     try {
         SearchControl control;
         control.cancel = &cancel_;
-        r = runSearch(engine_, times_, target_, &control);
-        ok = true;
-    } catch (const SearchAborted&) {
+        r = runSearch(engine_, times_, target_, control);
+        ok = r.finished();
     } catch (...) {
         error = std::current_exception();
     }

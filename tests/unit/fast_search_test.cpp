@@ -35,14 +35,12 @@ std::string describe(const Times& times, std::int64_t target) {
 // Compares the ways of running the fast engine: as shipped, with every
 // bound applied from the first node, and with phases and budgets cut short.
 void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchResult& lit) {
-    SearchControl eager;
-    eager.eagerBounds = true;
-    SearchControl shortBudgets;
-    shortBudgets.shortBudgets = true;
-    const SearchControl* const modes[] = {nullptr, &eager, &shortBudgets};
-    for (const SearchControl* control : modes) {
-        const SearchResult fast = fastSearch(times, target, control);
-        const char* mode = !control ? "" : control == &eager ? " (eager bounds)" : " (short budgets)";
+    const EngineTuning* const modes[] = {&kShippedTuning, &kEagerBoundsTuning, &kShortBudgetTuning};
+    for (const EngineTuning* tuning : modes) {
+        const SearchResult fast = fastSearch(times, target, {}, {*tuning});
+        const char* mode = tuning == &kShippedTuning     ? ""
+                           : tuning == &kEagerBoundsTuning ? " (eager bounds)"
+                                                           : " (short budgets)";
         EXPECT_EQ(sortedSet(fast.best), sortedSet(lit.best)) << describe(times, target) << mode;
         EXPECT_EQ(fast.bestDiff, lit.bestDiff) << describe(times, target) << mode;
         EXPECT_EQ(fast.exactHit, lit.exactHit) << describe(times, target) << mode;
@@ -53,12 +51,8 @@ void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchRe
 bool comparedWithinBudget(const Times& times, std::int64_t target, std::uint64_t steps) {
     SearchControl budget;
     budget.stepLimit = steps;
-    SearchResult lit;
-    try {
-        lit = literalSearch(times, target, &budget);
-    } catch (const SearchAborted&) {
-        return false;
-    }
+    const SearchResult lit = literalSearch(times, target, budget);
+    if (!lit.finished()) return false;
     expectSameAsLiteral(times, target, lit);
     return true;
 }
@@ -109,8 +103,8 @@ TEST(FastSearch, HandCasesMatchTheLiteralSearch) {
         for (bool shortBudgets : {false, true}) {
             std::int64_t spent = 0;
             split::OracleScratch scratch(split::words::fastest());
-            const split::OracleAnswer a =
-                split::exactValue(t, c.target, kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch, shortBudgets);
+            const split::OracleAnswer a = split::exactValue(t, c.target, {kInitialBestDiff, INT64_MAX, INT64_MAX}, spent,
+                                                            scratch, shortBudgets ? kShortBudgetTuning : kShippedTuning);
             EXPECT_TRUE(a.exact);
             EXPECT_EQ(a.value, c.bestDiff) << (shortBudgets ? "(short budgets)" : "");
         }
@@ -350,12 +344,11 @@ TEST(FastSearch, FewLengthsOnLongListsGiveRecordableSplits) {
     unreachable.bestDiff = 30;
     EXPECT_FALSE(literalWalkCanRecord({100, 40}, 70, unreachable));
 
-    SearchControl eager;
-    eager.eagerBounds = true;
+    const FastOptions eager{kEagerBoundsTuning};
     const SearchResult r = fastSearch(kSmallAlphabet40, 5747);
     EXPECT_EQ(r.bestDiff, 37);
     EXPECT_TRUE(literalWalkCanRecord(kSmallAlphabet40, 5747, r));
-    EXPECT_EQ(sortedSet(fastSearch(kSmallAlphabet40, 5747, &eager).best), sortedSet(r.best));
+    EXPECT_EQ(sortedSet(fastSearch(kSmallAlphabet40, 5747, {}, eager).best), sortedSet(r.best));
 
     std::mt19937_64 rng(99);
     auto pick = [&](std::int64_t lo, std::int64_t hi) {
@@ -373,7 +366,7 @@ TEST(FastSearch, FewLengthsOnLongListsGiveRecordableSplits) {
         const std::int64_t target = k % 2 ? total / 2 : pick(1, total);
         SCOPED_TRACE(describe(times, target));
         const SearchResult a = fastSearch(times, target);
-        const SearchResult b = fastSearch(times, target, &eager);
+        const SearchResult b = fastSearch(times, target, {}, eager);
         expectConsistent(times, target, a);
         EXPECT_EQ(sortedSet(a.best), sortedSet(b.best));
         EXPECT_EQ(a.bestDiff, b.bestDiff);
@@ -397,8 +390,7 @@ TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
         std::size_t tracks;
     };
     const Known known[] = {{1380, 11, 20}, {3600, 0, 55}};
-    SearchControl eager;
-    eager.eagerBounds = true;
+    const FastOptions eager{kEagerBoundsTuning};
     for (const Known& k : known) {
         SCOPED_TRACE(k.target);
         const SearchResult r = fastSearch(times, k.target);
@@ -406,12 +398,12 @@ TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
         EXPECT_EQ(r.bestDiff, k.bestDiff);
         EXPECT_EQ(r.best.size(), k.tracks);
         EXPECT_TRUE(literalWalkCanRecord(times, k.target, r));
-        const SearchResult e = fastSearch(times, k.target, &eager);
+        const SearchResult e = fastSearch(times, k.target, {}, eager);
         EXPECT_EQ(sortedSet(e.best), sortedSet(r.best));
         std::int64_t spent = 0;
         split::OracleScratch scratch(split::words::fastest());
         const split::OracleAnswer a = split::exactValue(std::vector<std::int64_t>(times.begin(), times.end()), k.target,
-                                                        kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch);
+                                                        {kInitialBestDiff, INT64_MAX, INT64_MAX}, spent, scratch);
         EXPECT_TRUE(a.exact);
         EXPECT_EQ(a.value, r.bestDiff);
     }
@@ -451,12 +443,8 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
         const std::int64_t target = k % 4 == 3 ? std::max<std::int64_t>(1, total - pick(0, 2 * longest)) : pick(1, total);
         SearchControl budget;
         budget.stepLimit = 200000;
-        SearchResult lit;
-        try {
-            lit = literalSearch(times, target, &budget);
-        } catch (const SearchAborted&) {
-            continue;
-        }
+        const SearchResult lit = literalSearch(times, target, budget);
+        if (!lit.finished()) continue;
         const std::vector<std::int64_t> t(times.begin(), times.end());
         // From the start, and asked for values below the literal one + 1
         // (the scans then look at a few rooms per reaching track); the
@@ -466,18 +454,19 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
             for (std::int64_t best : {kInitialBestDiff, justAbove}) {
                 std::int64_t spent = 0;
                 split::OracleScratch scratch(split::words::fastest());
-                const split::OracleAnswer a = split::exactValue(t, target, best, INT64_MAX, INT64_MAX, spent, scratch, prefix);
+                const EngineTuning& tuning = prefix ? kShortBudgetTuning : kShippedTuning;
+                const split::OracleAnswer a = split::exactValue(t, target, {best, INT64_MAX, INT64_MAX}, spent, scratch, tuning);
                 ASSERT_TRUE(a.exact);
                 ASSERT_EQ(a.value, std::min(best, lit.bestDiff))
                     << describe(times, target) << (prefix ? " (prefix sums)" : "") << " best " << best;
                 // (It stops at the first value below `best`.)
                 const std::int64_t possible = split::valueByRule<split::PossibleRule>(t, target, best, INT64_MAX, spent,
-                                                                                      scratch.width, prefix);
+                                                                                      scratch.width, tuning);
                 if (best == justAbove) {
                     ASSERT_LE(possible, lit.bestDiff) << describe(times, target) << " superset rule";
                 }
                 const std::int64_t sure = split::valueByRule<split::SureRule>(t, target, best, INT64_MAX, spent, scratch.width,
-                                                                              prefix);
+                                                                              tuning);
                 ASSERT_GE(sure, std::min(best, lit.bestDiff)) << describe(times, target) << " subset rule";
             }
         ++compared;
@@ -525,7 +514,8 @@ TEST(FastSearch, ChildrenBoundedTogetherMissNoValue) {
             std::int64_t shortest = list[static_cast<std::size_t>(first)];
             if (k % 5 < 2)
                 for (int c = first; c <= last; ++c) shortest = std::min(shortest, list[static_cast<std::size_t>(c)]);
-            if (!together.start(list, room, first, last, shortest, best, INT64_MAX, spent, split::words::fastest()))
+            if (!together.start(list, room, {first, last, shortest}, best, INT64_MAX, spent, split::words::fastest(),
+                                kShippedTuning))
                 continue;
             ++started;
             for (int c = first; c <= last; ++c) {
@@ -556,13 +546,15 @@ TEST(FastSearch, OracleKeepsTheSumsOfFreeTracksNearTheTop) {
         for (std::int64_t best : {std::int64_t{5}, kInitialBestDiff}) {
             std::int64_t spent = 0;
             split::OracleScratch scratch(split::words::fastest());
-            const split::OracleAnswer a = split::exactValue(t, 1769, best, INT64_MAX, INT64_MAX, spent, scratch, prefix);
+            const EngineTuning& tuning = prefix ? kShortBudgetTuning : kShippedTuning;
+            const split::OracleAnswer a = split::exactValue(t, 1769, {best, INT64_MAX, INT64_MAX}, spent, scratch, tuning);
             EXPECT_TRUE(a.exact);
             EXPECT_EQ(a.value, 4) << "best " << best << (prefix ? " (prefix sums)" : "");
-            EXPECT_EQ(split::valueByRule<split::SureRule>(t, 1769, best, INT64_MAX, spent, scratch.width, prefix), 4);
+            EXPECT_EQ(split::valueByRule<split::SureRule>(t, 1769, best, INT64_MAX, spent, scratch.width, tuning), 4);
         }
     std::int64_t spent = 0;
-    EXPECT_LE(split::valueByRule<split::PossibleRule>(t, 1769, 5, INT64_MAX, spent, split::words::fastest()), 4);
+    EXPECT_LE(split::valueByRule<split::PossibleRule>(t, 1769, 5, INT64_MAX, spent, split::words::fastest(), kShippedTuning),
+              4);
 }
 
 TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
@@ -570,20 +562,10 @@ TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
     std::atomic<bool> cancel{true};
     SearchControl control;
     control.cancel = &cancel;
-    try {
-        fastSearch(times, 5747, &control);
-        FAIL() << "not cancelled";
-    } catch (const SearchAborted& e) {
-        EXPECT_TRUE(e.cancelled);
-    }
+    EXPECT_EQ(fastSearch(times, 5747, control).end, SearchEnd::Cancelled) << "not cancelled";
     SearchControl budget;
     budget.stepLimit = 256;
-    try {
-        fastSearch(times, 5747, &budget);
-        FAIL() << "budget not applied";
-    } catch (const SearchAborted& e) {
-        EXPECT_FALSE(e.cancelled);
-    }
+    EXPECT_EQ(fastSearch(times, 5747, budget).end, SearchEnd::OutOfSteps) << "budget not applied";
 }
 
 }  // namespace

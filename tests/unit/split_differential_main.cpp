@@ -111,20 +111,14 @@ static int runCases(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     for (long long k = 0; k < cases; ++k) {
         const Case c = randomCase(rng, maxTracks);
-        ztp::SearchResult lit;
-        try {
-            lit = ztp::literalSearch(c.times, c.target, &literalBudget);
-        } catch (const ztp::SearchAborted&) {
+        const ztp::SearchResult lit = ztp::literalSearch(c.times, c.target, literalBudget);
+        if (!lit.finished()) {
             ++skipped;
             continue;
         }
         const ztp::SearchResult fast = ztp::fastSearch(c.times, c.target);
-        ztp::SearchControl eager;
-        eager.eagerBounds = true;
-        const ztp::SearchResult fastEager = ztp::fastSearch(c.times, c.target, &eager);
-        ztp::SearchControl shortBudgets;
-        shortBudgets.shortBudgets = true;
-        const ztp::SearchResult fastShort = ztp::fastSearch(c.times, c.target, &shortBudgets);
+        const ztp::SearchResult fastEager = ztp::fastSearch(c.times, c.target, {}, {ztp::kEagerBoundsTuning});
+        const ztp::SearchResult fastShort = ztp::fastSearch(c.times, c.target, {}, {ztp::kShortBudgetTuning});
         const bool same = sorted(lit.best) == sorted(fast.best) && lit.bestDiff == fast.bestDiff &&
                           lit.exactHit == fast.exactHit && sorted(fastEager.best) == sorted(fast.best) &&
                           fastEager.bestDiff == fast.bestDiff && fastEager.exactHit == fast.exactHit &&
@@ -136,8 +130,8 @@ static int runCases(int argc, char** argv) {
             std::int64_t spent = 0;
             const std::vector<std::int64_t> lengths(c.times.begin(), c.times.end());
             ztp::split::OracleScratch scratch(ztp::split::words::fastest());
-            const ztp::split::OracleAnswer a =
-                ztp::split::exactValue(lengths, c.target, ztp::kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch);
+            const ztp::split::OracleAnswer a = ztp::split::exactValue(
+                lengths, c.target, {ztp::kInitialBestDiff, INT64_MAX, INT64_MAX}, spent, scratch);
             if (!a.exact || a.value != lit.bestDiff) {
                 ++mismatches;
                 if (mismatches <= 20)
