@@ -62,6 +62,8 @@ enum class Moment {
 
 class BoundingPolicy {
 public:
+    // The policy of one search over `tracks` with target T; `path` is the
+    // walk's (tracks, path and scratch must outlive it).
     BoundingPolicy(const EngineTuning& tuning, PathTracks& tracks, const std::vector<int>& path,
                    OracleScratch& scratch, std::int64_t T);
 

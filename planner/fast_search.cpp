@@ -21,12 +21,15 @@ namespace {
 
 using namespace split;
 
+// The word loops a search runs.
 words::Width widthOf(WordLoops loops) {
     return loops == WordLoops::Narrow ? words::Width::Narrow : words::fastest();
 }
 
 class FastSearch {
 public:
+    // A search over the first kMaxTracks of `times`; the control and the
+    // options must outlive it.
     FastSearch(const std::vector<std::int32_t>& times, std::int64_t target, const SearchControl& control,
                const FastOptions& options)
         : tracks_(times, std::min<std::size_t>(times.size(), kMaxTracks)), n_(tracks_.size()), T_(target),

@@ -9,6 +9,7 @@ namespace ztp::split {
 
 class FenwickCounts {
 public:
+    // Whether built, and unbuilt again.
     bool empty() const { return counts_.empty(); }
     void clear() { counts_.clear(); }
 
@@ -43,6 +44,7 @@ public:
     }
 
 private:
+    // The lowest set bit of j: the span of the tree's entry j.
     static std::size_t lowBit(std::size_t j) { return j & (~j + 1); }
 
     std::size_t stride_ = 1;

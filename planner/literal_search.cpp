@@ -15,12 +15,14 @@ namespace {
 
 class LiteralSearch {
 public:
+    // A search over `times`, limited by `control` (both outlive it).
     LiteralSearch(const std::vector<std::int32_t>& times, const SearchControl& control)
         : TrackTime(times), control_(control) {
         WorkList.fill(-1);
         SideA.fill(-1);
     }
 
+    // Whether the track is on the path.
     bool InWorkList(int index) const {
         for (int k = 0; k < kMaxTracks; ++k) {
             if (WorkList[k] == -1) return false;
@@ -29,6 +31,8 @@ public:
         return false;
     }
 
+    // The path as the best set (the caller has put the reaching track on it
+    // or not), then off it again.
     void SaveBest() {
         SideA = WorkList;
         WorkList[Depth] = -1;

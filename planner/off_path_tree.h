@@ -58,6 +58,7 @@ public:
     }
 
 private:
+    // Node k from its two children.
     void pull(std::size_t k) {
         sum_[k] = sum_[2 * k] + sum_[2 * k + 1];
         max_[k] = std::max(max_[2 * k], max_[2 * k + 1]);

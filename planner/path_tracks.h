@@ -22,8 +22,8 @@ struct NodeShape {
 
 class PathTracks {
 public:
-    // The first kMaxTracks of `times` (the caller cuts), none on the path.
-    explicit PathTracks(const std::vector<std::int32_t>& times, std::size_t count)
+    // The first `count` of `times`, none on the path.
+    PathTracks(const std::vector<std::int32_t>& times, std::size_t count)
         : t_(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(count)),
           n_(static_cast<int>(count)) {
         for (const std::int64_t len : t_) {
@@ -37,14 +37,16 @@ public:
         count_.assign(lengths_.size(), 0);
     }
 
+    // The number of tracks, their lengths by index, track i's, their sum,
+    // the longest and the number of distinct lengths.
     int size() const { return n_; }
     const std::vector<std::int64_t>& lengths() const { return t_; }
     std::int64_t length(int i) const { return t_[static_cast<std::size_t>(i)]; }
     std::int64_t total() const { return total_; }
     std::int64_t longest() const { return longest_; }
-    // The number of distinct lengths.
     std::int64_t distinct() const { return static_cast<std::int64_t>(lengths_.size()); }
 
+    // Whether track i is on the path.
     bool onPath(int i) const { return on_[static_cast<std::size_t>(i)] != 0; }
 
     // Puts track i on the path or takes it off.

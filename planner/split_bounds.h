@@ -245,6 +245,7 @@ public:
         on_ = true;
     }
 
+    // Whether the sums are kept for the wall r.
     bool has(int r) const {
         return on_ && start_[static_cast<std::size_t>(r) + 1] > start_[static_cast<std::size_t>(r)];
     }
@@ -369,6 +370,8 @@ public:
     static constexpr bool kAnyBelow = false;  // the smallest value is wanted
     static constexpr bool kHasWindow = false;
 
+    // Over the distinct `lengths`, target T, the sums kept with at most
+    // `slack` left out (leftOutAtMost), with the word loops of `width`.
     SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, words::Width width)
         : T_(T), slack_(slack), width_(width), levels_(lengths) {
         const std::size_t L = levels_.size();
@@ -387,11 +390,14 @@ public:
     // Bit arrays touched per track (at least the number held).
     static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
 
+    // The sums of the accepted sets of the tracks passed, for a wall of
+    // length tr.
     const SumBits& after(std::int64_t tr, std::int64_t /*below*/) {
         cumulate();
         return cum_[level(tr)];
     }
 
+    // The scan passes a track of `len` seconds (leftwards).
     void pass(std::int64_t len) {
         cumulate();
         passed_ += len;
@@ -403,8 +409,10 @@ public:
     }
 
 private:
+    // The level of a track of `len` seconds: its slot in levels_.
     std::size_t level(std::int64_t len) const { return slotOf(levels_, len); }
 
+    // cum_[l] := the sums of dp_ at levels l and above.
     void cumulate() {
         for (std::size_t l = dp_.size(); l-- > 0;) {
             cum_[l].copyFrom(dp_[l]);
@@ -429,6 +437,7 @@ public:
     static constexpr bool kAnyBelow = true;  // any value below `best` will do
     static constexpr bool kHasWindow = false;
 
+    // As SureRule's.
     PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, words::Width width)
         : T_(T), slack_(slack), width_(width), lengths_(lengths) {
         dp_.resize(lengths_.size() + 1);
@@ -442,6 +451,7 @@ public:
 
     words::Width width() const { return width_; }
 
+    // Bit arrays touched per track.
     static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
 
     // Exact below `below` (the sums above it are not asked for).
@@ -454,6 +464,7 @@ public:
         return out_;
     }
 
+    // The scan passes a track of `len` seconds (leftwards).
     void pass(std::int64_t len) {
         const std::size_t own = slotOf(lengths_, len);
         passed_ += len;
@@ -497,25 +508,14 @@ std::int64_t ruleWorkPerTrack(std::size_t distinct, std::int64_t T, std::int64_t
 // Children of one node bounded together by PossibleRule. The node has the
 // list L (its tracks off the path before its reaching track, then that
 // track) and room R; its child c has the list L without c, cut at c's own
-// reaching track, and the room R - t(c). Take the children at the positions
-// up to `last` of L, the shortest of them of m seconds:
-//  - A wall w after `last`, at a room rho: the tracks after w are the same
-//    for c as for L, those before it L's without c. If t(c) >= rho, c is
-//    among the tracks L forces in, so c's sum asked for, R - t(c) - rho -
-//    (its forced ones), is L's; if t(c) < rho, c is free in L, and a sum
-//    that c's free tracks make, L's make with t(c) added. So every value c
-//    has at such a wall, L has there at room R (the value, min(rho, t(w) -
-//    rho), is the same), with sums after w that PossibleRule accepts for c's
-//    target R - t(c) <= R - m: the rule with target R - m accepts them all
-//    (each of its tests is a sum kept below a bound that grows with the
-//    target). So one scan of L's walls after `last` at room R, with the rule
-//    at target R - m, bounds them for every such child at once.
-//  - The walls up to `last`: for each child on its own, with the rule as it
-//    stands after L's tracks past `last` (c's list has them too, after c).
-// L may go on past c's list: tracks after the last one of a set add only
-// sets the rule accepts (a track left out binds the tracks taken after it)
-// and walls, so the bound stays one. c's list leaves out no more than L's
-// (its room is less by t(c)), so L's `slack` serves it too.
+// reaching track, and the room R - t(c). One scan of L's walls after the
+// last child bounded, at room R with the rule at target R - (the shortest
+// child's length), bounds those walls for every child at once; the walls up
+// to it are scanned per child, from the rule as it stands after them. A
+// child it shows empty is empty (docs/split-engine.md, section 6). The kept
+// prefix sums serve its scans only where they are clearly cheaper.
+class SiblingBound;
+
 // The children a SiblingBound bounds: those at the positions `first` to
 // `last` of L of at least `shortest` seconds.
 struct SiblingRange {
@@ -523,7 +523,6 @@ struct SiblingRange {
     std::int64_t shortest;
 };
 
-// The kept prefix sums serve the scans only where they are clearly cheaper.
 class SiblingBound {
 public:
     // Scans L's walls after `last` for the children of `range`: false if
@@ -559,6 +558,7 @@ public:
         return true;
     }
 
+    // Whether start() succeeded, and whether it bounds the child at position `at`.
     bool on() const { return on_; }
     bool covers(int at) const {
         return on_ && first_ <= at && at <= last_ && list_[static_cast<std::size_t>(at)] >= shortest_;

@@ -1,46 +1,11 @@
-// Exact smallest value of a walk (the subtree oracle).
-//
-// Which sets the walk visits (see fast_search.cpp): a set U with sum below T,
-// room R = T - sum(U) and reaching track w (the first track left out of at
-// least R seconds) is visited exactly when its tracks after w, A, can be taken
-// in an order in which each x starts while the room exceeds need(x), the
-// longest track left out between w and x, w included. With g(x) =
-// need(x) - t(x), that is the deadline condition: taken by g from largest to
-// smallest, every running sum including x stays below T - g(x). The tracks
-// of U before w never constrain (the ones left out there are shorter than R),
-// and those of at least R seconds must be in U.
-//
-// Three facts make this cheap:
-//  - Every g is at most gap = the longest of w and the tracks after it less
-//    the shortest positive one after it (need(x) is one of those, t(x) at
-//    least the shortest), so a set A with sum at most T - gap - 1 is
-//    always visited: outside the window
-//    [T - gap, T - 1] the sums of A are the plain subset sums of the tracks
-//    after w. smallestValue asks for the window only for walls where a room
-//    and the tracks forced in before w leave a sum that large.
-//  - In the window, A is fixed by its staircase: walking right from w with
-//    level = t(w), a track longer than the level is either left out (the
-//    level rises to it) or in A with g < 0; a track no longer than the level
-//    may be in A with g = level - t. For one staircase the reachable sums are
-//    one deadline pass over its free tracks, shifted by the forced sum F.
-//  - Tracks with g <= 0 are taken last and never fail, so once F reaches gap
-//    every completion is visited: the branch closes with F plus the subset
-//    sums of its free tracks and of every track after it. Branches that can
-//    no longer reach the window add nothing beyond the plain sums and end.
-// One track longer than all the others (the outlier) makes gap large for
-// the walls before it, though no track before it can have g above
-// gapBefore = second longest - shortest. So a branch before the outlier
-// closes once F reaches gapBefore: its tracks up to the outlier are then
-// taken whenever, and the rest is decided after the outlier alone, with
-// the room T - (their sum): all of it with the outlier in A, else what the
-// deadline pass at the outlier's level takes (computed once, as the
-// outlier is passed). When every g after the outlier is at least
-// gapBefore, a branch that leaves the outlier out with F < gapBefore needs
-// the deadline pass over its own free tracks only, started from those
-// sums.
-// The staircase tree is not polynomially bounded in general; past its
-// budget the walls left fall back to the plain subset sums, a superset of
-// the visited sums, and the answer becomes a lower bound.
+// Exact smallest value of a walk (the subtree oracle): smallestValue with a
+// rule that accepts exactly the sets of tracks after a wall that the walk
+// visits. Outside the window [T - gap, T - 1] below the target those are all
+// the plain subset sums; inside it, each staircase (which tracks after the
+// wall are left out, raising the level) adds one deadline pass over its free
+// tracks. Why that is exact, the outlier's shortcut included:
+// docs/split-engine.md, section 7. Past its staircase budget the rule falls
+// back to the plain sums, and the answer is a lower bound.
 #include "split_oracle.h"
 
 #include <algorithm>
@@ -108,10 +73,15 @@ public:
     std::int64_t gap(std::int64_t tr) const {
         return suffixMin_ == 0 ? 0 : std::max(tr, suffixMax_) - suffixMin_;
     }
+    // Whether every answer so far was exact (no staircase over budget), the
+    // word loops, and the staircases' work so far.
     bool exact() const { return exact_; }
     words::Width width() const { return width_; }
     std::int64_t spent() const { return spent_; }
 
+    // The sums of the visited sets of the tracks passed, for a wall of
+    // length tr: the plain ones, or with `window` those in the window by
+    // the staircases (the plain ones once over budget).
     const SumBits& after(std::int64_t tr, bool window) {
         if (!window) return plain_;
         if (!exact_) return plain_;  // over budget: a superset
@@ -125,6 +95,7 @@ public:
         return out_;
     }
 
+    // The scan passes a track of `len` seconds (leftwards).
     void pass(std::int64_t len) {
         if (outlier_ > 0 && len == outlier_) passOutlier();
         longestTo_.push_back(std::max(longestTo_.empty() ? 0 : longestTo_.back(), len));
@@ -151,6 +122,7 @@ private:
         std::uint32_t level, slot;
         std::int64_t count;
     };
+    // (level, slot) as one number.
     std::size_t keyOf(const Free& f) const { return f.level * lengths_.size() + f.slot; }
 
     // free_ as counts by key (with few lengths), and a hash of them, kept
@@ -161,6 +133,7 @@ private:
         const std::uint64_t z = (static_cast<std::uint64_t>(key) + 1) * 0x9e3779b97f4a7c15u;
         return z ^ (z >> 29);
     }
+    // Puts `count` tracks of slot `slot` free at level `level` on free_.
     void pushFree(std::size_t level, std::size_t slot, std::int64_t count) {
         const Free f{static_cast<std::uint32_t>(level), static_cast<std::uint32_t>(slot), count};
         const std::size_t key = keyOf(f);
@@ -169,6 +142,7 @@ private:
         freeHash_.push_back(freeHash_.back() + (static_cast<std::uint64_t>(count) * keyHash(key) & hashMask_));
         if (table_ && (table_[key] += static_cast<std::int32_t>(count)) == count) ++freeKinds_;
     }
+    // Takes the free tracks from position `mark` on off free_.
     void popFree(std::size_t mark) {
         if (table_)
             for (std::size_t i = mark; i < free_.size(); ++i)
@@ -216,6 +190,7 @@ private:
         return out;
     }
 
+    // Charges `w` words of staircase work: false once over budget.
     bool charge(std::int64_t w) {
         spent_ += w;
         return spent_ <= budget_;

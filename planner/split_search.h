@@ -60,6 +60,7 @@ SearchResult fastSearch(const std::vector<std::int32_t>& times, std::int64_t tar
 
 enum class Engine { Literal, Fast };
 
+// The search of engine e, the fast one as shipped.
 inline SearchResult runSearch(Engine e, const std::vector<std::int32_t>& times,
                               std::int64_t target, const SearchControl& control = {}) {
     return e == Engine::Literal ? literalSearch(times, target, control)

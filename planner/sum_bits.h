@@ -88,6 +88,7 @@ public:
     // No sum at or above the floor.
     bool empty() const { return top_ <= floor_; }
 
+    // Whether k is a sum (false outside the array).
     bool test(std::int64_t k) const {
         if (k < 0 || k >= bits_) return false;
         return (words_[static_cast<std::size_t>(k / 64)] >> (k % 64)) & 1;
@@ -124,6 +125,7 @@ public:
         trimTail();
     }
 
+    // No sum at all (at or above the floor).
     void clear() {
         if (floor_ < top_)
             std::fill(words_.begin() + static_cast<std::ptrdiff_t>(floor_),
@@ -186,6 +188,7 @@ public:
         top_ = w;
     }
 
+    // Makes k a sum (nothing outside the array).
     void set(std::int64_t k) {
         if (k < 0 || k >= bits_) return;
         words_[static_cast<std::size_t>(k / 64)] |= std::uint64_t{1} << (k % 64);
@@ -306,6 +309,7 @@ public:
     }
 
 private:
+    // Clears the bits past bits_ in the last word.
     void trimTail() {
         const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
         if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
@@ -355,6 +359,7 @@ inline void addAll(SumBits& bits, std::vector<std::int64_t>& lengths) {
     }
 }
 
+// The distinct lengths of `t`, ascending.
 inline std::vector<std::int64_t> distinctLengths(const std::vector<std::int64_t>& t) {
     std::vector<std::int64_t> v(t);
     std::sort(v.begin(), v.end());
