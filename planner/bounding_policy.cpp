@@ -12,13 +12,14 @@ namespace {
 // How many times its plain part `plainWork` a bound that took `work` words
 // took (at least once).
 double dearness(std::int64_t plainWork, std::int64_t work) {
-    return plainWork > 0 ? std::max(1.0, static_cast<double>(work) / static_cast<double>(plainWork)) : 1.0;
+    return plainWork > 0 ? std::max(1.0, static_cast<double>(work) / static_cast<double>(plainWork))
+                         : 1.0;
 }
 
 // The distance from T of the closest subset sum of `t`: no value of the walk
 // is smaller. 0 where T <= 0.
-std::int64_t closestSubsetDistance(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t longest,
-                                   words::Width width) {
+std::int64_t closestSubsetDistance(const std::vector<std::int64_t>& t, std::int64_t T,
+                                   std::int64_t longest, words::Width width) {
     if (T <= 0) return 0;
     SumBits bits;
     bits.reset(T + longest + 1, width);
@@ -32,8 +33,8 @@ std::int64_t closestSubsetDistance(const std::vector<std::int64_t>& t, std::int6
 
 }  // namespace
 
-BoundingPolicy::BoundingPolicy(const EngineTuning& tuning, PathTracks& tracks, const std::vector<int>& path,
-                               OracleScratch& scratch, std::int64_t T)
+BoundingPolicy::BoundingPolicy(const EngineTuning& tuning, PathTracks& tracks,
+                               const std::vector<int>& path, OracleScratch& scratch, std::int64_t T)
     : tuning_(tuning), tracks_(tracks), path_(path), scratch_(scratch), T_(T) {}
 
 std::size_t BoundingPolicy::decide(Moment moment, std::vector<Node>& stack, std::uint64_t steps,
@@ -43,8 +44,7 @@ std::size_t BoundingPolicy::decide(Moment moment, std::vector<Node>& stack, std:
         case Moment::WalkStarts:
             if (state.perNodeWork > 0 && !state.globalKnown) boundWholeWalk(state);
             return none;
-        case Moment::Entered:
-            return emptyOnEntry(stack, steps, state) ? stack.size() - 1 : none;
+        case Moment::Entered: return emptyOnEntry(stack, steps, state) ? stack.size() - 1 : none;
         case Moment::ChildFinished:
             return state.perNodeWork > 0 ? emptyAfterChild(stack, state) : none;
     }
@@ -60,17 +60,19 @@ void BoundingPolicy::boundWholeWalk(BoundState& state) {
     state.globalKnown = true;
     state.globalBound = closestSubsetDistance(t, T_, tracks_.longest(), scratch_.width);
     const std::int64_t work0 = state.ruleWork;
-    const OracleAnswer all =
-        exactValue(t, T_, {state.bestDiff, tuning_.rootWork, windowBudget(tuning_.windowWork, tuning_.rootWork)},
-                   state.ruleWork, scratch_, tuning_);
-    rootDearness_ = dearness(oracleWork(tracks_.size(), tracks_.distinct(), T_), state.ruleWork - work0);
+    const OracleAnswer all = exactValue(
+        t, T_,
+        {state.bestDiff, tuning_.rootWork, windowBudget(tuning_.windowWork, tuning_.rootWork)},
+        state.ruleWork, scratch_, tuning_);
+    rootDearness_ =
+        dearness(oracleWork(tracks_.size(), tracks_.distinct(), T_), state.ruleWork - work0);
     if (all.value >= 0 && all.exact) {
         if (all.value < state.bestDiff) state.bestDiff = all.value + 1;
         state.globalBound = std::max(state.globalBound, all.value);
         if (all.value < state.bestDiff) rootHeldAt_ = state.bestDiff;
     } else {
-        const std::int64_t sure =
-            valueByRule<SureRule>(t, T_, state.bestDiff, tuning_.rootWork, state.ruleWork, scratch_.width, tuning_);
+        const std::int64_t sure = valueByRule<SureRule>(t, T_, state.bestDiff, tuning_.rootWork,
+                                                        state.ruleWork, scratch_.width, tuning_);
         if (sure >= 0 && sure < state.bestDiff) state.bestDiff = sure + 1;
         if (sure >= 0 && sure < state.bestDiff) rootHeldAt_ = state.bestDiff;
     }
@@ -85,7 +87,8 @@ void BoundingPolicy::boundWholeWalk(BoundState& state) {
 // is too). A dear bound waits until the walk below has spent about as much
 // (emptyAfterChild): most nodes on the way to the result would only confirm
 // it.
-bool BoundingPolicy::emptyOnEntry(std::vector<Node>& stack, std::uint64_t steps, BoundState& state) {
+bool BoundingPolicy::emptyOnEntry(std::vector<Node>& stack, std::uint64_t steps,
+                                  BoundState& state) {
     Node& node = stack.back();
     Node* parent = stack.size() > 1 ? &stack[stack.size() - 2] : nullptr;
     if (!parent) node.memo.heldAt = rootHeldAt_;
@@ -101,16 +104,18 @@ bool BoundingPolicy::emptyOnEntry(std::vector<Node>& stack, std::uint64_t steps,
     // node and its children: as many times more as the parent's last bound
     // (the whole walk's, at the root).
     memo.dearness = parent ? parent->memo.dearness : rootDearness_;
-    const auto expect = static_cast<std::int64_t>(memo.dearness * static_cast<double>(memo.plainWork));
-    const bool parentHolds =
-        parent && (parent->memo.heldAt == state.bestDiff || parent->memo.unknownAt == state.bestDiff);
+    const auto expect =
+        static_cast<std::int64_t>(memo.dearness * static_cast<double>(memo.plainWork));
+    const bool parentHolds = parent && (parent->memo.heldAt == state.bestDiff ||
+                                        parent->memo.unknownAt == state.bestDiff);
     const bool afterEmpty = parentHolds && (parent->childSteps > 0 || parent->childWork > 0);
     const bool scanning = afterEmpty || (parentHolds && parent->memo.heldAfterEmpty);
     if (memo.heldAt == state.bestDiff) {
         memo.boundAt = state.bestDiff;  // the root, known to hold a value below bestDiff
         return false;
     }
-    if (expect > tuning_.eagerWork && !(scanning && memo.plainWork <= state.perNodeWork)) return false;
+    if (expect > tuning_.eagerWork && !(scanning && memo.plainWork <= state.perNodeWork))
+        return false;
     // After a few empty children bounded alone, where the superset rule
     // showed them so (at once where their bounds are dear), the rest
     // together.
@@ -122,8 +127,9 @@ bool BoundingPolicy::emptyOnEntry(std::vector<Node>& stack, std::uint64_t steps,
     const std::int64_t work0 = state.ruleWork;
     // One the siblings' bound did not show empty is likely not.
     bool tried = false;
-    const Bound b = together && siblingEmpty(node, *parent, tried, state) ? Bound::Empty
-                                                                          : boundList(room, afterEmpty && !tried, state);
+    const Bound b = together && siblingEmpty(node, *parent, tried, state)
+                        ? Bound::Empty
+                        : boundList(room, afterEmpty && !tried, state);
     note(memo, b, state.ruleWork - work0, state);
     memo.heldAfterEmpty = b != Bound::Empty && afterEmpty;
     if (afterEmpty && b == Bound::Empty) ++parent->memo.emptyAfterEmpty;
@@ -188,7 +194,8 @@ std::size_t BoundingPolicy::emptyAfterChild(std::vector<Node>& stack, BoundState
 bool BoundingPolicy::emptyOnPath(std::vector<Node>& stack, std::size_t k, BoundState& state) {
     Node& node = stack[k];
     node.memo.spentAtBound = spentBelow(node);
-    if (node.memo.plainWork > state.perNodeWork || node.memo.unknownAt == state.bestDiff) return false;
+    if (node.memo.plainWork > state.perNodeWork || node.memo.unknownAt == state.bestDiff)
+        return false;
     tracks_.listAbove(node.shape.reach, path_, k, list_);
     const std::int64_t work0 = state.ruleWork;
     const Bound b = boundList(T_ - node.sum, false, state);
@@ -214,29 +221,34 @@ Bound BoundingPolicy::boundList(std::int64_t room, bool emptyLikely, BoundState&
     const words::Width width = scratch_.width;
     std::int64_t possible = -1;
     if (emptyLikely && possibleFirst_) {
-        possible = valueByRule<PossibleRule>(list_, room, state.bestDiff, budget, state.ruleWork, width, tuning_);
+        possible = valueByRule<PossibleRule>(list_, room, state.bestDiff, budget, state.ruleWork,
+                                             width, tuning_);
         if (possible >= state.bestDiff) return Bound::Empty;
     }
-    const std::int64_t plain = oracleWork(static_cast<std::int64_t>(list_.size()), tracks_.distinct(), room);
+    const std::int64_t plain =
+        oracleWork(static_cast<std::int64_t>(list_.size()), tracks_.distinct(), room);
     const std::int64_t first = std::max(tuning_.firstWindowWork, plain / 4);
     const std::int64_t full = std::max(tuning_.windowWork, 4 * plain);
     const bool fullFirst = windowInFull_;
     const std::int64_t work0 = state.ruleWork;
     OracleAnswer a = exactValue(
         list_, room,
-        {state.bestDiff, budget, fullFirst ? windowBudget(full, budget) : windowBudget(first, tuning_.windowWork)},
+        {state.bestDiff, budget,
+         fullFirst ? windowBudget(full, budget) : windowBudget(first, tuning_.windowWork)},
         state.ruleWork, scratch_, tuning_);
     if (emptyLikely) possibleFirst_ = false;
-    if (fullFirst && (!a.exact || (a.value >= state.bestDiff && state.ruleWork - work0 - plain > first &&
-                                   ++fullToEmpty_ > tuning_.windowInFullRuns)))
+    if (fullFirst &&
+        (!a.exact || (a.value >= state.bestDiff && state.ruleWork - work0 - plain > first &&
+                      ++fullToEmpty_ > tuning_.windowInFullRuns)))
         windowInFull_ = false;
     if (a.value >= 0 && !a.exact && a.value < state.bestDiff && !fullFirst) {
         if (possible < 0)
-            possible = valueByRule<PossibleRule>(list_, room, state.bestDiff, budget, state.ruleWork, width, tuning_);
+            possible = valueByRule<PossibleRule>(list_, room, state.bestDiff, budget,
+                                                 state.ruleWork, width, tuning_);
         if (emptyLikely) possibleFirst_ = possible >= state.bestDiff;
         if (possible >= state.bestDiff) return Bound::Empty;
-        a = exactValue(list_, room, {state.bestDiff, budget, windowBudget(full, budget)}, state.ruleWork, scratch_,
-                       tuning_);
+        a = exactValue(list_, room, {state.bestDiff, budget, windowBudget(full, budget)},
+                       state.ruleWork, scratch_, tuning_);
         windowInFull_ = a.exact;
         fullToEmpty_ = 0;
     }
@@ -248,12 +260,13 @@ Bound BoundingPolicy::boundList(std::int64_t room, bool emptyLikely, BoundState&
     }
     if (a.value >= state.bestDiff) return Bound::Empty;
     if (possible < 0)
-        possible = valueByRule<PossibleRule>(list_, room, state.bestDiff, budget, state.ruleWork, width, tuning_);
+        possible = valueByRule<PossibleRule>(list_, room, state.bestDiff, budget, state.ruleWork,
+                                             width, tuning_);
     if (possible >= state.bestDiff) return Bound::Empty;
     if (possible >= 0 && state.bestDiff - 2 >= state.globalBound) {
         // A set sure to be visited below lies ahead: it will be recorded.
-        const std::int64_t sure =
-            valueByRule<SureRule>(list_, room, state.bestDiff - 1, budget, state.ruleWork, width, tuning_);
+        const std::int64_t sure = valueByRule<SureRule>(list_, room, state.bestDiff - 1, budget,
+                                                        state.ruleWork, width, tuning_);
         if (sure >= 0 && sure < state.bestDiff - 1) {
             state.bestDiff = sure + 1;
             return Bound::Held;
@@ -268,7 +281,8 @@ Bound BoundingPolicy::boundList(std::int64_t room, bool emptyLikely, BoundState&
 // children are, and one scan of their parent's list after them, with a
 // short scan per child, costs about as much as one bound of a child.
 // `tried`: set when the bound ran.
-bool BoundingPolicy::siblingEmpty(const Node& node, const Node& parent, bool& tried, BoundState& state) {
+bool BoundingPolicy::siblingEmpty(const Node& node, const Node& parent, bool& tried,
+                                  BoundState& state) {
     const int c = node.added;
     const bool mine = siblingsOf_ == parent.enteredAtStep;
     if (mine && siblingsFailed_) return false;
@@ -276,7 +290,8 @@ bool BoundingPolicy::siblingEmpty(const Node& node, const Node& parent, bool& tr
     if (mine && siblings_.on()) {
         at = siblingAt(c);
         if (siblings_.covers(at)) {
-            if (node.shape.reach > siblingsCut_) return false;  // its list goes past the one bounded
+            // its list goes past the one bounded
+            if (node.shape.reach > siblingsCut_) return false;
         } else if (at <= siblingsFrom_) {
             return false;
         } else {
@@ -294,7 +309,8 @@ bool BoundingPolicy::siblingEmpty(const Node& node, const Node& parent, bool& tr
 // The position of track c in the list of siblings_, -1 if not in it.
 int BoundingPolicy::siblingAt(int c) const {
     const auto it = std::lower_bound(siblingIndex_.begin(), siblingIndex_.end(), c);
-    return it != siblingIndex_.end() && *it == c ? static_cast<int>(it - siblingIndex_.begin()) : -1;
+    return it != siblingIndex_.end() && *it == c ? static_cast<int>(it - siblingIndex_.begin())
+                                                 : -1;
 }
 
 // Bounds the children of `parent` from node's track on together, over the
@@ -313,14 +329,16 @@ bool BoundingPolicy::startSiblings(const Node& node, const Node& parent, BoundSt
     if (tuning_.siblingListShare * (last + 1) > static_cast<int>(list.size())) return false;
     siblingsCut_ = cut;
     siblingsFrom_ = at;
-    siblingsFailed_ = !siblings_.start(std::move(list), T_ - parent.sum, {at, last, tracks_.length(c)},
-                                        state.bestDiff, state.perNodeWork, state.ruleWork, scratch_.width, tuning_);
+    siblingsFailed_ = !siblings_.start(std::move(list), T_ - parent.sum,
+                                       {at, last, tracks_.length(c)}, state.bestDiff,
+                                       state.perNodeWork, state.ruleWork, scratch_.width, tuning_);
     return !siblingsFailed_;
 }
 
 // Keeps in the memo what a bound showed, at the present bestDiff, and how
 // dear it was (`work` words).
-void BoundingPolicy::note(BoundMemo& memo, Bound b, std::int64_t work, const BoundState& state) const {
+void BoundingPolicy::note(BoundMemo& memo, Bound b, std::int64_t work,
+                          const BoundState& state) const {
     if (b == Bound::Held) memo.heldAt = state.bestDiff;
     if (b == Bound::Unknown) memo.unknownAt = state.bestDiff;
     memo.boundAt = state.bestDiff;

@@ -28,12 +28,12 @@ struct BoundMemo {
 
 // A node of the walk: a path with sum below the target, or the root.
 struct Node {
-    std::int64_t sum;            // of the path
-    NodeShape shape;             // its reaching track and longest tracks
-    int added;                   // the track that led here, -1 at the root
-    int nextChild;               // the next index to look at as a child
-    std::size_t lengthsEnd;      // end of its part of the walk's lengths looked at
-    bool finished;               // nothing more in this subtree can record
+    std::int64_t sum;        // of the path
+    NodeShape shape;         // its reaching track and longest tracks
+    int added;               // the track that led here, -1 at the root
+    int nextChild;           // the next index to look at as a child
+    std::size_t lengthsEnd;  // end of its part of the walk's lengths looked at
+    bool finished;           // nothing more in this subtree can record
     std::uint64_t enteredAtStep;
     std::int64_t enteredAtWork;  // rule work then
     std::uint64_t childSteps;    // steps spent in its finished children
@@ -43,9 +43,10 @@ struct Node {
 
 // What the walk and its bounds share.
 struct BoundState {
-    std::int64_t bestDiff = kInitialBestDiff;  // the walk's; a bound lowers it to one above a value it will record
-    bool globalKnown = false;                  // the whole walk bounded
-    std::int64_t globalBound = 0;              // then: no value is below it
+    // The walk's; a bound lowers it to one above a value it will record.
+    std::int64_t bestDiff = kInitialBestDiff;
+    bool globalKnown = false;      // the whole walk bounded
+    std::int64_t globalBound = 0;  // then: no value is below it
     std::int64_t ruleWork = 0;     // words the bounds by rule have taken
     std::int64_t perNodeWork = 0;  // the phase's budget for one node's bounds by rule
 };
@@ -73,7 +74,8 @@ public:
     // stack index of the highest node on the path that the bounds show can
     // record nothing more (the walk then leaves the nodes above it and
     // finishes it), or stack.size() if none. `steps`: the walk's so far.
-    std::size_t decide(Moment moment, std::vector<Node>& stack, std::uint64_t steps, BoundState& state);
+    std::size_t decide(Moment moment, std::vector<Node>& stack, std::uint64_t steps,
+                       BoundState& state);
 
 private:
     void boundWholeWalk(BoundState& state);

@@ -16,56 +16,87 @@ enum class PrefixSumsUse { WhereCheaper, Always };
 // a run of them was shown empty one by one, or at once.
 enum class SiblingGrouping { AfterRuns, Always };
 
+// Each field: its meaning, then its range.
 struct EngineTuning {
     // Walks from the root, each with a work budget per node for the bounds
     // by rule and limits after which the next one starts (a restart keeps
     // the best set, so the part already walked records nothing again).
     struct Phase {
         std::int64_t perNodeWork;  // words one node's bounds by rule may take; 0: cheap bound only
-        std::uint64_t steps;       // steps of this walk after which the next starts; 0: none
-        std::int64_t ruleWork;     // words of bounds by rule after which the next starts; 0: none
+        std::uint64_t steps;       // steps after which the next walk starts; 0: none
+        std::int64_t ruleWork;     // words of bounds after which the next walk starts; 0: none
     };
     static constexpr std::size_t kPhaseCount = 3;
 
-    // The walk.
+    // The walk:
+    // The walks in turn; perNodeWork, steps, ruleWork >= 0.
     std::array<Phase, kPhaseCount> phases;
-    std::size_t firstPhase;         // [0, kPhaseCount): the walk the search starts with
-    std::uint64_t cheapBoundAfter;  // >= 0 steps: before, no subset-sum bound (most walks end sooner)
-    std::int64_t cheapBoundWords;   // > 0: words the subset-sum bound of one node may touch
-    int scanUpTo;                   // >= 0 tracks: up to this a node scans its list, past it asks the tree
-    std::int64_t countsUpTo;        // >= 0 lengths: up to this the subset-sum bound counts by length
+    // The walk the search starts with; [0, kPhaseCount).
+    std::size_t firstPhase;
+    // Steps before the subset-sum bound runs (most walks end sooner); >= 0.
+    std::uint64_t cheapBoundAfter;
+    // Words the subset-sum bound of one node may touch; > 0.
+    std::int64_t cheapBoundWords;
+    // Up to this many tracks a node scans its list, past it asks the tree; >= 0.
+    int scanUpTo;
+    // Up to this many distinct lengths the subset-sum bound counts by length; >= 0.
+    std::int64_t countsUpTo;
 
-    // The bounds by rule (oracle, superset and subset rules) of a node.
-    std::int64_t eagerWork;          // > 0 words: likely dearer, a node's bound waits for its children
-    std::int64_t workPerStep;        // > 0 words: what a step of the walk below a waiting node counts
-    std::int64_t rootWork;           // > 0 words: the budget of the bounds on the whole walk
-    std::int64_t windowWork;         // > 0 words: the staircases' full budget (or 4x the plain part)
-    std::int64_t firstWindowWork;    // > 0 words: their first budget (or a quarter of the plain part)
-    std::int64_t windowWorkCap;      // > 0 words: no staircase budget above this
-    int windowInFullRuns;            // >= 0 nodes: full staircase budget at once, shown empty so, before
-                                     // the small one comes first again
-    std::int64_t ruleMemoryWords;    // > 0 words: a rule's bit arrays past this are not built
+    // The bounds by rule of a node (the oracle, the superset and subset rules):
+    // Words a node's bound may likely take on entering; past it, the bound
+    // waits until the walk below has spent as much; > 0.
+    std::int64_t eagerWork;
+    // Words a step of the walk below a waiting node counts; > 0.
+    std::int64_t workPerStep;
+    // Words the bounds over the whole walk may take; > 0.
+    std::int64_t rootWork;
+    // The staircases' full budget, words (or 4 times the plain part); > 0.
+    std::int64_t windowWork;
+    // Their first budget, words (or a quarter of the plain part); > 0.
+    std::int64_t firstWindowWork;
+    // No staircase budget above this, words; > 0.
+    std::int64_t windowWorkCap;
+    // Nodes shown empty only by the full staircase budget, given at once,
+    // before the small one comes first again; >= 0.
+    int windowInFullRuns;
+    // Words of bit arrays a rule may build; > 0.
+    std::int64_t ruleMemoryWords;
 
-    // Children of one node bounded together (SiblingBound).
-    int siblingSpan;                 // >= 1: children bounded by one scan of their parent's list
-    int siblingsAlone;               // >= 0: empty children bounded alone first
-    std::int64_t siblingsAtOnceWork; // > 0 words: a child's bound this dear goes together at once
+    // Children of one node bounded together (SiblingBound):
+    // Children bounded by one scan of their parent's list; >= 1.
+    int siblingSpan;
+    // Empty children bounded alone before the rest go together; >= 0.
+    int siblingsAlone;
+    // Words: a child's bound this dear goes together at once; > 0.
+    std::int64_t siblingsAtOnceWork;
+    // When children go together.
     SiblingGrouping siblingGrouping;
-    int siblingListShare;            // >= 0: the parent's list is at least this many times the span
+    // The parent's list is at least this many times the children bounded; >= 0.
+    int siblingListShare;
 
-    // The kept prefix sums of the bounds by reaching track (PrefixSums).
-    std::int64_t prefixMaxBest;   // [0, 3]: kept only when asked for values below this + 1
-    std::int64_t prefixWords;     // > 0: kept only when they fit in this many words
-    std::int64_t prefixMinWords;  // >= 0: not kept for bit arrays shorter than this
+    // The kept prefix sums of the bounds by reaching track (PrefixSums):
+    // Kept only when asked for values up to this; [0, 3].
+    std::int64_t prefixMaxBest;
+    // Kept only when they fit in this many words; > 0.
+    std::int64_t prefixWords;
+    // Not kept for bit arrays shorter than this many words; >= 0.
+    std::int64_t prefixMinWords;
+    // Where they are used.
     PrefixSumsUse prefixSums;
 
-    // The subtree oracle (split_oracle.cpp).
-    std::int64_t snapshotStride;   // >= 1 tracks: the plain sums kept every this many tracks
-    std::int64_t snapshotWords;    // > 0: or every more, so that they fit in this many words
-    std::int64_t memoWords;        // >= 0: words of leaf sums kept by free list
-    std::int64_t leafWorkPerFree;  // >= 0 words: a leaf's or a close's charge per free track
-    std::size_t freeTableUpTo;     // >= 0 lengths: free lists counted in a table up to this many
-    std::uint64_t freeHashMask;    // the free lists' hashes; 0: every list collides with every other
+    // The subtree oracle (split_oracle.cpp):
+    // The plain sums are kept every this many tracks; >= 1.
+    std::int64_t snapshotStride;
+    // Or every more, so that they fit in this many words; > 0.
+    std::int64_t snapshotWords;
+    // Words of leaf sums kept by free list; >= 0.
+    std::int64_t memoWords;
+    // Words a leaf or a close is charged per free track; >= 0.
+    std::int64_t leafWorkPerFree;
+    // Free lists are counted in a table up to this many distinct lengths; >= 0.
+    std::size_t freeTableUpTo;
+    // The free lists' hashes are masked with it (0: every list collides).
+    std::uint64_t freeHashMask;
 };
 
 // As shipped.

@@ -30,11 +30,12 @@ class FastSearch {
 public:
     // A search over the first kMaxTracks of `times`; the control and the
     // options must outlive it.
-    FastSearch(const std::vector<std::int32_t>& times, std::int64_t target, const SearchControl& control,
-               const FastOptions& options)
-        : tracks_(times, std::min<std::size_t>(times.size(), kMaxTracks)), n_(tracks_.size()), T_(target),
-          control_(control), tuning_(options.tuning), scratch_(widthOf(options.wordLoops)),
-          policy_(tuning_, tracks_, path_, scratch_, target) {}
+    FastSearch(const std::vector<std::int32_t>& times, std::int64_t target,
+               const SearchControl& control, const FastOptions& options)
+        : tracks_(times, std::min<std::size_t>(times.size(), kMaxTracks)), n_(tracks_.size()),
+          T_(target), control_(control), tuning_(options.tuning),
+          scratch_(widthOf(options.wordLoops)), policy_(tuning_, tracks_, path_, scratch_, target) {
+    }
 
     // Walks from the root in each phase in turn: one that passes its steps
     // or its rule work gives way to the next, which starts again from the
@@ -127,13 +128,15 @@ private:
             const int c = node.nextChild++;
             if (tracks_.onPath(c)) continue;
             const std::int64_t len = tracks_.length(c);
-            while (lengthsBefore_.size() > base && lengthsBefore_.back() < len) lengthsBefore_.pop_back();
+            while (lengthsBefore_.size() > base && lengthsBefore_.back() < len)
+                lengthsBefore_.pop_back();
             const bool equal = lengthsBefore_.size() > base && lengthsBefore_.back() == len;
             if (!equal) lengthsBefore_.push_back(static_cast<std::int32_t>(len));
             node.lengthsEnd = lengthsBefore_.size();
             if (equal) continue;
             if (node.added >= 0 && c < node.added) {
-                const std::int64_t others = c == node.shape.longestAt ? node.shape.second : node.shape.longest;
+                const std::int64_t others =
+                    c == node.shape.longestAt ? node.shape.second : node.shape.longest;
                 if (others < T_ - node.sum + tracks_.length(node.added) - len) continue;
             }
             return c;
@@ -205,8 +208,7 @@ private:
         if (phase_.perNodeWork == 0 && (steps_ & 255) != 0) return true;
         if (control_.cancel && control_.cancel->load(std::memory_order_relaxed))
             end_ = SearchEnd::Cancelled;
-        else if (control_.stepLimit && steps_ >= control_.stepLimit)
-            end_ = SearchEnd::OutOfSteps;
+        else if (control_.stepLimit && steps_ >= control_.stepLimit) end_ = SearchEnd::OutOfSteps;
         if (end_ == SearchEnd::Finished) return true;
         stop_ = true;
         return false;
@@ -233,8 +235,8 @@ private:
 
 }  // namespace
 
-SearchResult fastSearch(const std::vector<std::int32_t>& times, std::int64_t target, const SearchControl& control,
-                        const FastOptions& options) {
+SearchResult fastSearch(const std::vector<std::int32_t>& times, std::int64_t target,
+                        const SearchControl& control, const FastOptions& options) {
     FastSearch search(times, target, control, options);
     return search.run();
 }

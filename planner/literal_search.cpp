@@ -85,8 +85,7 @@ private:
         if ((steps & 1023) != 0) return true;
         if (control_.cancel && control_.cancel->load(std::memory_order_relaxed))
             end = SearchEnd::Cancelled;
-        else if (control_.stepLimit && steps >= control_.stepLimit)
-            end = SearchEnd::OutOfSteps;
+        else if (control_.stepLimit && steps >= control_.stepLimit) end = SearchEnd::OutOfSteps;
         return end == SearchEnd::Finished;
     }
 
@@ -101,7 +100,8 @@ SearchResult literalSearch(const std::vector<std::int32_t>& times, std::int64_t 
     LiteralSearch search(times, control);
     SearchResult result;
     result.exactHit = search.SearchSplit(n - 1, 0, target) && search.end == SearchEnd::Finished;
-    for (int k = 0; k < kMaxTracks && search.SideA[k] != -1; ++k) result.best.push_back(search.SideA[k]);
+    for (int k = 0; k < kMaxTracks && search.SideA[k] != -1; ++k)
+        result.best.push_back(search.SideA[k]);
     result.bestDiff = search.BestDiff;
     result.steps = search.steps;
     result.end = search.end;

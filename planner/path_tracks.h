@@ -15,9 +15,11 @@ namespace ztp::split {
 
 // A node's place among the tracks.
 struct NodeShape {
-    int reach;           // the reaching track: the first off the path of at least the room, n if none
-    int longestAt;       // index of `longest`, -1 if none
-    std::int64_t longest, second;  // the two longest tracks off the path before the one added, -1 if none
+    // the reaching track: the first off the path of at least the room, n if none
+    int reach;
+    int longestAt;  // index of `longest`, -1 if none
+    // the two longest tracks off the path before the one added, -1 if none
+    std::int64_t longest, second;
 };
 
 class PathTracks {
@@ -91,7 +93,8 @@ public:
             }
             return s;
         }
-        s.reach = static_cast<int>(off_.firstAtLeast(0, static_cast<std::size_t>(parentReach), room));
+        s.reach =
+            static_cast<int>(off_.firstAtLeast(0, static_cast<std::size_t>(parentReach), room));
         const auto below = static_cast<std::size_t>(std::max(added, 0));
         s.longest = off_.longest(0, below);
         if (s.longest >= 0) {
@@ -149,7 +152,7 @@ private:
     int n_;
     std::int64_t total_ = 0;
     std::int64_t longest_ = 0;
-    std::vector<char> on_;               // on the path, by index (one more, never set)
+    std::vector<char> on_;  // on the path, by index (one more, never set)
     OffPathTree off_;
     std::vector<std::int64_t> lengths_;  // the distinct lengths, ascending
     std::vector<std::size_t> slot_;      // by track: its length's index in lengths_

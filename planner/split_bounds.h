@@ -24,7 +24,8 @@ namespace ztp::split {
 struct WallRooms {
     std::int64_t hi, top, from;
     WallRooms(std::int64_t tr, std::int64_t T, std::int64_t best)
-        : hi(std::min(tr, T)), top(std::min(hi, best - 1)), from(std::max({std::int64_t{1}, tr - best + 1, top + 1})) {}
+        : hi(std::min(tr, T)), top(std::min(hi, best - 1)),
+          from(std::max({std::int64_t{1}, tr - best + 1, top + 1})) {}
 };
 
 // Every set smallestValue looks at has the sum T - rho, rho at most the
@@ -43,8 +44,8 @@ inline std::int64_t leftOutAtMost(const std::vector<std::int64_t>& t, std::int64
 
 // addCopies onto sums over tracks of `passed` seconds (updated), with the
 // floor raised item by item: an item's sums are made from the earlier ones'.
-inline void addCopiesAbove(SumBits& bits, std::int64_t len, std::int64_t count, std::int64_t& passed,
-                           std::int64_t slack) {
+inline void addCopiesAbove(SumBits& bits, std::int64_t len, std::int64_t count,
+                           std::int64_t& passed, std::int64_t slack) {
     if (len <= 0) return;
     inParts(count, [&](std::int64_t k) {
         passed += len * k;
@@ -58,8 +59,9 @@ inline void addCopiesAbove(SumBits& bits, std::int64_t len, std::int64_t count, 
 // T - gap exists at all: only then are those sums asked for. The tracks
 // before the reaching track of at least rho seconds are in the set, so the
 // sum after it is at most T - rho - (their sum).
-inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::vector<std::int64_t>& count,
-                         std::int64_t beforeSum, std::int64_t tr, std::int64_t T, std::int64_t best, std::int64_t gap) {
+inline bool windowNeeded(const std::vector<std::int64_t>& lengths,
+                         const std::vector<std::int64_t>& count, std::int64_t beforeSum,
+                         std::int64_t tr, std::int64_t T, std::int64_t best, std::int64_t gap) {
     const WallRooms rooms(tr, T, best);
     auto any = [&](std::int64_t lo, std::int64_t last) {
         last = std::min(last, gap);
@@ -85,11 +87,13 @@ inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::ve
 // The largest sum after a wall of length tr that a scan asks for: T - 1 less
 // the tracks before the wall forced in at the largest room looked at,
 // min(tr, T). Negative when there is none.
-inline std::int64_t largestAsked(const std::vector<std::int64_t>& lengths, const std::vector<std::int64_t>& count,
-                                 std::int64_t beforeSum, std::int64_t tr, std::int64_t T) {
+inline std::int64_t largestAsked(const std::vector<std::int64_t>& lengths,
+                                 const std::vector<std::int64_t>& count, std::int64_t beforeSum,
+                                 std::int64_t tr, std::int64_t T) {
     const std::int64_t hi = std::min(tr, T);
     std::int64_t freeAtHi = 0;
-    for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
+    for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k)
+        freeAtHi += lengths[k] * count[k];
     return T - 1 - (beforeSum - freeAtHi);
 }
 
@@ -104,8 +108,9 @@ class PrefixSums {
 public:
     static constexpr std::int64_t kMaxBest = 3;  // the largest prefixMaxBest the arrays below hold
 
-    PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-               std::int64_t best, const EngineTuning& tuning, PrefixSumsUse use, words::Width width)
+    PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths,
+               std::int64_t T, std::int64_t best, const EngineTuning& tuning, PrefixSumsUse use,
+               words::Width width)
         : T_(T) {
         const int n = static_cast<int>(t.size());
         const bool always = use == PrefixSumsUse::Always;
@@ -114,7 +119,8 @@ public:
             return;
         const std::size_t d = lengths.size();
         std::vector<std::size_t> slot(static_cast<std::size_t>(n));  // by track: its length's slot
-        for (int r = 0; r < n; ++r) slot[static_cast<std::size_t>(r)] = slotOf(lengths, t[static_cast<std::size_t>(r)]);
+        for (int r = 0; r < n; ++r)
+            slot[static_cast<std::size_t>(r)] = slotOf(lengths, t[static_cast<std::size_t>(r)]);
         // Per wall: the free counts its scan can reach (its WallRooms) and the
         // largest sum it asks for, as in smallestValue.
         // At most 2 * kMaxBest - 1 rooms per wall.
@@ -154,7 +160,8 @@ public:
                 auto add = [&](std::int64_t lo, std::int64_t top) {
                     for (std::int64_t rho = lo; rho <= top; ++rho) {
                         const std::size_t nf = slotOf(lengths, rho);  // lengths below rho
-                        if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end()) out.nf[out.size++] = nf;
+                        if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end())
+                            out.nf[out.size++] = nf;
                     }
                 };
                 const WallRooms rooms(tr, T, best);
@@ -176,8 +183,10 @@ public:
                 std::int64_t items = 1;  // the copy
                 for (std::size_t k = 0; k < top; ++k)
                     for (std::int64_t c = count[k]; c > 0; c /= 2) ++items;
-                const std::int64_t floor = std::max<std::int64_t>(0, allSum - beforeSum - tr - slack);
-                perWall += items * (std::min(slack, std::max<std::int64_t>(0, qmax - floor)) / 64 + 1);
+                const std::int64_t floor =
+                    std::max<std::int64_t>(0, allSum - beforeSum - tr - slack);
+                perWall +=
+                    items * (std::min(slack, std::max<std::int64_t>(0, qmax - floor)) / 64 + 1);
             }
             ++count[slot[static_cast<std::size_t>(r)]];
             beforeSum += tr;
@@ -186,7 +195,9 @@ public:
         // From[nf][r]: the first word any wall from r on reads at nf.
         const std::size_t stride = static_cast<std::size_t>(n) + 1;
         std::vector<std::int64_t> fromWords((d + 1) * stride, T);
-        auto from = [&](std::size_t nf, std::size_t r) -> std::int64_t& { return fromWords[nf * stride + r]; };
+        auto from = [&](std::size_t nf, std::size_t r) -> std::int64_t& {
+            return fromWords[nf * stride + r];
+        };
         for (int r = n - 1; r >= 0; --r) {
             const std::size_t ru = static_cast<std::size_t>(r);
             for (std::size_t nf = 1; nf <= d; ++nf) from(nf, ru) = from(nf, ru + 1);
@@ -203,7 +214,8 @@ public:
                 for (std::size_t nf = slot[static_cast<std::size_t>(r)] + 1; nf <= d; ++nf) {
                     freeSum[nf] += tr;
                     const Range w = window(freeSum[nf]);
-                    kept += std::max<std::int64_t>(0, w.end - std::max(w.first, from(nf, static_cast<std::size_t>(r) + 1)));
+                    kept += std::max<std::int64_t>(
+                        0, w.end - std::max(w.first, from(nf, static_cast<std::size_t>(r) + 1)));
                 }
             }
         }
@@ -211,7 +223,8 @@ public:
         start_.assign(static_cast<std::size_t>(n) + 1, 0);
         for (int r = 0; r < n; ++r) {
             const std::size_t ru = static_cast<std::size_t>(r);
-            for (std::size_t i = 0; i < want[ru].size; ++i) kept_.push_back(Kept{want[ru].nf[i], ranges[ru][i].first, {}});
+            for (std::size_t i = 0; i < want[ru].size; ++i)
+                kept_.push_back(Kept{want[ru].nf[i], ranges[ru][i].first, {}});
             start_[ru + 1] = kept_.size();
         }
         // One free count at a time, so that its array stays in cache.
@@ -219,14 +232,15 @@ public:
         for (std::size_t nf = 1; nf <= d; ++nf) {
             rev.reset(T, width);
             rev.clear();
-            rev.set(T - 1);  // the empty sum
+            rev.set(T - 1);      // the empty sum
             std::int64_t F = 0;  // the free tracks added
             SumBits::Ones ones(T - 1);
             for (int r = 0; r < n; ++r) {
                 const std::size_t ru = static_cast<std::size_t>(r);
                 for (std::size_t i = start_[ru]; i < start_[ru + 1]; ++i)
                     if (kept_[i].nf == nf)
-                        rev.copyWords(kept_[i].first, kept_[i].words, ranges[ru][i - start_[ru]].end);
+                        rev.copyWords(kept_[i].first, kept_[i].words,
+                                      ranges[ru][i - start_[ru]].end);
                 // Track r is free for every free count above its slot; only
                 // the words a later wall reads are kept up to date, and those
                 // that hold every sum they can already are left (the sums of
@@ -237,8 +251,10 @@ public:
                 if (slot[ru] < nf) {
                     F += tr;
                     const Range w = window(F);
-                    rev.addDown(tr, static_cast<std::size_t>(std::max(f, w.first)), static_cast<std::size_t>(w.end), ones,
-                                static_cast<std::size_t>(std::max<std::int64_t>(0, T - 1 - F / 2) / 64));
+                    rev.addDown(
+                        tr, static_cast<std::size_t>(std::max(f, w.first)),
+                        static_cast<std::size_t>(w.end), ones,
+                        static_cast<std::size_t>(std::max<std::int64_t>(0, T - 1 - F / 2) / 64));
                 }
             }
         }
@@ -253,8 +269,10 @@ public:
     // Is q a sum of one of `after` and one of the free tracks before r (the
     // nf shortest lengths)?
     bool holds(const SumBits& after, int r, std::size_t nf, std::int64_t q) const {
-        for (std::size_t i = start_[static_cast<std::size_t>(r)]; i < start_[static_cast<std::size_t>(r) + 1]; ++i)
-            if (const Kept& k = kept_[i]; k.nf == nf) return after.meetsShifted(k.words, static_cast<std::size_t>(k.first), T_ - 1 - q);
+        for (std::size_t i = start_[static_cast<std::size_t>(r)];
+             i < start_[static_cast<std::size_t>(r) + 1]; ++i)
+            if (const Kept& k = kept_[i]; k.nf == nf)
+                return after.meetsShifted(k.words, static_cast<std::size_t>(k.first), T_ - 1 - q);
         throw std::logic_error("prefix sums not kept");
     }
 
@@ -266,7 +284,7 @@ private:
     };
     std::int64_t T_;
     bool on_ = false;
-    std::vector<Kept> kept_;           // by wall, from start_[r] to start_[r + 1]
+    std::vector<Kept> kept_;  // by wall, from start_[r] to start_[r + 1]
     std::vector<std::size_t> start_;
 };
 
@@ -282,9 +300,10 @@ struct ScanWalls {
 
 // `prefix`: where the kept prefix sums (PrefixSums) are used.
 template <typename Rule>
-std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                           std::int64_t best, Rule& rule, const EngineTuning& tuning, PrefixSumsUse prefix,
-                           ScanWalls walls = {}) {
+std::int64_t smallestValue(const std::vector<std::int64_t>& t,
+                           const std::vector<std::int64_t>& lengths, std::int64_t T,
+                           std::int64_t best, Rule& rule, const EngineTuning& tuning,
+                           PrefixSumsUse prefix, ScanWalls walls = {}) {
     const std::int64_t given = best;
     const int n = static_cast<int>(t.size());
     const int first = walls.first < 0 ? n - 1 : std::min(walls.first, n - 1);
@@ -305,8 +324,8 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
     // their subset sums built once from the left (kept reversed, so that a
     // test is one pass: q is a sum exactly when some sum a after the wall has
     // q - a among the free sums) instead of being added per wall.
-    const PrefixSums prefixSums(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1, tuning, prefix,
-                                rule.width());
+    const PrefixSums prefixSums(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1,
+                                tuning, prefix, rule.width());
     for (int r = first; r >= walls.last && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
         const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
@@ -332,7 +351,9 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
                         }
                         const std::int64_t q = T - rho - forcedSum;
                         if (q < 0) continue;
-                        const bool hit = !kept ? x.test(q) : nf == 0 ? after.test(q) : prefixSums.holds(after, r, nf, q);
+                        const bool hit = !kept     ? x.test(q)
+                                         : nf == 0 ? after.test(q)
+                                                   : prefixSums.holds(after, r, nf, q);
                         if (hit) found = std::min(found, std::min(rho, tr - rho));
                     }
                 };
@@ -344,7 +365,8 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
             if constexpr (Rule::kHasWindow) {
                 // The window's sums are some of the plain ones: the staircases
                 // are only worth their cost where the plain sums give a value.
-                const bool window = windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap(tr));
+                const bool window =
+                    windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap(tr));
                 std::int64_t v = wallValue(rule.after(tr, false));
                 if (window && v < best) v = wallValue(rule.after(tr, true));
                 best = v;
@@ -372,7 +394,8 @@ public:
 
     // Over the distinct `lengths`, target T, the sums kept with at most
     // `slack` left out (leftOutAtMost), with the word loops of `width`.
-    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, words::Width width)
+    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack,
+             words::Width width)
         : T_(T), slack_(slack), width_(width), levels_(lengths) {
         const std::size_t L = levels_.size();
         dp_.resize(L + 1);
@@ -388,7 +411,9 @@ public:
     words::Width width() const { return width_; }
 
     // Bit arrays touched per track (at least the number held).
-    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
+    static std::int64_t cost(std::size_t distinct) {
+        return static_cast<std::int64_t>(2 * distinct + 2);
+    }
 
     // The sums of the accepted sets of the tracks passed, for a wall of
     // length tr.
@@ -438,7 +463,8 @@ public:
     static constexpr bool kHasWindow = false;
 
     // As SureRule's.
-    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, words::Width width)
+    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack,
+                 words::Width width)
         : T_(T), slack_(slack), width_(width), lengths_(lengths) {
         dp_.resize(lengths_.size() + 1);
         for (auto& b : dp_) {
@@ -452,7 +478,9 @@ public:
     words::Width width() const { return width_; }
 
     // Bit arrays touched per track.
-    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
+    static std::int64_t cost(std::size_t distinct) {
+        return static_cast<std::int64_t>(3 * distinct + 3);
+    }
 
     // Exact below `below` (the sums above it are not asked for).
     const SumBits& after(std::int64_t tr, std::int64_t below) {
@@ -528,8 +556,9 @@ public:
     // Scans L's walls after `last` for the children of `range`: false if
     // they show a value below `best` (or the work would pass `budget`), else
     // those children can be bounded by value().
-    bool start(std::vector<std::int64_t> list, std::int64_t room, const SiblingRange& range, std::int64_t best,
-               std::int64_t budget, std::int64_t& spent, words::Width width, const EngineTuning& tuning) {
+    bool start(std::vector<std::int64_t> list, std::int64_t room, const SiblingRange& range,
+               std::int64_t best, std::int64_t budget, std::int64_t& spent, words::Width width,
+               const EngineTuning& tuning) {
         on_ = false;
         tuning_ = &tuning;
         const int first = range.first, last = range.last;
@@ -538,7 +567,8 @@ public:
         if (room <= 0 || first < 0 || last < first || last + 1 >= n) return false;
         if (shortest <= 0 || shortest >= room) return false;
         lengths_ = distinctLengths(list);
-        const std::int64_t perTrack = ruleWorkPerTrack<PossibleRule>(lengths_.size(), room, tuning.ruleMemoryWords);
+        const std::int64_t perTrack =
+            ruleWorkPerTrack<PossibleRule>(lengths_.size(), room, tuning.ruleMemoryWords);
         const std::int64_t work = (n - last) * perTrack;
         if (perTrack < 0 || work > budget) return false;
         spent += work;
@@ -561,7 +591,8 @@ public:
     // Whether start() succeeded, and whether it bounds the child at position `at`.
     bool on() const { return on_; }
     bool covers(int at) const {
-        return on_ && first_ <= at && at <= last_ && list_[static_cast<std::size_t>(at)] >= shortest_;
+        return on_ && first_ <= at && at <= last_ &&
+               list_[static_cast<std::size_t>(at)] >= shortest_;
     }
 
     // The smallest value below `best` of the child at position `at` (from
@@ -574,8 +605,9 @@ public:
         own.erase(own.begin() + at);
         PossibleRule rule = *rule_;
         spent += (last_ + 1) * perTrack_;
-        return smallestValue(own, lengths_, room_ - list_[static_cast<std::size_t>(at)], best, rule, *tuning_,
-                             PrefixSumsUse::WhereCheaper, ScanWalls{last_ - 1, 0, slack_});
+        return smallestValue(own, lengths_, room_ - list_[static_cast<std::size_t>(at)], best, rule,
+                             *tuning_, PrefixSumsUse::WhereCheaper,
+                             ScanWalls{last_ - 1, 0, slack_});
     }
 
 private:
@@ -591,8 +623,9 @@ private:
 // words touched, added to `spent`) would pass `budget` or its bit arrays the
 // tuning's ruleMemoryWords; then -1.
 template <typename Rule>
-std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                         std::int64_t& spent, words::Width width, const EngineTuning& tuning) {
+std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best,
+                         std::int64_t budget, std::int64_t& spent, words::Width width,
+                         const EngineTuning& tuning) {
     if (T <= 0 || t.empty()) return -1;
     const std::int64_t words = T / 64 + 1;
     if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;

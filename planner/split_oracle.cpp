@@ -19,9 +19,11 @@ namespace {
 
 // The one track longer than all the others, if any.
 struct Outlier {
-    std::int64_t length = 0;     // 0: none
-    std::int64_t gapBefore = 0;  // the largest g any other track can have before it (see localClose)
-    bool tailFirst = false;      // the g of every track after it is at least gapBefore (see leafTail)
+    std::int64_t length = 0;  // 0: none
+    // the largest g any other track can have before it (see localClose)
+    std::int64_t gapBefore = 0;
+    // the g of every track after it is at least gapBefore (see leafTail)
+    bool tailFirst = false;
 };
 
 // What an ExactRule scans.
@@ -43,13 +45,14 @@ public:
     // the sums at every `stride`-th track passed; its free table counts
     // free lists by key. The tuning's freeHashMask and freeTableUpTo say how
     // free lists are matched (tests match them every way on small inputs).
-    ExactRule(const std::vector<std::int64_t>& lengths, const ExactRuleSetup& setup, OracleScratch& scratch,
-              const EngineTuning& tuning)
-        : lengths_(lengths), T_(setup.T), slack_(setup.slack), budget_(setup.budget), stride_(setup.stride),
-          words_(setup.T / 64 + 1), snapshots_(setup.windowAsked),
-          outlier_(setup.windowAsked ? setup.outlier.length : 0), gapBefore_(setup.outlier.gapBefore),
-          tailFirst_(setup.outlier.tailFirst), width_(scratch.width), snaps_(scratch.snaps),
-          midSnaps_(scratch.midSnaps), memoWords_(tuning.memoWords), leafWorkPerFree_(tuning.leafWorkPerFree),
+    ExactRule(const std::vector<std::int64_t>& lengths, const ExactRuleSetup& setup,
+              OracleScratch& scratch, const EngineTuning& tuning)
+        : lengths_(lengths), T_(setup.T), slack_(setup.slack), budget_(setup.budget),
+          stride_(setup.stride), words_(setup.T / 64 + 1), snapshots_(setup.windowAsked),
+          outlier_(setup.windowAsked ? setup.outlier.length : 0),
+          gapBefore_(setup.outlier.gapBefore), tailFirst_(setup.outlier.tailFirst),
+          width_(scratch.width), snaps_(scratch.snaps), midSnaps_(scratch.midSnaps),
+          memoWords_(tuning.memoWords), leafWorkPerFree_(tuning.leafWorkPerFree),
           hashMask_(tuning.freeHashMask) {
         plain_.reset(T_, width_);
         snaps_[0].copyFrom(plain_);
@@ -139,14 +142,16 @@ private:
         const std::size_t key = keyOf(f);
         free_.push_back(f);
         freeSum_.push_back(freeSum_.back() + lengths_[slot] * count);
-        freeHash_.push_back(freeHash_.back() + (static_cast<std::uint64_t>(count) * keyHash(key) & hashMask_));
+        freeHash_.push_back(freeHash_.back() +
+                            (static_cast<std::uint64_t>(count) * keyHash(key) & hashMask_));
         if (table_ && (table_[key] += static_cast<std::int32_t>(count)) == count) ++freeKinds_;
     }
     // Takes the free tracks from position `mark` on off free_.
     void popFree(std::size_t mark) {
         if (table_)
             for (std::size_t i = mark; i < free_.size(); ++i)
-                if ((table_[keyOf(free_[i])] -= static_cast<std::int32_t>(free_[i].count)) == 0) --freeKinds_;
+                if ((table_[keyOf(free_[i])] -= static_cast<std::int32_t>(free_[i].count)) == 0)
+                    --freeKinds_;
         free_.resize(mark);
         freeSum_.resize(mark + 1);
         freeHash_.resize(mark + 1);
@@ -215,8 +220,10 @@ private:
         bool tail = false;  // ended at the outlier
         for (; k >= 0; --k) {
             // Everything still possible stays below the window: plain sums only.
-            if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k) + 1] < T_ - gap_) break;
-            if (level >= longestTo_[static_cast<std::size_t>(k)]) {  // the rest is free at this level
+            if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k) + 1] < T_ - gap_)
+                break;
+            // The rest is free at this level.
+            if (level >= longestTo_[static_cast<std::size_t>(k)]) {
                 for (const auto& [slot, c] : tailOf(k)) pushFree(levelSlot, slot, c);
                 k = -1;
                 break;
@@ -238,7 +245,8 @@ private:
                 }
             }
             if (k == outIdx_ && tailFirst_) {  // the outlier left out
-                if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] >= T_ - gap_ && !leafTail(F))
+                if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] >= T_ - gap_ &&
+                    !leafTail(F))
                     return false;
                 tail = true;
                 break;
@@ -295,8 +303,10 @@ private:
             counts_[f.slot] += f.count;
         }
         std::int64_t parts = 0;
-        for (const std::size_t slot : slots_) parts += std::bit_width(static_cast<std::uint64_t>(counts_[slot]));
-        const bool ok = charge(parts * words_ + leafWorkPerFree_ * static_cast<std::int64_t>(free_.size()));
+        for (const std::size_t slot : slots_)
+            parts += std::bit_width(static_cast<std::uint64_t>(counts_[slot]));
+        const bool ok =
+            charge(parts * words_ + leafWorkPerFree_ * static_cast<std::int64_t>(free_.size()));
         for (const std::size_t slot : slots_) {
             if (ok) addCopies(bits_, lengths_[slot], counts_[slot]);
             counts_[slot] = 0;
@@ -379,7 +389,8 @@ private:
         for (const auto& [key, c] : counted) {
             const std::int64_t len = lengths_[key % d];
             keys_.push_back(
-                {(static_cast<std::uint64_t>(kKeyBias - (lengths_[key / d] - len)) << 32) | static_cast<std::uint64_t>(len),
+                {(static_cast<std::uint64_t>(kKeyBias - (lengths_[key / d] - len)) << 32) |
+                     static_cast<std::uint64_t>(len),
                  c});
         }
         std::sort(keys_.begin(), keys_.end());
@@ -399,7 +410,8 @@ private:
                 // c copies of one (g, length) add s + k len for k <= c where
                 // that stays below T - g (then every step before it did, so
                 // they go in as O(log c) items, each kept below T - g).
-                if (!charge((3 + 2 * std::bit_width(static_cast<std::uint64_t>(c))) * words_)) return false;
+                if (!charge((3 + 2 * std::bit_width(static_cast<std::uint64_t>(c))) * words_))
+                    return false;
                 inParts(c, [&](std::int64_t k) { bits_.addBelow(len * k, T_ - g); });
             }
         }
@@ -422,20 +434,21 @@ private:
     words::Width width_;
     int outIdx_ = -1;  // the outlier's suffix index once passed
     SumBits plain_, out_, bits_;
-    SumBits feas_;  // sums the deadline pass takes after the outlier, left out
-    SumBits tail_;  // feas_, and the outlier plus any sums after it
-    SumBits mid_;   // tail_ plus the sums of the tracks passed since the outlier
+    SumBits feas_;                    // sums the deadline pass takes after the outlier, left out
+    SumBits tail_;                    // feas_, and the outlier plus any sums after it
+    SumBits mid_;                     // tail_ plus the sums of the tracks passed since the outlier
     std::vector<SumBits>& snaps_;     // snaps_[k / stride_]: subset sums of suffix_[0..k-1]
     std::vector<SumBits>& midSnaps_;  // midSnaps_[k / stride_]: mid_ over suffix_[outIdx_ + 1..k-1]
     std::vector<std::int64_t> suffix_, suffixSum_;
     std::vector<std::size_t> suffixSlot_;  // slot of suffix_[k] in lengths_
     std::vector<std::int64_t> longestTo_;  // the longest of suffix_[0..k]
-    std::vector<std::vector<std::pair<std::size_t, std::int64_t>>> tails_;  // tailOf(k), once counted
+    // tailOf(k), once counted
+    std::vector<std::vector<std::pair<std::size_t, std::int64_t>>> tails_;
     std::vector<Free> free_, order_;
     std::vector<std::pair<std::uint64_t, std::int64_t>> keys_;  // (g, length) as one key, copies
     std::vector<std::int64_t> counts_;                          // per slot, while counting
     std::vector<std::size_t> slots_;                            // the slots counted
-    std::int64_t memoWords_;  // leaf sums kept, in words, at most
+    std::int64_t memoWords_;                                    // leaf sums kept, in words, at most
     // A leaf counts, sorts and looks up its free tracks, a close counts
     // them: at small rooms that costs far more than their words, so each
     // is charged so many a track.
@@ -444,23 +457,24 @@ private:
         Counted keys;  // the free list, countByKey
         SumBits sums;
     };
-    std::unordered_multimap<std::uint64_t, Memo> memo_[2];  // leafFrom's by free list hash, by `tail`
+    // leafFrom's by free list hash, by `tail`
+    std::unordered_multimap<std::uint64_t, Memo> memo_[2];
     std::int64_t memoUsed_ = 0;
-    static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;  // kKeyBias - g fits 32 bits (lengths are below 2^31)
+    // kKeyBias - g fits 32 bits (lengths are below 2^31)
+    static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;
     std::vector<std::int64_t> freeSum_, lens_;
     std::vector<std::uint64_t> freeHash_;  // of free_[0..k-1], as freeSum_
     std::uint64_t hashMask_;
-    std::int32_t* table_ = nullptr;        // the scratch's free table, with few lengths
-    std::size_t freeKinds_ = 0;            // keys with a count in table_
+    std::int32_t* table_ = nullptr;  // the scratch's free table, with few lengths
+    std::size_t freeKinds_ = 0;      // keys with a count in table_
     Counted looked_, counted_;
 };
-
 
 // Whether smallestValue can ask any wall for the window: windowNeeded at
 // the given `best` (it only drops during the scan, and windowNeeded never
 // turns true as it drops), for every wall with its tracks before it.
-bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                    std::int64_t best, std::int64_t gap) {
+bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths,
+                    std::int64_t T, std::int64_t best, std::int64_t gap) {
     std::vector<std::int64_t> count(lengths.size(), 0);
     std::int64_t beforeSum = 0;
     for (std::int64_t len : t) {
@@ -473,8 +487,9 @@ bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::i
 
 }  // namespace
 
-OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, const OracleQuery& query,
-                        std::int64_t& spent, OracleScratch& scratch, const EngineTuning& tuning) {
+OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T,
+                        const OracleQuery& query, std::int64_t& spent, OracleScratch& scratch,
+                        const EngineTuning& tuning) {
     const std::int64_t best = query.best;
     if (T <= 0 || t.empty()) return {-1, false};
     const std::int64_t words = T / 64 + 1;
@@ -501,15 +516,17 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, cons
     // tracks passed, or per more where they would pass snapshotWords. A
     // staircase that needs the sums between two of them adds the tracks
     // since the one before.
-    const std::int64_t snapWords = outlier.length > 0 ? tuning.snapshotWords / 2 : tuning.snapshotWords;
+    const std::int64_t snapWords =
+        outlier.length > 0 ? tuning.snapshotWords / 2 : tuning.snapshotWords;
     const std::int64_t slots = std::max<std::int64_t>(1, snapWords / words);
     // (n + 1) / stride arrays, rounded up, fit.
     const std::int64_t stride = std::max(tuning.snapshotStride, (n + slots) / slots);
     const auto kept = static_cast<std::size_t>(n / stride + 1);
     if (scratch.snaps.size() < kept) scratch.snaps.resize(kept);
     if (outlier.length > 0 && scratch.midSnaps.size() < kept) scratch.midSnaps.resize(kept);
-    const ExactRuleSetup setup{T, leftOutAtMost(t, T), query.windowBudget, static_cast<std::size_t>(stride), window,
-                               outlier};
+    const ExactRuleSetup setup{
+        T,      leftOutAtMost(t, T), query.windowBudget, static_cast<std::size_t>(stride), window,
+        outlier};
     ExactRule rule(lengths, setup, scratch, tuning);
     const std::int64_t value = smallestValue(t, lengths, T, best, rule, tuning, tuning.prefixSums);
     spent += work + rule.spent();

@@ -39,8 +39,9 @@ struct OracleAnswer {
 // visited passes `query.windowBudget`, the rest of the answer counts every
 // subset as visited and is a lower bound. The tuning's oracle and prefix
 // sums fields say how it keeps its sums (docs/split-engine.md).
-OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, const OracleQuery& query,
-                        std::int64_t& spent, OracleScratch& scratch, const EngineTuning& tuning = kShippedTuning);
+OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T,
+                        const OracleQuery& query, std::int64_t& spent, OracleScratch& scratch,
+                        const EngineTuning& tuning = kShippedTuning);
 
 // The plain bit work of exactValue on n tracks of at most `distinct` lengths
 // (64-bit words), without the staircases.

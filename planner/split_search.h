@@ -30,7 +30,7 @@ struct SearchResult {
     std::vector<int> best;      // the best candidate's tracks, in the order found
     std::int64_t bestDiff = 0;  // its distance from the target (2000000000 if none)
     bool exactHit = false;
-    std::uint64_t steps = 0;    // levels visited (informative)
+    std::uint64_t steps = 0;              // levels visited (informative)
     SearchEnd end = SearchEnd::Finished;  // not Finished: best, bestDiff, exactHit mean nothing
 
     bool finished() const { return end == SearchEnd::Finished; }
@@ -61,8 +61,8 @@ SearchResult fastSearch(const std::vector<std::int32_t>& times, std::int64_t tar
 enum class Engine { Literal, Fast };
 
 // The search of engine e, the fast one as shipped.
-inline SearchResult runSearch(Engine e, const std::vector<std::int32_t>& times,
-                              std::int64_t target, const SearchControl& control = {}) {
+inline SearchResult runSearch(Engine e, const std::vector<std::int32_t>& times, std::int64_t target,
+                              const SearchControl& control = {}) {
     return e == Engine::Literal ? literalSearch(times, target, control)
                                 : fastSearch(times, target, control);
 }
