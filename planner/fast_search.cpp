@@ -9,12 +9,13 @@
 // for the rules at most the tuning's ruleMemoryWords words (the oracle's kept
 // subset sums at most its snapshotWords more, its staircase memo memoWords,
 // the kept prefix sums prefixWords).
+#include "split_search.h"
+
 #include <algorithm>
 
 #include "bounding_policy.h"
 #include "path_tracks.h"
 #include "split_oracle.h"
-#include "split_search.h"
 
 namespace ztp {
 namespace {
