@@ -98,7 +98,6 @@ private:
     std::vector<std::int64_t> list_;  // the track list of the node being bounded
 
     // Learnt from the bounds so far.
-    bool wholeWalkBounded_ = false;
     std::int64_t rootHeldAt_ = 0;  // bestDiff when the whole walk's bound showed a value below it
     double rootDearness_ = 1;      // BoundMemo::dearness of the whole walk's bound
     bool possibleFirst_ = false;   // the superset rule first for a node likely empty
