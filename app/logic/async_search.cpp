@@ -24,6 +24,7 @@ void AsyncSearch::run() {
         control.cancel = &cancel_;
         r = runSearch(engine_, times_, target_, control);
         ok = r.finished();
+        if (!ok) r = SearchResult{};  // cancelled: no result
     } catch (...) {
         error = std::current_exception();
     }
