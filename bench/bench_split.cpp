@@ -76,12 +76,7 @@ double literalSeconds(const Input& in) {
     control.stepLimit = budget;
     control.cancel = watchdog.flag();
     const auto start = std::chrono::steady_clock::now();
-    bool done = true;
-    try {
-        ztp::literalSearch(in.times, in.target, &control);
-    } catch (const ztp::SearchAborted&) {
-        done = false;
-    }
+    const bool done = ztp::literalSearch(in.times, in.target, control).finished();
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return done ? secs : -1;
 }
@@ -95,9 +90,7 @@ void runFamily(benchmark::State& state, const Input& in) {
         ztp::SearchControl cap;
         cap.stepLimit = kFastNodeCap;
         const auto start = std::chrono::steady_clock::now();
-        try {
-            ztp::fastSearch(in.times, in.target, &cap);
-        } catch (const ztp::SearchAborted&) {
+        if (!ztp::fastSearch(in.times, in.target, cap).finished()) {
             const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             state.SkipWithError(("fast engine passed its node cap after " + std::to_string(secs) + " s").c_str());
             for (auto _ : state) {

@@ -225,11 +225,9 @@ Found timeSearch(const Input& in, double limit) {
         ztp::SearchControl control;
         control.cancel = watchdog.flag();
         const double start = cpuNow();
-        try {
-            f.diff = ztp::fastSearch(in.times, target(in), &control).bestDiff;
-        } catch (const ztp::SearchAborted&) {
-            f.capped = true;
-        }
+        const ztp::SearchResult r = ztp::fastSearch(in.times, target(in), control);
+        if (r.finished()) f.diff = r.bestDiff;
+        else f.capped = true;
         f.seconds = cpuNow() - start;
     }
     if (f.capped) f.seconds = std::max(f.seconds, limit);

@@ -334,12 +334,12 @@ int run(int argc, char** argv) {
         SearchProgress progress;
         SearchControl control;
         control.cancel = progress.cancelFlag();
-        try {
-            return runSearch(engine, times, target, &control);
-        } catch (const SearchAborted&) {
+        SearchResult result = runSearch(engine, times, target, control);
+        if (!result.finished()) {
             progress.finish();
             throw Cancelled{};
         }
+        return result;
     };
     std::vector<ResultSource> sources;
     std::vector<std::string> notes;

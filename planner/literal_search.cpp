@@ -6,7 +6,8 @@
 // first track that reaches the target ends the level: the closer of "path
 // alone" (shortfall) and "path plus track" (overshoot) is recorded if strictly
 // closer than BestDiff, ties going to the overshoot. An exact hit ends the
-// whole search. Sums and differences are 64-bit.
+// whole search, and so does the caller's cancel flag or step budget (then
+// undecided). Sums and differences are 64-bit.
 #include "index_list.h"
 #include "split_search.h"
 
@@ -15,19 +16,23 @@ namespace {
 
 class LiteralSearch {
 public:
-    LiteralSearch(const std::vector<std::int32_t>& times, const SearchControl* control)
+    // A search over `times`, limited by `control` (both outlive it).
+    LiteralSearch(const std::vector<std::int32_t>& times, const SearchControl& control)
         : TrackTime(times), control_(control) {
         WorkList.fill(-1);
         SideA.fill(-1);
     }
 
+    // The path as the best set (the caller has put the reaching track on it
+    // or not), then off it again.
     void SaveBest() {
         SideA = WorkList;
         WorkList[Depth] = -1;
     }
 
+    // One level: true when the search is over (an exact hit, or stopped).
     bool SearchSplit(int last, std::int64_t s, std::int64_t T) {
-        tick();
+        if (!tick()) return true;
         for (int i = 0; i <= last; ++i) {
             if (inIndexList(WorkList, i)) continue;
             const std::int64_t d = s + TrackTime[i];
@@ -62,30 +67,36 @@ public:
     std::int64_t BestDiff = kInitialBestDiff;
     int Depth = 0;
     std::uint64_t steps = 0;
+    SearchEnd end = SearchEnd::Finished;
 
 private:
-    void tick() {
+    // Counts a step: false once the cancel flag is up or the step budget is
+    // spent (looked at every 1024 steps; `end` says which).
+    bool tick() {
         ++steps;
-        if (!control_ || (steps & 1023) != 0) return;
-        if (control_->cancel && control_->cancel->load(std::memory_order_relaxed))
-            throw SearchAborted{true};
-        if (control_->stepLimit && steps >= control_->stepLimit) throw SearchAborted{false};
+        if ((steps & 1023) != 0) return true;
+        if (control_.cancel && control_.cancel->load(std::memory_order_relaxed))
+            end = SearchEnd::Cancelled;
+        else if (control_.stepLimit && steps >= control_.stepLimit) end = SearchEnd::OutOfSteps;
+        return end == SearchEnd::Finished;
     }
 
-    const SearchControl* control_;
+    const SearchControl& control_;
 };
 
 }  // namespace
 
 SearchResult literalSearch(const std::vector<std::int32_t>& times, std::int64_t target,
-                           const SearchControl* control) {
+                           const SearchControl& control) {
     const int n = static_cast<int>(times.size() > kMaxTracks ? kMaxTracks : times.size());
     LiteralSearch search(times, control);
     SearchResult result;
-    result.exactHit = search.SearchSplit(n - 1, 0, target);
-    for (int k = 0; k < kMaxTracks && search.SideA[k] != -1; ++k) result.best.push_back(search.SideA[k]);
+    result.exactHit = search.SearchSplit(n - 1, 0, target) && search.end == SearchEnd::Finished;
+    for (int k = 0; k < kMaxTracks && search.SideA[k] != -1; ++k)
+        result.best.push_back(search.SideA[k]);
     result.bestDiff = search.BestDiff;
     result.steps = search.steps;
+    result.end = search.end;
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "engine_tuning.h"
 #include "sum_bits.h"
 
 namespace ztp::split {
@@ -23,7 +24,8 @@ namespace ztp::split {
 struct WallRooms {
     std::int64_t hi, top, from;
     WallRooms(std::int64_t tr, std::int64_t T, std::int64_t best)
-        : hi(std::min(tr, T)), top(std::min(hi, best - 1)), from(std::max({std::int64_t{1}, tr - best + 1, top + 1})) {}
+        : hi(std::min(tr, T)), top(std::min(hi, best - 1)),
+          from(std::max({std::int64_t{1}, tr - best + 1, top + 1})) {}
 };
 
 // Every set smallestValue looks at has the sum T - rho, rho at most the
@@ -42,8 +44,8 @@ inline std::int64_t leftOutAtMost(const std::vector<std::int64_t>& t, std::int64
 
 // addCopies onto sums over tracks of `passed` seconds (updated), with the
 // floor raised item by item: an item's sums are made from the earlier ones'.
-inline void addCopiesAbove(SumBits& bits, std::int64_t len, std::int64_t count, std::int64_t& passed,
-                           std::int64_t slack) {
+inline void addCopiesAbove(SumBits& bits, std::int64_t len, std::int64_t count,
+                           std::int64_t& passed, std::int64_t slack) {
     if (len <= 0) return;
     inParts(count, [&](std::int64_t k) {
         passed += len * k;
@@ -57,8 +59,9 @@ inline void addCopiesAbove(SumBits& bits, std::int64_t len, std::int64_t count, 
 // T - gap exists at all: only then are those sums asked for. The tracks
 // before the reaching track of at least rho seconds are in the set, so the
 // sum after it is at most T - rho - (their sum).
-inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::vector<std::int64_t>& count,
-                         std::int64_t beforeSum, std::int64_t tr, std::int64_t T, std::int64_t best, std::int64_t gap) {
+inline bool windowNeeded(const std::vector<std::int64_t>& lengths,
+                         const std::vector<std::int64_t>& count, std::int64_t beforeSum,
+                         std::int64_t tr, std::int64_t T, std::int64_t best, std::int64_t gap) {
     const WallRooms rooms(tr, T, best);
     auto any = [&](std::int64_t lo, std::int64_t last) {
         last = std::min(last, gap);
@@ -84,11 +87,13 @@ inline bool windowNeeded(const std::vector<std::int64_t>& lengths, const std::ve
 // The largest sum after a wall of length tr that a scan asks for: T - 1 less
 // the tracks before the wall forced in at the largest room looked at,
 // min(tr, T). Negative when there is none.
-inline std::int64_t largestAsked(const std::vector<std::int64_t>& lengths, const std::vector<std::int64_t>& count,
-                                 std::int64_t beforeSum, std::int64_t tr, std::int64_t T) {
+inline std::int64_t largestAsked(const std::vector<std::int64_t>& lengths,
+                                 const std::vector<std::int64_t>& count, std::int64_t beforeSum,
+                                 std::int64_t tr, std::int64_t T) {
     const std::int64_t hi = std::min(tr, T);
     std::int64_t freeAtHi = 0;
-    for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k) freeAtHi += lengths[k] * count[k];
+    for (std::size_t k = 0; k < lengths.size() && lengths[k] < hi; ++k)
+        freeAtHi += lengths[k] * count[k];
     return T - 1 - (beforeSum - freeAtHi);
 }
 
@@ -96,23 +101,26 @@ inline std::int64_t largestAsked(const std::vector<std::int64_t>& lengths, const
 // room, for the (r, number of free lengths) pairs a scan of smallestValue
 // with the given `best` can ask for (rooms only shrink as `best` drops).
 // Kept reversed (bit i: sum T - 1 - i) so that holds() is one pass. Kept
-// only when `best` is small and the arrays fit kPrefixWords (and, unless
-// `always`, where that is clearly cheaper: `always` is for tests); else has()
-// is false everywhere.
+// only when `best` is at most the tuning's prefixMaxBest and the arrays fit
+// its prefixWords, and (unless `use` is Always) where that is clearly
+// cheaper; else has() is false everywhere.
 class PrefixSums {
 public:
-    static constexpr std::int64_t kMaxBest = 3;
-    static constexpr std::int64_t kPrefixWords = std::int64_t{1} << 23;
-    static constexpr std::int64_t kMinWords = 128;  // per array: below, the estimate costs more than it saves
+    static constexpr std::int64_t kMaxBest = 3;  // the largest prefixMaxBest the arrays below hold
 
-    PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-               std::int64_t best, bool always, words::Width width)
+    PrefixSums(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths,
+               std::int64_t T, std::int64_t best, const EngineTuning& tuning, PrefixSumsUse use,
+               words::Width width)
         : T_(T) {
         const int n = static_cast<int>(t.size());
-        if (best > kMaxBest || T <= 0 || n == 0 || (!always && T / 64 + 1 < kMinWords)) return;
+        const bool always = use == PrefixSumsUse::Always;
+        if (best > std::min(kMaxBest, tuning.prefixMaxBest) || T <= 0 || n == 0 ||
+            (!always && T / 64 + 1 < tuning.prefixMinWords))
+            return;
         const std::size_t d = lengths.size();
         std::vector<std::size_t> slot(static_cast<std::size_t>(n));  // by track: its length's slot
-        for (int r = 0; r < n; ++r) slot[static_cast<std::size_t>(r)] = slotOf(lengths, t[static_cast<std::size_t>(r)]);
+        for (int r = 0; r < n; ++r)
+            slot[static_cast<std::size_t>(r)] = slotOf(lengths, t[static_cast<std::size_t>(r)]);
         // Per wall: the free counts its scan can reach (its WallRooms) and the
         // largest sum it asks for, as in smallestValue.
         // At most 2 * kMaxBest - 1 rooms per wall.
@@ -152,7 +160,8 @@ public:
                 auto add = [&](std::int64_t lo, std::int64_t top) {
                     for (std::int64_t rho = lo; rho <= top; ++rho) {
                         const std::size_t nf = slotOf(lengths, rho);  // lengths below rho
-                        if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end()) out.nf[out.size++] = nf;
+                        if (nf > 0 && std::find(out.begin(), out.end(), nf) == out.end())
+                            out.nf[out.size++] = nf;
                     }
                 };
                 const WallRooms rooms(tr, T, best);
@@ -174,17 +183,21 @@ public:
                 std::int64_t items = 1;  // the copy
                 for (std::size_t k = 0; k < top; ++k)
                     for (std::int64_t c = count[k]; c > 0; c /= 2) ++items;
-                const std::int64_t floor = std::max<std::int64_t>(0, allSum - beforeSum - tr - slack);
-                perWall += items * (std::min(slack, std::max<std::int64_t>(0, qmax - floor)) / 64 + 1);
+                const std::int64_t floor =
+                    std::max<std::int64_t>(0, allSum - beforeSum - tr - slack);
+                perWall +=
+                    items * (std::min(slack, std::max<std::int64_t>(0, qmax - floor)) / 64 + 1);
             }
             ++count[slot[static_cast<std::size_t>(r)]];
             beforeSum += tr;
         }
-        if (total > kPrefixWords) return;
+        if (total > tuning.prefixWords) return;
         // From[nf][r]: the first word any wall from r on reads at nf.
         const std::size_t stride = static_cast<std::size_t>(n) + 1;
         std::vector<std::int64_t> fromWords((d + 1) * stride, T);
-        auto from = [&](std::size_t nf, std::size_t r) -> std::int64_t& { return fromWords[nf * stride + r]; };
+        auto from = [&](std::size_t nf, std::size_t r) -> std::int64_t& {
+            return fromWords[nf * stride + r];
+        };
         for (int r = n - 1; r >= 0; --r) {
             const std::size_t ru = static_cast<std::size_t>(r);
             for (std::size_t nf = 1; nf <= d; ++nf) from(nf, ru) = from(nf, ru + 1);
@@ -201,7 +214,8 @@ public:
                 for (std::size_t nf = slot[static_cast<std::size_t>(r)] + 1; nf <= d; ++nf) {
                     freeSum[nf] += tr;
                     const Range w = window(freeSum[nf]);
-                    kept += std::max<std::int64_t>(0, w.end - std::max(w.first, from(nf, static_cast<std::size_t>(r) + 1)));
+                    kept += std::max<std::int64_t>(
+                        0, w.end - std::max(w.first, from(nf, static_cast<std::size_t>(r) + 1)));
                 }
             }
         }
@@ -209,7 +223,8 @@ public:
         start_.assign(static_cast<std::size_t>(n) + 1, 0);
         for (int r = 0; r < n; ++r) {
             const std::size_t ru = static_cast<std::size_t>(r);
-            for (std::size_t i = 0; i < want[ru].size; ++i) kept_.push_back(Kept{want[ru].nf[i], ranges[ru][i].first, {}});
+            for (std::size_t i = 0; i < want[ru].size; ++i)
+                kept_.push_back(Kept{want[ru].nf[i], ranges[ru][i].first, {}});
             start_[ru + 1] = kept_.size();
         }
         // One free count at a time, so that its array stays in cache.
@@ -217,14 +232,15 @@ public:
         for (std::size_t nf = 1; nf <= d; ++nf) {
             rev.reset(T, width);
             rev.clear();
-            rev.set(T - 1);  // the empty sum
+            rev.set(T - 1);      // the empty sum
             std::int64_t F = 0;  // the free tracks added
             SumBits::Ones ones(T - 1);
             for (int r = 0; r < n; ++r) {
                 const std::size_t ru = static_cast<std::size_t>(r);
                 for (std::size_t i = start_[ru]; i < start_[ru + 1]; ++i)
                     if (kept_[i].nf == nf)
-                        rev.copyWords(kept_[i].first, kept_[i].words, ranges[ru][i - start_[ru]].end);
+                        rev.copyWords(kept_[i].first, kept_[i].words,
+                                      ranges[ru][i - start_[ru]].end);
                 // Track r is free for every free count above its slot; only
                 // the words a later wall reads are kept up to date, and those
                 // that hold every sum they can already are left (the sums of
@@ -235,14 +251,17 @@ public:
                 if (slot[ru] < nf) {
                     F += tr;
                     const Range w = window(F);
-                    rev.addDown(tr, static_cast<std::size_t>(std::max(f, w.first)), static_cast<std::size_t>(w.end), ones,
-                                static_cast<std::size_t>(std::max<std::int64_t>(0, T - 1 - F / 2) / 64));
+                    rev.addDown(
+                        tr, static_cast<std::size_t>(std::max(f, w.first)),
+                        static_cast<std::size_t>(w.end), ones,
+                        static_cast<std::size_t>(std::max<std::int64_t>(0, T - 1 - F / 2) / 64));
                 }
             }
         }
         on_ = true;
     }
 
+    // Whether the sums are kept for the wall r.
     bool has(int r) const {
         return on_ && start_[static_cast<std::size_t>(r) + 1] > start_[static_cast<std::size_t>(r)];
     }
@@ -250,8 +269,10 @@ public:
     // Is q a sum of one of `after` and one of the free tracks before r (the
     // nf shortest lengths)?
     bool holds(const SumBits& after, int r, std::size_t nf, std::int64_t q) const {
-        for (std::size_t i = start_[static_cast<std::size_t>(r)]; i < start_[static_cast<std::size_t>(r) + 1]; ++i)
-            if (const Kept& k = kept_[i]; k.nf == nf) return after.meetsShifted(k.words, static_cast<std::size_t>(k.first), T_ - 1 - q);
+        for (std::size_t i = start_[static_cast<std::size_t>(r)];
+             i < start_[static_cast<std::size_t>(r) + 1]; ++i)
+            if (const Kept& k = kept_[i]; k.nf == nf)
+                return after.meetsShifted(k.words, static_cast<std::size_t>(k.first), T_ - 1 - q);
         throw std::logic_error("prefix sums not kept");
     }
 
@@ -263,7 +284,7 @@ private:
     };
     std::int64_t T_;
     bool on_ = false;
-    std::vector<Kept> kept_;           // by wall, from start_[r] to start_[r + 1]
+    std::vector<Kept> kept_;  // by wall, from start_[r] to start_[r + 1]
     std::vector<std::size_t> start_;
 };
 
@@ -277,10 +298,12 @@ struct ScanWalls {
     std::int64_t slack = -1;
 };
 
-// `prefixAlways` (tests): the kept prefix sums wherever allowed.
+// `prefix`: where the kept prefix sums (PrefixSums) are used.
 template <typename Rule>
-std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                           std::int64_t best, Rule& rule, bool prefixAlways = false, ScanWalls walls = {}) {
+std::int64_t smallestValue(const std::vector<std::int64_t>& t,
+                           const std::vector<std::int64_t>& lengths, std::int64_t T,
+                           std::int64_t best, Rule& rule, const EngineTuning& tuning,
+                           PrefixSumsUse prefix, ScanWalls walls = {}) {
     const std::int64_t given = best;
     const int n = static_cast<int>(t.size());
     const int first = walls.first < 0 ? n - 1 : std::min(walls.first, n - 1);
@@ -301,8 +324,8 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
     // their subset sums built once from the left (kept reversed, so that a
     // test is one pass: q is a sum exactly when some sum a after the wall has
     // q - a among the free sums) instead of being added per wall.
-    const PrefixSums prefix(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1, prefixAlways,
-                            rule.width());
+    const PrefixSums prefixSums(t, lengths, T, first == n - 1 ? best : PrefixSums::kMaxBest + 1,
+                                tuning, prefix, rule.width());
     for (int r = first; r >= walls.last && best > 0 && !(Rule::kAnyBelow && best < given); --r) {
         const std::int64_t tr = t[static_cast<std::size_t>(r)];
         const std::int64_t qmax = largestAsked(lengths, count, beforeSum, tr, T);
@@ -311,7 +334,7 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
             // `after` (best if none).
             auto wallValue = [&](const SumBits& after) {
                 std::int64_t found = best;
-                const bool kept = prefix.has(r);
+                const bool kept = prefixSums.has(r);
                 // The sums in x are over the tracks after r and the free ones added.
                 std::int64_t passed = total - beforeSum - tr;
                 if (!kept) {
@@ -328,7 +351,9 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
                         }
                         const std::int64_t q = T - rho - forcedSum;
                         if (q < 0) continue;
-                        const bool hit = !kept ? x.test(q) : nf == 0 ? after.test(q) : prefix.holds(after, r, nf, q);
+                        const bool hit = !kept     ? x.test(q)
+                                         : nf == 0 ? after.test(q)
+                                                   : prefixSums.holds(after, r, nf, q);
                         if (hit) found = std::min(found, std::min(rho, tr - rho));
                     }
                 };
@@ -340,7 +365,8 @@ std::int64_t smallestValue(const std::vector<std::int64_t>& t, const std::vector
             if constexpr (Rule::kHasWindow) {
                 // The window's sums are some of the plain ones: the staircases
                 // are only worth their cost where the plain sums give a value.
-                const bool window = windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap(tr));
+                const bool window =
+                    windowNeeded(lengths, count, beforeSum, tr, T, best, rule.gap(tr));
                 std::int64_t v = wallValue(rule.after(tr, false));
                 if (window && v < best) v = wallValue(rule.after(tr, true));
                 best = v;
@@ -366,7 +392,10 @@ public:
     static constexpr bool kAnyBelow = false;  // the smallest value is wanted
     static constexpr bool kHasWindow = false;
 
-    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, words::Width width)
+    // Over the distinct `lengths`, target T, the sums kept with at most
+    // `slack` left out (leftOutAtMost), with the word loops of `width`.
+    SureRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack,
+             words::Width width)
         : T_(T), slack_(slack), width_(width), levels_(lengths) {
         const std::size_t L = levels_.size();
         dp_.resize(L + 1);
@@ -382,13 +411,18 @@ public:
     words::Width width() const { return width_; }
 
     // Bit arrays touched per track (at least the number held).
-    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(2 * distinct + 2); }
+    static std::int64_t cost(std::size_t distinct) {
+        return static_cast<std::int64_t>(2 * distinct + 2);
+    }
 
+    // The sums of the accepted sets of the tracks passed, for a wall of
+    // length tr.
     const SumBits& after(std::int64_t tr, std::int64_t /*below*/) {
         cumulate();
         return cum_[level(tr)];
     }
 
+    // The scan passes a track of `len` seconds (leftwards).
     void pass(std::int64_t len) {
         cumulate();
         passed_ += len;
@@ -400,8 +434,10 @@ public:
     }
 
 private:
+    // The level of a track of `len` seconds: its slot in levels_.
     std::size_t level(std::int64_t len) const { return slotOf(levels_, len); }
 
+    // cum_[l] := the sums of dp_ at levels l and above.
     void cumulate() {
         for (std::size_t l = dp_.size(); l-- > 0;) {
             cum_[l].copyFrom(dp_[l]);
@@ -426,7 +462,9 @@ public:
     static constexpr bool kAnyBelow = true;  // any value below `best` will do
     static constexpr bool kHasWindow = false;
 
-    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, words::Width width)
+    // As SureRule's.
+    PossibleRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack,
+                 words::Width width)
         : T_(T), slack_(slack), width_(width), lengths_(lengths) {
         dp_.resize(lengths_.size() + 1);
         for (auto& b : dp_) {
@@ -439,7 +477,10 @@ public:
 
     words::Width width() const { return width_; }
 
-    static std::int64_t cost(std::size_t distinct) { return static_cast<std::int64_t>(3 * distinct + 3); }
+    // Bit arrays touched per track.
+    static std::int64_t cost(std::size_t distinct) {
+        return static_cast<std::int64_t>(3 * distinct + 3);
+    }
 
     // Exact below `below` (the sums above it are not asked for).
     const SumBits& after(std::int64_t tr, std::int64_t below) {
@@ -451,6 +492,7 @@ public:
         return out_;
     }
 
+    // The scan passes a track of `len` seconds (leftwards).
     void pass(std::int64_t len) {
         const std::size_t own = slotOf(lengths_, len);
         passed_ += len;
@@ -482,53 +524,51 @@ private:
     SumBits out_, tmp_;
 };
 
-constexpr std::int64_t kRuleMemoryWords = std::int64_t{1} << 22;  // 32 MiB of bit arrays
-
 // The bit work of a scan with a rule per track, over `distinct` lengths and
-// a target T; -1 where the rule's bit arrays would pass kRuleMemoryWords.
+// a target T; -1 where the rule's bit arrays would pass `memoryWords`.
 template <typename Rule>
-std::int64_t ruleWorkPerTrack(std::size_t distinct, std::int64_t T) {
+std::int64_t ruleWorkPerTrack(std::size_t distinct, std::int64_t T, std::int64_t memoryWords) {
     const std::int64_t words = T / 64 + 1;
-    if (Rule::cost(distinct) * words > kRuleMemoryWords) return -1;
+    if (Rule::cost(distinct) * words > memoryWords) return -1;
     return (Rule::cost(distinct) + 2 * static_cast<std::int64_t>(distinct)) * words;
 }
 
 // Children of one node bounded together by PossibleRule. The node has the
 // list L (its tracks off the path before its reaching track, then that
 // track) and room R; its child c has the list L without c, cut at c's own
-// reaching track, and the room R - t(c). Take the children at the positions
-// up to `last` of L, the shortest of them of m seconds:
-//  - A wall w after `last`, at a room rho: the tracks after w are the same
-//    for c as for L, those before it L's without c. If t(c) >= rho, c is
-//    among the tracks L forces in, so c's sum asked for, R - t(c) - rho -
-//    (its forced ones), is L's; if t(c) < rho, c is free in L, and a sum
-//    that c's free tracks make, L's make with t(c) added. So every value c
-//    has at such a wall, L has there at room R (the value, min(rho, t(w) -
-//    rho), is the same), with sums after w that PossibleRule accepts for c's
-//    target R - t(c) <= R - m: the rule with target R - m accepts them all
-//    (each of its tests is a sum kept below a bound that grows with the
-//    target). So one scan of L's walls after `last` at room R, with the rule
-//    at target R - m, bounds them for every such child at once.
-//  - The walls up to `last`: for each child on its own, with the rule as it
-//    stands after L's tracks past `last` (c's list has them too, after c).
-// L may go on past c's list: tracks after the last one of a set add only
-// sets the rule accepts (a track left out binds the tracks taken after it)
-// and walls, so the bound stays one. c's list leaves out no more than L's
-// (its room is less by t(c)), so L's `slack` serves it too.
+// reaching track, and the room R - t(c). One scan of L's walls after the
+// last child bounded, at room R with the rule at target R - (the shortest
+// child's length), bounds those walls for every child at once; the walls up
+// to it are scanned per child, from the rule as it stands after them. A
+// child it shows empty is empty (docs/split-engine.md, section 6). The kept
+// prefix sums serve its scans only where they are clearly cheaper.
+class SiblingBound;
+
+// The children a SiblingBound bounds: those at the positions `first` to
+// `last` of L of at least `shortest` seconds.
+struct SiblingRange {
+    int first, last;
+    std::int64_t shortest;
+};
+
 class SiblingBound {
 public:
-    // Scans L's walls after `last` for the children at positions `first` to
-    // `last` of at least `shortest` seconds: false if they show a value below
-    // `best` (or the work would pass `budget`), else those children can be
-    // bounded by value().
-    bool start(std::vector<std::int64_t> list, std::int64_t room, int first, int last, std::int64_t shortest,
-               std::int64_t best, std::int64_t budget, std::int64_t& spent, words::Width width) {
+    // Scans L's walls after `last` for the children of `range`: false if
+    // they show a value below `best` (or the work would pass `budget`), else
+    // those children can be bounded by value().
+    bool start(std::vector<std::int64_t> list, std::int64_t room, const SiblingRange& range,
+               std::int64_t best, std::int64_t budget, std::int64_t& spent, words::Width width,
+               const EngineTuning& tuning) {
         on_ = false;
+        tuning_ = &tuning;
+        const int first = range.first, last = range.last;
+        const std::int64_t shortest = range.shortest;
         const int n = static_cast<int>(list.size());
         if (room <= 0 || first < 0 || last < first || last + 1 >= n) return false;
         if (shortest <= 0 || shortest >= room) return false;
         lengths_ = distinctLengths(list);
-        const std::int64_t perTrack = ruleWorkPerTrack<PossibleRule>(lengths_.size(), room);
+        const std::int64_t perTrack =
+            ruleWorkPerTrack<PossibleRule>(lengths_.size(), room, tuning.ruleMemoryWords);
         const std::int64_t work = (n - last) * perTrack;
         if (perTrack < 0 || work > budget) return false;
         spent += work;
@@ -540,15 +580,19 @@ public:
         slack_ = leftOutAtMost(list, room);
         list_ = std::move(list);
         PossibleRule rule(lengths_, room - shortest, slack_, width);
-        if (smallestValue(list_, lengths_, room, best, rule, false, ScanWalls{-1, last + 1, -1}) < best) return false;
+        if (smallestValue(list_, lengths_, room, best, rule, tuning, PrefixSumsUse::WhereCheaper,
+                          ScanWalls{-1, last + 1, -1}) < best)
+            return false;
         rule_.emplace(std::move(rule));
         on_ = true;
         return true;
     }
 
+    // Whether start() succeeded, and whether it bounds the child at position `at`.
     bool on() const { return on_; }
     bool covers(int at) const {
-        return on_ && first_ <= at && at <= last_ && list_[static_cast<std::size_t>(at)] >= shortest_;
+        return on_ && first_ <= at && at <= last_ &&
+               list_[static_cast<std::size_t>(at)] >= shortest_;
     }
 
     // The smallest value below `best` of the child at position `at` (from
@@ -561,7 +605,8 @@ public:
         own.erase(own.begin() + at);
         PossibleRule rule = *rule_;
         spent += (last_ + 1) * perTrack_;
-        return smallestValue(own, lengths_, room_ - list_[static_cast<std::size_t>(at)], best, rule, false,
+        return smallestValue(own, lengths_, room_ - list_[static_cast<std::size_t>(at)], best, rule,
+                             *tuning_, PrefixSumsUse::WhereCheaper,
                              ScanWalls{last_ - 1, 0, slack_});
     }
 
@@ -571,24 +616,26 @@ private:
     std::int64_t room_ = 0, shortest_ = 0, slack_ = 0, perTrack_ = 0;
     int first_ = 0, last_ = -1;
     std::optional<PossibleRule> rule_;  // after L's tracks past last_
+    const EngineTuning* tuning_ = nullptr;
 };
 
 // smallestValue with a rule, unless its bit work (about the number of 64-bit
-// words touched, added to `spent`) would pass `budget` or its bit arrays
-// kRuleMemoryWords; then -1.
+// words touched, added to `spent`) would pass `budget` or its bit arrays the
+// tuning's ruleMemoryWords; then -1.
 template <typename Rule>
-std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                         std::int64_t& spent, words::Width width, bool prefixAlways = false) {
+std::int64_t valueByRule(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best,
+                         std::int64_t budget, std::int64_t& spent, words::Width width,
+                         const EngineTuning& tuning) {
     if (T <= 0 || t.empty()) return -1;
     const std::int64_t words = T / 64 + 1;
     if (static_cast<std::int64_t>(t.size()) * (Rule::cost(1) + 2) * words > budget) return -1;
     const std::vector<std::int64_t> lengths = distinctLengths(t);
-    const std::int64_t perTrack = ruleWorkPerTrack<Rule>(lengths.size(), T);
+    const std::int64_t perTrack = ruleWorkPerTrack<Rule>(lengths.size(), T, tuning.ruleMemoryWords);
     const std::int64_t work = static_cast<std::int64_t>(t.size()) * perTrack;
     if (perTrack < 0 || work > budget) return -1;
     spent += work;
     Rule rule(lengths, T, leftOutAtMost(t, T), width);
-    return smallestValue(t, lengths, T, best, rule, prefixAlways);
+    return smallestValue(t, lengths, T, best, rule, tuning, tuning.prefixSums);
 }
 
 }  // namespace ztp::split

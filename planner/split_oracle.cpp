@@ -1,46 +1,11 @@
-// Exact smallest value of a walk (the subtree oracle).
-//
-// Which sets the walk visits (see fast_search.cpp): a set U with sum below T,
-// room R = T - sum(U) and reaching track w (the first track left out of at
-// least R seconds) is visited exactly when its tracks after w, A, can be taken
-// in an order in which each x starts while the room exceeds need(x), the
-// longest track left out between w and x, w included. With g(x) =
-// need(x) - t(x), that is the deadline condition: taken by g from largest to
-// smallest, every running sum including x stays below T - g(x). The tracks
-// of U before w never constrain (the ones left out there are shorter than R),
-// and those of at least R seconds must be in U.
-//
-// Three facts make this cheap:
-//  - Every g is at most gap = the longest of w and the tracks after it less
-//    the shortest positive one after it (need(x) is one of those, t(x) at
-//    least the shortest), so a set A with sum at most T - gap - 1 is
-//    always visited: outside the window
-//    [T - gap, T - 1] the sums of A are the plain subset sums of the tracks
-//    after w. smallestValue asks for the window only for walls where a room
-//    and the tracks forced in before w leave a sum that large.
-//  - In the window, A is fixed by its staircase: walking right from w with
-//    level = t(w), a track longer than the level is either left out (the
-//    level rises to it) or in A with g < 0; a track no longer than the level
-//    may be in A with g = level - t. For one staircase the reachable sums are
-//    one deadline pass over its free tracks, shifted by the forced sum F.
-//  - Tracks with g <= 0 are taken last and never fail, so once F reaches gap
-//    every completion is visited: the branch closes with F plus the subset
-//    sums of its free tracks and of every track after it. Branches that can
-//    no longer reach the window add nothing beyond the plain sums and end.
-// One track longer than all the others (the outlier) makes gap large for
-// the walls before it, though no track before it can have g above
-// gapBefore = second longest - shortest. So a branch before the outlier
-// closes once F reaches gapBefore: its tracks up to the outlier are then
-// taken whenever, and the rest is decided after the outlier alone, with
-// the room T - (their sum): all of it with the outlier in A, else what the
-// deadline pass at the outlier's level takes (computed once, as the
-// outlier is passed). When every g after the outlier is at least
-// gapBefore, a branch that leaves the outlier out with F < gapBefore needs
-// the deadline pass over its own free tracks only, started from those
-// sums.
-// The staircase tree is not polynomially bounded in general; past its
-// budget the walls left fall back to the plain subset sums, a superset of
-// the visited sums, and the answer becomes a lower bound.
+// Exact smallest value of a walk (the subtree oracle): smallestValue with a
+// rule that accepts exactly the sets of tracks after a wall that the walk
+// visits. Outside the window [T - gap, T - 1] below the target those are all
+// the plain subset sums; inside it, each staircase (which tracks after the
+// wall are left out, raising the level) adds one deadline pass over its free
+// tracks. Why that is exact, the outlier's shortcut included:
+// docs/split-engine.md, section 7. Past its staircase budget the rule falls
+// back to the plain sums, and the answer is a lower bound.
 #include "split_oracle.h"
 
 #include <algorithm>
@@ -52,6 +17,25 @@
 namespace ztp::split {
 namespace {
 
+// The one track longer than all the others, if any.
+struct Outlier {
+    std::int64_t length = 0;  // 0: none
+    // the largest g any other track can have before it (see localClose)
+    std::int64_t gapBefore = 0;
+    // the g of every track after it is at least gapBefore (see leafTail)
+    bool tailFirst = false;
+};
+
+// What an ExactRule scans.
+struct ExactRuleSetup {
+    std::int64_t T;
+    std::int64_t slack;   // leftOutAtMost
+    std::int64_t budget;  // words of the staircases
+    std::size_t stride;   // the plain sums are kept at every stride-th track passed
+    bool windowAsked;     // whether any wall may ask for the window (close() needs the kept sums)
+    Outlier outlier;
+};
+
 class ExactRule {
 public:
     static constexpr bool kAnyBelow = false;
@@ -59,29 +43,25 @@ public:
 
     // The scratch's `snaps` and `midSnaps` (their bit arrays reused) keep
     // the sums at every `stride`-th track passed; its free table counts
-    // free lists by key.
-    // Without `snapshots` no wall may ask for the window (close() needs
-    // them). `outlier` (0: none) is the one longest track;
-    // `gapBefore` the largest g any other track can have before it (see
-    // localClose); `tailFirst`: the g of every track after it is at least
-    // that (see leafTail). `tests`: free lists matched by a hash that always
-    // collides, in a table only with a few lengths (so that every way of
-    // matching them runs on small inputs).
-    ExactRule(const std::vector<std::int64_t>& lengths, std::int64_t T, std::int64_t slack, std::int64_t budget,
-              std::size_t stride, OracleScratch& scratch, bool snapshots, std::int64_t outlier, std::int64_t gapBefore,
-              bool tailFirst, bool tests)
-        : lengths_(lengths), T_(T), slack_(slack), budget_(budget), stride_(stride), words_(T / 64 + 1),
-          snapshots_(snapshots),
-          outlier_(snapshots ? outlier : 0), gapBefore_(gapBefore), tailFirst_(tailFirst), width_(scratch.width),
-          snaps_(scratch.snaps), midSnaps_(scratch.midSnaps), hashMask_(tests ? 0 : ~std::uint64_t{0}) {
-        plain_.reset(T, width_);
+    // free lists by key. The tuning's freeHashMask and freeTableUpTo say how
+    // free lists are matched (tests match them every way on small inputs).
+    ExactRule(const std::vector<std::int64_t>& lengths, const ExactRuleSetup& setup,
+              OracleScratch& scratch, const EngineTuning& tuning)
+        : lengths_(lengths), T_(setup.T), slack_(setup.slack), budget_(setup.budget),
+          stride_(setup.stride), words_(setup.T / 64 + 1), snapshots_(setup.windowAsked),
+          outlier_(setup.windowAsked ? setup.outlier.length : 0),
+          gapBefore_(setup.outlier.gapBefore), tailFirst_(setup.outlier.tailFirst),
+          width_(scratch.width), snaps_(scratch.snaps), midSnaps_(scratch.midSnaps),
+          memoWords_(tuning.memoWords), leafWorkPerFree_(tuning.leafWorkPerFree),
+          hashMask_(tuning.freeHashMask) {
+        plain_.reset(T_, width_);
         snaps_[0].copyFrom(plain_);
         suffixSum_.push_back(0);
         counts_.assign(lengths_.size(), 0);
         freeSum_.push_back(0);
         freeHash_.push_back(0);
         const std::size_t d = lengths_.size();
-        if (d <= (tests ? kTestTableUpTo : kTableUpTo)) {
+        if (d <= tuning.freeTableUpTo) {
             if (scratch.freeTable.size() < d * d) scratch.freeTable.assign(d * d, 0);
             table_ = scratch.freeTable.data();
         }
@@ -96,10 +76,15 @@ public:
     std::int64_t gap(std::int64_t tr) const {
         return suffixMin_ == 0 ? 0 : std::max(tr, suffixMax_) - suffixMin_;
     }
+    // Whether every answer so far was exact (no staircase over budget), the
+    // word loops, and the staircases' work so far.
     bool exact() const { return exact_; }
     words::Width width() const { return width_; }
     std::int64_t spent() const { return spent_; }
 
+    // The sums of the visited sets of the tracks passed, for a wall of
+    // length tr: the plain ones, or with `window` those in the window by
+    // the staircases (the plain ones once over budget).
     const SumBits& after(std::int64_t tr, bool window) {
         if (!window) return plain_;
         if (!exact_) return plain_;  // over budget: a superset
@@ -113,6 +98,7 @@ public:
         return out_;
     }
 
+    // The scan passes a track of `len` seconds (leftwards).
     void pass(std::int64_t len) {
         if (outlier_ > 0 && len == outlier_) passOutlier();
         longestTo_.push_back(std::max(longestTo_.empty() ? 0 : longestTo_.back(), len));
@@ -139,29 +125,33 @@ private:
         std::uint32_t level, slot;
         std::int64_t count;
     };
+    // (level, slot) as one number.
     std::size_t keyOf(const Free& f) const { return f.level * lengths_.size() + f.slot; }
 
     // free_ as counts by key (with few lengths), and a hash of them, kept
     // as tracks are added and taken off: most staircases end with a free
     // list another one had, and a leaf then finds it without counting.
-    static constexpr std::size_t kTableUpTo = 256, kTestTableUpTo = 6;
     // Equal lists have equal hashes; others mostly not (a match is checked).
     static std::uint64_t keyHash(std::size_t key) {
         const std::uint64_t z = (static_cast<std::uint64_t>(key) + 1) * 0x9e3779b97f4a7c15u;
         return z ^ (z >> 29);
     }
+    // Puts `count` tracks of slot `slot` free at level `level` on free_.
     void pushFree(std::size_t level, std::size_t slot, std::int64_t count) {
         const Free f{static_cast<std::uint32_t>(level), static_cast<std::uint32_t>(slot), count};
         const std::size_t key = keyOf(f);
         free_.push_back(f);
         freeSum_.push_back(freeSum_.back() + lengths_[slot] * count);
-        freeHash_.push_back(freeHash_.back() + (static_cast<std::uint64_t>(count) * keyHash(key) & hashMask_));
+        freeHash_.push_back(freeHash_.back() +
+                            (static_cast<std::uint64_t>(count) * keyHash(key) & hashMask_));
         if (table_ && (table_[key] += static_cast<std::int32_t>(count)) == count) ++freeKinds_;
     }
+    // Takes the free tracks from position `mark` on off free_.
     void popFree(std::size_t mark) {
         if (table_)
             for (std::size_t i = mark; i < free_.size(); ++i)
-                if ((table_[keyOf(free_[i])] -= static_cast<std::int32_t>(free_[i].count)) == 0) --freeKinds_;
+                if ((table_[keyOf(free_[i])] -= static_cast<std::int32_t>(free_[i].count)) == 0)
+                    --freeKinds_;
         free_.resize(mark);
         freeSum_.resize(mark + 1);
         freeHash_.resize(mark + 1);
@@ -205,6 +195,7 @@ private:
         return out;
     }
 
+    // Charges `w` words of staircase work: false once over budget.
     bool charge(std::int64_t w) {
         spent_ += w;
         return spent_ <= budget_;
@@ -229,8 +220,10 @@ private:
         bool tail = false;  // ended at the outlier
         for (; k >= 0; --k) {
             // Everything still possible stays below the window: plain sums only.
-            if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k) + 1] < T_ - gap_) break;
-            if (level >= longestTo_[static_cast<std::size_t>(k)]) {  // the rest is free at this level
+            if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k) + 1] < T_ - gap_)
+                break;
+            // The rest is free at this level.
+            if (level >= longestTo_[static_cast<std::size_t>(k)]) {
                 for (const auto& [slot, c] : tailOf(k)) pushFree(levelSlot, slot, c);
                 k = -1;
                 break;
@@ -252,7 +245,8 @@ private:
                 }
             }
             if (k == outIdx_ && tailFirst_) {  // the outlier left out
-                if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] >= T_ - gap_ && !leafTail(F))
+                if (F + freeSum_.back() + suffixSum_[static_cast<std::size_t>(k)] >= T_ - gap_ &&
+                    !leafTail(F))
                     return false;
                 tail = true;
                 break;
@@ -309,8 +303,10 @@ private:
             counts_[f.slot] += f.count;
         }
         std::int64_t parts = 0;
-        for (const std::size_t slot : slots_) parts += std::bit_width(static_cast<std::uint64_t>(counts_[slot]));
-        const bool ok = charge(parts * words_ + kLeafWorkPerFree * static_cast<std::int64_t>(free_.size()));
+        for (const std::size_t slot : slots_)
+            parts += std::bit_width(static_cast<std::uint64_t>(counts_[slot]));
+        const bool ok =
+            charge(parts * words_ + leafWorkPerFree_ * static_cast<std::int64_t>(free_.size()));
         for (const std::size_t slot : slots_) {
             if (ok) addCopies(bits_, lengths_[slot], counts_[slot]);
             counts_[slot] = 0;
@@ -354,10 +350,10 @@ private:
     // The sums of the free tracks (from feas_ with `tail`), plus F, into the
     // result. Most staircases leave the same tracks free at the same levels
     // as some other one (they differ in the tracks taken): the sums are
-    // kept by free list, up to kMemoWords words in all, and found by the
+    // kept by free list, up to the tuning's memoWords in all, and found by the
     // list's hash (kept as the list grows), checked against its counts.
     bool leafFrom(bool tail, std::int64_t F) {
-        if (!charge(kLeafWorkPerFree * static_cast<std::int64_t>(free_.size()))) return false;
+        if (!charge(leafWorkPerFree_ * static_cast<std::int64_t>(free_.size()))) return false;
         auto& memo = memo_[tail ? 1 : 0];
         const auto [from, to] = memo.equal_range(freeHash_.back());
         const Memo* found = nullptr;
@@ -372,11 +368,11 @@ private:
             if (!deadline()) return false;
             if (!charge(static_cast<std::int64_t>(lens_.size() + 2) * words_)) return false;
             addAll(bits_, lens_);
-            if (memoWords_ + words_ > kMemoWords) {
+            if (memoUsed_ + words_ > memoWords_) {
                 out_.orShifted(bits_, T_ - F, F);
                 return true;
             }
-            memoWords_ += words_;
+            memoUsed_ += words_;
             m.sums = bits_;
             found = &memo.emplace(freeHash_.back(), std::move(m))->second;
         }
@@ -393,7 +389,8 @@ private:
         for (const auto& [key, c] : counted) {
             const std::int64_t len = lengths_[key % d];
             keys_.push_back(
-                {(static_cast<std::uint64_t>(kKeyBias - (lengths_[key / d] - len)) << 32) | static_cast<std::uint64_t>(len),
+                {(static_cast<std::uint64_t>(kKeyBias - (lengths_[key / d] - len)) << 32) |
+                     static_cast<std::uint64_t>(len),
                  c});
         }
         std::sort(keys_.begin(), keys_.end());
@@ -413,7 +410,8 @@ private:
                 // c copies of one (g, length) add s + k len for k <= c where
                 // that stays below T - g (then every step before it did, so
                 // they go in as O(log c) items, each kept below T - g).
-                if (!charge((3 + 2 * std::bit_width(static_cast<std::uint64_t>(c))) * words_)) return false;
+                if (!charge((3 + 2 * std::bit_width(static_cast<std::uint64_t>(c))) * words_))
+                    return false;
                 inParts(c, [&](std::int64_t k) { bits_.addBelow(len * k, T_ - g); });
             }
         }
@@ -436,53 +434,47 @@ private:
     words::Width width_;
     int outIdx_ = -1;  // the outlier's suffix index once passed
     SumBits plain_, out_, bits_;
-    SumBits feas_;  // sums the deadline pass takes after the outlier, left out
-    SumBits tail_;  // feas_, and the outlier plus any sums after it
-    SumBits mid_;   // tail_ plus the sums of the tracks passed since the outlier
+    SumBits feas_;                    // sums the deadline pass takes after the outlier, left out
+    SumBits tail_;                    // feas_, and the outlier plus any sums after it
+    SumBits mid_;                     // tail_ plus the sums of the tracks passed since the outlier
     std::vector<SumBits>& snaps_;     // snaps_[k / stride_]: subset sums of suffix_[0..k-1]
     std::vector<SumBits>& midSnaps_;  // midSnaps_[k / stride_]: mid_ over suffix_[outIdx_ + 1..k-1]
     std::vector<std::int64_t> suffix_, suffixSum_;
     std::vector<std::size_t> suffixSlot_;  // slot of suffix_[k] in lengths_
     std::vector<std::int64_t> longestTo_;  // the longest of suffix_[0..k]
-    std::vector<std::vector<std::pair<std::size_t, std::int64_t>>> tails_;  // tailOf(k), once counted
+    // tailOf(k), once counted
+    std::vector<std::vector<std::pair<std::size_t, std::int64_t>>> tails_;
     std::vector<Free> free_, order_;
     std::vector<std::pair<std::uint64_t, std::int64_t>> keys_;  // (g, length) as one key, copies
     std::vector<std::int64_t> counts_;                          // per slot, while counting
     std::vector<std::size_t> slots_;                            // the slots counted
-    static constexpr std::int64_t kMemoWords = std::int64_t{1} << 21;
+    std::int64_t memoWords_;                                    // leaf sums kept, in words, at most
     // A leaf counts, sorts and looks up its free tracks, a close counts
     // them: at small rooms that costs far more than their words, so each
     // is charged so many a track.
-    static constexpr std::int64_t kLeafWorkPerFree = 16;
+    std::int64_t leafWorkPerFree_;
     struct Memo {
         Counted keys;  // the free list, countByKey
         SumBits sums;
     };
-    std::unordered_multimap<std::uint64_t, Memo> memo_[2];  // leafFrom's by free list hash, by `tail`
-    std::int64_t memoWords_ = 0;
-    static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;  // kKeyBias - g fits 32 bits (lengths are below 2^31)
+    // leafFrom's by free list hash, by `tail`
+    std::unordered_multimap<std::uint64_t, Memo> memo_[2];
+    std::int64_t memoUsed_ = 0;
+    // kKeyBias - g fits 32 bits (lengths are below 2^31)
+    static constexpr std::int64_t kKeyBias = std::int64_t{1} << 31;
     std::vector<std::int64_t> freeSum_, lens_;
     std::vector<std::uint64_t> freeHash_;  // of free_[0..k-1], as freeSum_
     std::uint64_t hashMask_;
-    std::int32_t* table_ = nullptr;        // the scratch's free table, with few lengths
-    std::size_t freeKinds_ = 0;            // keys with a count in table_
+    std::int32_t* table_ = nullptr;  // the scratch's free table, with few lengths
+    std::size_t freeKinds_ = 0;      // keys with a count in table_
     Counted looked_, counted_;
 };
-
-// The plain sums kept for the staircases: one array per kSnapshotStride
-// tracks passed, or per more where they would pass kSnapshotWords (32 MiB).
-// A staircase that needs the sums between two of them adds the tracks since
-// the one before. Few walls need the staircases, so copying the sums at
-// every track (half the time of a bound on lists of 800 tracks) costs far
-// more than adding up to 15 tracks now and then.
-constexpr std::int64_t kSnapshotStride = 16;
-constexpr std::int64_t kSnapshotWords = std::int64_t{1} << 22;
 
 // Whether smallestValue can ask any wall for the window: windowNeeded at
 // the given `best` (it only drops during the scan, and windowNeeded never
 // turns true as it drops), for every wall with its tracks before it.
-bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths, std::int64_t T,
-                    std::int64_t best, std::int64_t gap) {
+bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::int64_t>& lengths,
+                    std::int64_t T, std::int64_t best, std::int64_t gap) {
     std::vector<std::int64_t> count(lengths.size(), 0);
     std::int64_t beforeSum = 0;
     for (std::int64_t len : t) {
@@ -495,14 +487,16 @@ bool windowAnywhere(const std::vector<std::int64_t>& t, const std::vector<std::i
 
 }  // namespace
 
-OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                        std::int64_t windowBudget, std::int64_t& spent, OracleScratch& scratch, bool shortBudgets) {
+OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T,
+                        const OracleQuery& query, std::int64_t& spent, OracleScratch& scratch,
+                        const EngineTuning& tuning) {
+    const std::int64_t best = query.best;
     if (T <= 0 || t.empty()) return {-1, false};
     const std::int64_t words = T / 64 + 1;
     const std::vector<std::int64_t> lengths = distinctLengths(t);
     const std::int64_t n = static_cast<std::int64_t>(t.size());
     const std::int64_t work = oracleWork(n, static_cast<std::int64_t>(lengths.size()), T);
-    if (work > budget) return {-1, false};
+    if (work > query.budget) return {-1, false};
     std::int64_t lo = 0, hi = 0;
     for (std::int64_t len : lengths)
         if (len > 0) {
@@ -512,27 +506,29 @@ OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std:
     const bool window = windowAnywhere(t, lengths, T, best, hi - lo);
     // One track longer than all others: before it every g is at most
     // second - lo; after it, left out, every g is at least hi - second.
-    std::int64_t outlier = 0, gapBefore = hi - lo;
-    bool tailFirst = false;
+    Outlier outlier{0, hi - lo, false};
     if (const std::size_t d = lengths.size(); d >= 2 && std::count(t.begin(), t.end(), hi) == 1) {
         const std::int64_t second = lengths[d - 2];
         const std::int64_t g = second > 0 ? second - lo : 0;
-        if (g < hi - lo) {
-            outlier = hi;
-            gapBefore = g;
-            tailFirst = hi - second >= g;
-        }
+        if (g < hi - lo) outlier = {hi, g, hi - second >= g};
     }
-    const std::int64_t snapWords = outlier > 0 ? kSnapshotWords / 2 : kSnapshotWords;
+    // The plain sums kept for the staircases: one array per snapshotStride
+    // tracks passed, or per more where they would pass snapshotWords. A
+    // staircase that needs the sums between two of them adds the tracks
+    // since the one before.
+    const std::int64_t snapWords =
+        outlier.length > 0 ? tuning.snapshotWords / 2 : tuning.snapshotWords;
     const std::int64_t slots = std::max<std::int64_t>(1, snapWords / words);
     // (n + 1) / stride arrays, rounded up, fit.
-    const std::int64_t stride = std::max(shortBudgets ? 2 : kSnapshotStride, (n + slots) / slots);
+    const std::int64_t stride = std::max(tuning.snapshotStride, (n + slots) / slots);
     const auto kept = static_cast<std::size_t>(n / stride + 1);
     if (scratch.snaps.size() < kept) scratch.snaps.resize(kept);
-    if (outlier > 0 && scratch.midSnaps.size() < kept) scratch.midSnaps.resize(kept);
-    ExactRule rule(lengths, T, leftOutAtMost(t, T), windowBudget, static_cast<std::size_t>(stride), scratch, window,
-                   outlier, gapBefore, tailFirst, shortBudgets);
-    const std::int64_t value = smallestValue(t, lengths, T, best, rule, shortBudgets);
+    if (outlier.length > 0 && scratch.midSnaps.size() < kept) scratch.midSnaps.resize(kept);
+    const ExactRuleSetup setup{
+        T,      leftOutAtMost(t, T), query.windowBudget, static_cast<std::size_t>(stride), window,
+        outlier};
+    ExactRule rule(lengths, setup, scratch, tuning);
+    const std::int64_t value = smallestValue(t, lengths, T, best, rule, tuning, tuning.prefixSums);
     spent += work + rule.spent();
     return {value, rule.exact()};
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine_tuning.h"
 #include "sum_bits.h"
 
 namespace ztp::split {
@@ -19,22 +20,28 @@ struct OracleScratch {
     std::vector<SumBits> snaps, midSnaps;  // the kept plain sums, and those after the outlier
 };
 
+// What an oracle call is asked for, and within what work.
+struct OracleQuery {
+    std::int64_t best;          // values below this
+    std::int64_t budget;        // words: no answer if the plain part would pass them
+    std::int64_t windowBudget;  // words of the staircases: past them, a lower bound
+};
+
 struct OracleAnswer {
     std::int64_t value;  // -1: not computed (over budget or nothing to do)
     bool exact;          // false: `value` is only a lower bound
 };
 
-// The smallest value below `best` of any set the walk over (t, T) visits, or
-// `best` if there is none. The bit work (64-bit words touched) is added to
-// `spent`; if it would pass `budget` before starting the answer is -1, and
-// if the part that follows which sets are visited passes `windowBudget`, the
-// rest of the answer counts every subset as visited and is a lower bound.
-// `shortBudgets` (tests): take the kept prefix sums wherever allowed, keep
-// the plain sums for the staircases at every second track, and match the
-// staircases' free tracks by a hash that always collides.
-OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T, std::int64_t best, std::int64_t budget,
-                        std::int64_t windowBudget, std::int64_t& spent, OracleScratch& scratch,
-                        bool shortBudgets = false);
+// The smallest value below `query.best` of any set the walk over (t, T)
+// visits, or `query.best` if there is none. The bit work (64-bit words
+// touched) is added to `spent`; if it would pass `query.budget` before
+// starting the answer is -1, and if the part that follows which sets are
+// visited passes `query.windowBudget`, the rest of the answer counts every
+// subset as visited and is a lower bound. The tuning's oracle and prefix
+// sums fields say how it keeps its sums (docs/split-engine.md).
+OracleAnswer exactValue(const std::vector<std::int64_t>& t, std::int64_t T,
+                        const OracleQuery& query, std::int64_t& spent, OracleScratch& scratch,
+                        const EngineTuning& tuning = kShippedTuning);
 
 // The plain bit work of exactValue on n tracks of at most `distinct` lengths
 // (64-bit words), without the staircases.

@@ -57,7 +57,8 @@ struct Lanes {
 // w[first + k] |= w[first + q + k] >> b | w[first + q + k + 1] << (64 - b),
 // from the bottom up.
 template <typename V, std::size_t W>
-ZTP_INLINE void addDownBody(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b) {
+ZTP_INLINE void addDownBody(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q,
+                            unsigned b) {
     using L = Lanes<V, W>;
     const std::size_t m = n - first - q;  // words written
     const std::uint64_t* src = w + first + q;
@@ -80,8 +81,8 @@ ZTP_INLINE void addDownBody(std::uint64_t* w, std::size_t n, std::size_t first, 
 // where keep leaves the words below kw, masks word kw with kmask and clears
 // the rest.
 template <typename V, std::size_t W>
-ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw,
-                            std::uint64_t kmask, std::size_t lo) {
+ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b,
+                            std::size_t kw, std::uint64_t kmask, std::size_t lo) {
     using L = Lanes<V, W>;
     const unsigned c = 64 - b;
     auto shifted = [&](std::size_t j) -> std::uint64_t {
@@ -92,7 +93,8 @@ ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsi
     std::size_t j = n;  // words from j on are written
     if (kw < n) {
         const std::size_t stop = std::max(kw + 1, lo);  // words from stop on are replaced
-        for (; j >= W + std::max(stop, q + 1); j -= W) L::store(w + j - W, L::shiftedUp(w + j - W - q, b));
+        for (; j >= W + std::max(stop, q + 1); j -= W)
+            L::store(w + j - W, L::shiftedUp(w + j - W - q, b));
         for (; j > stop; --j) w[j - 1] = shifted(j - 1);
         if (kw < lo) return;
         w[kw] = (w[kw] & kmask) | shifted(kw);
@@ -106,8 +108,9 @@ ZTP_INLINE void keepAddBody(std::uint64_t* w, std::size_t n, std::size_t q, unsi
 // dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for lo <= k < nd, src being
 // nsrc words of which the last is masked (the arrays apart).
 template <typename V, std::size_t W>
-ZTP_INLINE void orShiftedBody(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim,
-                              std::uint64_t lastMask, unsigned b, std::size_t lo) {
+ZTP_INLINE void orShiftedBody(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src,
+                              std::size_t nlim, std::uint64_t lastMask, unsigned b,
+                              std::size_t lo) {
     using L = Lanes<V, W>;
     if (nlim == 0 || nd == 0) return;
     const std::size_t nsrc = std::min(nlim, nd);
@@ -133,13 +136,15 @@ ZTP_INLINE void orShiftedBody(std::uint64_t* dst, std::size_t nd, const std::uin
 // Any k below n with a[k] & (o[k] >> b | o[k + 1] << (64 - b)) nonzero
 // (o has n + 1 words, or n when b is 0)?
 template <typename V, std::size_t W>
-ZTP_INLINE bool meetBody(const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b) {
+ZTP_INLINE bool meetBody(const std::uint64_t* a, const std::uint64_t* o, std::size_t n,
+                         unsigned b) {
     using L = Lanes<V, W>;
     std::size_t k = 0;
     if (b == 0) {
         while (k + W <= n) {
             V acc = L::load(a + k) & L::load(o + k);
-            for (k += W; k + W <= n && (k & 63) != 0; k += W) acc |= L::load(a + k) & L::load(o + k);
+            for (k += W; k + W <= n && (k & 63) != 0; k += W)
+                acc |= L::load(a + k) & L::load(o + k);
             if (anyLane(acc)) return true;
         }
         for (; k < n; ++k)
@@ -159,21 +164,23 @@ ZTP_INLINE bool meetBody(const std::uint64_t* a, const std::uint64_t* o, std::si
 }
 
 #if ZTP_WIDE_WORDS
-__attribute__((target("avx2"))) void addDownWide(std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q,
-                                                 unsigned b) {
+__attribute__((target("avx2"))) void addDownWide(std::uint64_t* w, std::size_t n, std::size_t first,
+                                                 std::size_t q, unsigned b) {
     addDownBody<Quad, 4>(w, n, first, q, b);
 }
-__attribute__((target("avx2"))) void keepAddWide(std::uint64_t* w, std::size_t n, std::size_t q, unsigned b,
-                                                 std::size_t kw, std::uint64_t kmask, std::size_t lo) {
+__attribute__((target("avx2"))) void keepAddWide(std::uint64_t* w, std::size_t n, std::size_t q,
+                                                 unsigned b, std::size_t kw, std::uint64_t kmask,
+                                                 std::size_t lo) {
     keepAddBody<Quad, 4>(w, n, q, b, kw, kmask, lo);
 }
-__attribute__((target("avx2"))) void orShiftedWide(std::uint64_t* dst, std::size_t nd, const std::uint64_t* src,
-                                                   std::size_t nlim, std::uint64_t lastMask, unsigned b,
+__attribute__((target("avx2"))) void orShiftedWide(std::uint64_t* dst, std::size_t nd,
+                                                   const std::uint64_t* src, std::size_t nlim,
+                                                   std::uint64_t lastMask, unsigned b,
                                                    std::size_t lo) {
     orShiftedBody<Quad, 4>(dst, nd, src, nlim, lastMask, b, lo);
 }
-__attribute__((target("avx2"))) bool meetWide(const std::uint64_t* a, const std::uint64_t* o, std::size_t n,
-                                              unsigned b) {
+__attribute__((target("avx2"))) bool meetWide(const std::uint64_t* a, const std::uint64_t* o,
+                                              std::size_t n, unsigned b) {
     return meetBody<Quad, 4>(a, o, n, b);
 }
 
@@ -196,30 +203,33 @@ Width fastest() {
     return Width::Narrow;
 }
 
-void addDown([[maybe_unused]] Width width, std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b) {
+void addDown([[maybe_unused]] Width width, std::uint64_t* w, std::size_t n, std::size_t first,
+             std::size_t q, unsigned b) {
 #if ZTP_WIDE_WORDS
     if (width == Width::Wide) return addDownWide(w, n, first, q, b);
 #endif
     addDownBody<Narrow, kNarrow>(w, n, first, q, b);
 }
 
-void keepAdd([[maybe_unused]] Width width, std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask,
-             std::size_t lo) {
+void keepAdd([[maybe_unused]] Width width, std::uint64_t* w, std::size_t n, std::size_t q,
+             unsigned b, std::size_t kw, std::uint64_t kmask, std::size_t lo) {
 #if ZTP_WIDE_WORDS
     if (width == Width::Wide) return keepAddWide(w, n, q, b, kw, kmask, lo);
 #endif
     keepAddBody<Narrow, kNarrow>(w, n, q, b, kw, kmask, lo);
 }
 
-void orShifted([[maybe_unused]] Width width, std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
-               unsigned b, std::size_t lo) {
+void orShifted([[maybe_unused]] Width width, std::uint64_t* dst, std::size_t nd,
+               const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask, unsigned b,
+               std::size_t lo) {
 #if ZTP_WIDE_WORDS
     if (width == Width::Wide) return orShiftedWide(dst, nd, src, nlim, lastMask, b, lo);
 #endif
     orShiftedBody<Narrow, kNarrow>(dst, nd, src, nlim, lastMask, b, lo);
 }
 
-bool meet([[maybe_unused]] Width width, const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b) {
+bool meet([[maybe_unused]] Width width, const std::uint64_t* a, const std::uint64_t* o,
+          std::size_t n, unsigned b) {
 #if ZTP_WIDE_WORDS
     if (width == Width::Wide) return meetWide(a, o, n, b);
 #endif

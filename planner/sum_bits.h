@@ -14,16 +14,17 @@ enum class Width { Narrow, Wide };
 // The widest loops this build has that the processor runs.
 Width fastest();
 // w[k] |= w[k + q] >> b | w[k + q + 1] << (64 - b) for first <= k, k + q < n, in place.
-void addDown(Width width, std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q, unsigned b);
+void addDown(Width width, std::uint64_t* w, std::size_t n, std::size_t first, std::size_t q,
+             unsigned b);
 // w[k] := keep(w[k]) | w[k - q] << b | w[k - q - 1] >> (64 - b) for lo <= k <
 // n, in place; keep leaves the words below kw, masks word kw with kmask,
 // clears the rest (kw >= n: keeps every word).
-void keepAdd(Width width, std::uint64_t* w, std::size_t n, std::size_t q, unsigned b, std::size_t kw, std::uint64_t kmask,
-             std::size_t lo = 0);
+void keepAdd(Width width, std::uint64_t* w, std::size_t n, std::size_t q, unsigned b,
+             std::size_t kw, std::uint64_t kmask, std::size_t lo = 0);
 // dst[k] |= src[k] << b | src[k - 1] >> (64 - b) for lo <= k < nd, src being
 // nlim words of which the last is masked with lastMask (dst and src apart).
-void orShifted(Width width, std::uint64_t* dst, std::size_t nd, const std::uint64_t* src, std::size_t nlim, std::uint64_t lastMask,
-               unsigned b, std::size_t lo = 0);
+void orShifted(Width width, std::uint64_t* dst, std::size_t nd, const std::uint64_t* src,
+               std::size_t nlim, std::uint64_t lastMask, unsigned b, std::size_t lo = 0);
 // Any k < n with a[k] & (o[k] >> b | o[k + 1] << (64 - b)) nonzero (o[n] is
 // read when b is not 0)?
 bool meet(Width width, const std::uint64_t* a, const std::uint64_t* o, std::size_t n, unsigned b);
@@ -81,13 +82,15 @@ public:
         if (n <= floor_) return;
         const std::uint64_t kept = n == kw + 1 ? words_[kw] : 0;
         words::keepAdd(width_, words_.data(), n, q, b, n, 0, floor_);
-        if (n == kw + 1) words_[kw] = kept | (words_[kw] & ((std::uint64_t{1} << (limit % 64)) - 1));
+        if (n == kw + 1)
+            words_[kw] = kept | (words_[kw] & ((std::uint64_t{1} << (limit % 64)) - 1));
         top_ = std::max(top_, n);
     }
 
     // No sum at or above the floor.
     bool empty() const { return top_ <= floor_; }
 
+    // Whether k is a sum (false outside the array).
     bool test(std::int64_t k) const {
         if (k < 0 || k >= bits_) return false;
         return (words_[static_cast<std::size_t>(k / 64)] >> (k % 64)) & 1;
@@ -124,6 +127,7 @@ public:
         trimTail();
     }
 
+    // No sum at all (at or above the floor).
     void clear() {
         if (floor_ < top_)
             std::fill(words_.begin() + static_cast<std::ptrdiff_t>(floor_),
@@ -153,8 +157,8 @@ public:
         }
         if (nlim == 0) return;
         const std::size_t nd = std::min(words_.size() - q, nlim + 1);
-        words::orShifted(width_, words_.data() + q, nd, other.words_.data(), nlim, lastMask, static_cast<unsigned>(len % 64),
-                         floor_ > q ? floor_ - q : 0);
+        words::orShifted(width_, words_.data() + q, nd, other.words_.data(), nlim, lastMask,
+                         static_cast<unsigned>(len % 64), floor_ > q ? floor_ - q : 0);
         top_ = std::max(top_, q + nd);
         trimTail();
     }
@@ -167,7 +171,8 @@ public:
         const std::size_t q = static_cast<std::size_t>(len / 64);
         const unsigned b = static_cast<unsigned>(len % 64);
         const std::size_t n = shiftedTop(q, b);
-        const std::size_t kw = limit >= bits_ ? n : std::min(n, static_cast<std::size_t>(limit / 64));
+        const std::size_t kw =
+            limit >= bits_ ? n : std::min(n, static_cast<std::size_t>(limit / 64));
         const std::uint64_t kmask = (std::uint64_t{1} << (limit % 64)) - 1;
         words::keepAdd(width_, words_.data(), n, q, b, kw, kmask, floor_);
         top_ = n;
@@ -186,6 +191,7 @@ public:
         top_ = w;
     }
 
+    // Makes k a sum (nothing outside the array).
     void set(std::int64_t k) {
         if (k < 0 || k >= bits_) return;
         words_[static_cast<std::size_t>(k / 64)] |= std::uint64_t{1} << (k % 64);
@@ -219,7 +225,9 @@ public:
         bool looking() const { return mask_ != 0; }
 
         // Whether the run lies in the words [first, last).
-        bool within(std::size_t first, std::size_t last) const { return lo < hi && hi > first && lo < last; }
+        bool within(std::size_t first, std::size_t last) const {
+            return lo < hi && hi > first && lo < last;
+        }
 
         // A track of `len` seconds is added.
         void take(std::int64_t len) {
@@ -227,7 +235,8 @@ public:
             g_ = std::gcd(g_, len);
             lo = hi = 0;
             mask_ = 0;
-            for (std::int64_t j = 0; g_ > 0 && g_ <= 64 && j < 64; j += g_) mask_ |= std::uint64_t{1} << j;
+            for (std::int64_t j = 0; g_ > 0 && g_ <= 64 && j < 64; j += g_)
+                mask_ |= std::uint64_t{1} << j;
         }
 
         // Word k holding every multiple of g.
@@ -249,7 +258,8 @@ public:
     // between first and last that come out full; while it is empty, the run
     // is looked for at word `seed` (subset sums fill up from their middle
     // out).
-    void addDown(std::int64_t len, std::size_t first, std::size_t last, Ones& ones, std::size_t seed) {
+    void addDown(std::int64_t len, std::size_t first, std::size_t last, Ones& ones,
+                 std::size_t seed) {
         if (len <= 0 || len >= bits_) return;
         ones.take(len);
         last = std::min(last, words_.size());
@@ -275,20 +285,28 @@ public:
     }
 
     // out := the words from `first` on, below `end`.
-    void copyWords(std::int64_t first, std::vector<std::uint64_t>& out, std::int64_t end = INT64_MAX) const {
-        const std::size_t f = std::min(static_cast<std::size_t>(std::max<std::int64_t>(0, first)), words_.size());
-        const std::size_t e = std::max(f, std::min(words_.size(), static_cast<std::size_t>(std::max<std::int64_t>(0, end))));
-        out.assign(words_.begin() + static_cast<std::ptrdiff_t>(f), words_.begin() + static_cast<std::ptrdiff_t>(e));
+    void copyWords(std::int64_t first, std::vector<std::uint64_t>& out,
+                   std::int64_t end = INT64_MAX) const {
+        const std::size_t f =
+            std::min(static_cast<std::size_t>(std::max<std::int64_t>(0, first)), words_.size());
+        const std::size_t e = std::max(
+            f, std::min(words_.size(), static_cast<std::size_t>(std::max<std::int64_t>(0, end))));
+        out.assign(words_.begin() + static_cast<std::ptrdiff_t>(f),
+                   words_.begin() + static_cast<std::ptrdiff_t>(e));
     }
 
     // Any k with bit k here and bit k + off in an array whose words from
     // `first` on are `other` (k + off below first * 64 never asked for)?
-    bool meetsShifted(const std::vector<std::uint64_t>& other, std::size_t first, std::int64_t off) const {
+    bool meetsShifted(const std::vector<std::uint64_t>& other, std::size_t first,
+                      std::int64_t off) const {
         if (off < 0) return false;
         const std::size_t q = static_cast<std::size_t>(off / 64);
         const unsigned b = static_cast<unsigned>(off % 64);
-        const std::size_t no = other.size() + first;  // other's words stand for words first .. no - 1
-        auto at = [&](std::size_t j) -> std::uint64_t { return j >= first && j < no ? other[j - first] : 0; };
+        // other's words stand for words first .. no - 1
+        const std::size_t no = other.size() + first;
+        auto at = [&](std::size_t j) -> std::uint64_t {
+            return j >= first && j < no ? other[j - first] : 0;
+        };
         auto meets = [&](std::size_t k) {
             const std::uint64_t v = b ? (at(k + q) >> b) | (at(k + q + 1) << (64 - b)) : at(k + q);
             return (words_[k] & v) != 0;
@@ -299,20 +317,26 @@ public:
         const std::size_t hi = std::max(lo, std::min(end, no > q + 1 ? no - q - 1 : 0));
         for (std::size_t k = first > q + 1 ? first - q - 1 : 0; k < lo; ++k)
             if (meets(k)) return true;
-        if (lo < hi && words::meet(width_, words_.data() + lo, other.data() + (lo + q - first), hi - lo, b)) return true;
+        if (lo < hi &&
+            words::meet(width_, words_.data() + lo, other.data() + (lo + q - first), hi - lo, b))
+            return true;
         for (std::size_t k = hi; k < end; ++k)
             if (meets(k)) return true;
         return false;
     }
 
 private:
+    // Clears the bits past bits_ in the last word.
     void trimTail() {
-        const unsigned extra = static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
+        const unsigned extra =
+            static_cast<unsigned>(words_.size() * 64 - static_cast<std::size_t>(bits_));
         if (extra) words_.back() &= ~std::uint64_t{0} >> extra;
     }
 
     // top_ once the sums are shifted up by q words and b bits.
-    std::size_t shiftedTop(std::size_t q, unsigned b) const { return std::min(words_.size(), top_ + q + (b ? 1 : 0)); }
+    std::size_t shiftedTop(std::size_t q, unsigned b) const {
+        return std::min(words_.size(), top_ + q + (b ? 1 : 0));
+    }
 
     // The words from t on are 0: those between it and top_ are cleared.
     void retop(std::size_t t) {
@@ -355,6 +379,7 @@ inline void addAll(SumBits& bits, std::vector<std::int64_t>& lengths) {
     }
 }
 
+// The distinct lengths of `t`, ascending.
 inline std::vector<std::int64_t> distinctLengths(const std::vector<std::int64_t>& t) {
     std::vector<std::int64_t> v(t);
     std::sort(v.begin(), v.end());
@@ -364,7 +389,8 @@ inline std::vector<std::int64_t> distinctLengths(const std::vector<std::int64_t>
 
 // The number of `lengths` (distinct, ascending) below len: len's slot when it is one of them.
 inline std::size_t slotOf(const std::vector<std::int64_t>& lengths, std::int64_t len) {
-    return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) - lengths.begin());
+    return static_cast<std::size_t>(std::lower_bound(lengths.begin(), lengths.end(), len) -
+                                    lengths.begin());
 }
 
 }  // namespace ztp::split

@@ -22,9 +22,9 @@ void AsyncSearch::run() {
     try {
         SearchControl control;
         control.cancel = &cancel_;
-        r = runSearch(engine_, times_, target_, &control);
-        ok = true;
-    } catch (const SearchAborted&) {
+        r = runSearch(engine_, times_, target_, control);
+        ok = r.finished();
+        if (!ok) r = SearchResult{};  // cancelled: no result
     } catch (...) {
         error = std::current_exception();
     }

@@ -35,14 +35,12 @@ std::string describe(const Times& times, std::int64_t target) {
 // Compares the ways of running the fast engine: as shipped, with every
 // bound applied from the first node, and with phases and budgets cut short.
 void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchResult& lit) {
-    SearchControl eager;
-    eager.eagerBounds = true;
-    SearchControl shortBudgets;
-    shortBudgets.shortBudgets = true;
-    const SearchControl* const modes[] = {nullptr, &eager, &shortBudgets};
-    for (const SearchControl* control : modes) {
-        const SearchResult fast = fastSearch(times, target, control);
-        const char* mode = !control ? "" : control == &eager ? " (eager bounds)" : " (short budgets)";
+    const EngineTuning* const modes[] = {&kShippedTuning, &kEagerBoundsTuning, &kShortBudgetTuning};
+    for (const EngineTuning* tuning : modes) {
+        const SearchResult fast = fastSearch(times, target, {}, {*tuning});
+        const char* mode = tuning == &kShippedTuning       ? ""
+                           : tuning == &kEagerBoundsTuning ? " (eager bounds)"
+                                                           : " (short budgets)";
         EXPECT_EQ(sortedSet(fast.best), sortedSet(lit.best)) << describe(times, target) << mode;
         EXPECT_EQ(fast.bestDiff, lit.bestDiff) << describe(times, target) << mode;
         EXPECT_EQ(fast.exactHit, lit.exactHit) << describe(times, target) << mode;
@@ -53,12 +51,8 @@ void expectSameAsLiteral(const Times& times, std::int64_t target, const SearchRe
 bool comparedWithinBudget(const Times& times, std::int64_t target, std::uint64_t steps) {
     SearchControl budget;
     budget.stepLimit = steps;
-    SearchResult lit;
-    try {
-        lit = literalSearch(times, target, &budget);
-    } catch (const SearchAborted&) {
-        return false;
-    }
+    const SearchResult lit = literalSearch(times, target, budget);
+    if (!lit.finished()) return false;
     expectSameAsLiteral(times, target, lit);
     return true;
 }
@@ -89,10 +83,18 @@ const HandCase kHandCases[] = {
     {"zero-length tracks join the set", {0, 0, 120}, 60, {0, 1, 2}, 60, false},
     {"target far beyond any tape", {100, 200}, 9999 * 30, {}, kInitialBestDiff, false},
     {"four tracks of one length free where a staircase closes",
-     {15, 15, 10, 10, 10, 10, 15, 16, 11, 199, 11, 10, 15}, 48, {2, 3, 7, 8}, 1, false},
+     {15, 15, 10, 10, 10, 10, 15, 16, 11, 199, 11, 10, 15},
+     48,
+     {2, 3, 7, 8},
+     1,
+     false},
     {"a child of a length seen before, after a longer one", {3, 4, 3}, 6, {0, 2}, 0, true},
     {"staircases ending with the same free lengths, counted differently",
-     {4, 9, 4, 8, 4, 8, 37, 8, 5, 8, 4, 8, 4, 8, 4, 8, 5, 8, 4, 8}, 27, {0, 2, 3, 4, 5}, 1, false},
+     {4, 9, 4, 8, 4, 8, 37, 8, 5, 8, 4, 8, 4, 8, 4, 8, 5, 8, 4, 8},
+     27,
+     {0, 2, 3, 4, 5},
+     1,
+     false},
 };
 
 TEST(FastSearch, HandCasesMatchTheLiteralSearch) {
@@ -110,7 +112,8 @@ TEST(FastSearch, HandCasesMatchTheLiteralSearch) {
             std::int64_t spent = 0;
             split::OracleScratch scratch(split::words::fastest());
             const split::OracleAnswer a =
-                split::exactValue(t, c.target, kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch, shortBudgets);
+                split::exactValue(t, c.target, {kInitialBestDiff, INT64_MAX, INT64_MAX}, spent,
+                                  scratch, shortBudgets ? kShortBudgetTuning : kShippedTuning);
             EXPECT_TRUE(a.exact);
             EXPECT_EQ(a.value, c.bestDiff) << (shortBudgets ? "(short budgets)" : "");
         }
@@ -133,12 +136,12 @@ TEST(FastSearch, RandomSmallInputsMatchTheLiteralSearch) {
         for (int i = 0; i < n; ++i) {
             std::int64_t len = 0;
             switch (family) {
-                case 0: len = pick(0, 15359); break;                           // any length
-                case 1: len = pick(120, 480); break;                           // album tracks
+                case 0: len = pick(0, 15359); break;  // any length
+                case 1: len = pick(120, 480); break;  // album tracks
                 case 2: len = alphabet[static_cast<std::size_t>(pick(0, 2))]; break;  // few lengths
-                case 3: len = pick(0, 2) == 0 ? 0 : pick(1, 20); break;        // many zeros
-                case 4: len = pick(1, 6) * 50; break;                          // equal lengths
-                case 5: len = pick(1, 30) * 2; break;                          // even lengths
+                case 3: len = pick(0, 2) == 0 ? 0 : pick(1, 20); break;               // many zeros
+                case 4: len = pick(1, 6) * 50; break;  // equal lengths
+                case 5: len = pick(1, 30) * 2; break;  // even lengths
                 default: len = pick(0, 40); break;
             }
             times.push_back(static_cast<std::int32_t>(len));
@@ -147,11 +150,11 @@ TEST(FastSearch, RandomSmallInputsMatchTheLiteralSearch) {
         for (auto x : times) total += x;
         std::int64_t target = 0;
         switch (k % 6) {
-            case 0: target = total / 2; break;                  // both sides equal
-            case 1: target = pick(-2, 8) * 30; break;           // tape minutes x 30
-            case 2: target = total + pick(-4, 1); break;        // around the total
+            case 0: target = total / 2; break;            // both sides equal
+            case 1: target = pick(-2, 8) * 30; break;     // tape minutes x 30
+            case 2: target = total + pick(-4, 1); break;  // around the total
             case 3: target = pick(-1, total + 1); break;
-            case 4: target = (total / 2) | 1; break;            // odd target
+            case 4: target = (total / 2) | 1; break;  // odd target
             default: target = pick(-2, 2); break;
         }
         // The step budget keeps the reference quick under sanitizers.
@@ -177,8 +180,10 @@ TEST(FastSearch, LongLevelsMatchTheLiteralSearch) {
         for (int i = 0; i < n; ++i) {
             std::int64_t len = 0;
             switch (k % 3) {
-                case 0: len = shortest + (i % 17) * 7; break;                       // ascending runs
-                case 1: len = shortest * pick(1, 4) + pick(0, 1); break;            // near multiples
+                // ascending runs
+                case 0: len = shortest + (i % 17) * 7; break;
+                // near multiples
+                case 1: len = shortest * pick(1, 4) + pick(0, 1); break;
                 default: len = pick(shortest, 3 * shortest); break;
             }
             if (pick(0, 9) == 0) len = shortest;  // runs broken by a short track
@@ -206,7 +211,8 @@ TEST(FastSearch, FewWideLengthsMatchTheLiteralSearch) {
         for (int a = 0; a < size; ++a) alphabet.push_back(static_cast<std::int32_t>(pick(1, 1000)));
         Times times;
         const int n = static_cast<int>(pick(8, 14));
-        for (int i = 0; i < n; ++i) times.push_back(alphabet[static_cast<std::size_t>(pick(0, size - 1))]);
+        for (int i = 0; i < n; ++i)
+            times.push_back(alphabet[static_cast<std::size_t>(pick(0, size - 1))]);
         std::int64_t total = 0;
         for (auto x : times) total += x;
         const std::int64_t target = k % 2 ? total / 2 : pick(1, total);
@@ -258,9 +264,11 @@ bool literalWalkCanRecord(const Times& times, std::int64_t T, const SearchResult
         if (s >= T) continue;
         int reach = -1;
         for (int i = 0; i < n && reach < 0; ++i)
-            if (!in[static_cast<std::size_t>(i)] && times[static_cast<std::size_t>(i)] >= T - s) reach = i;
+            if (!in[static_cast<std::size_t>(i)] && times[static_cast<std::size_t>(i)] >= T - s)
+                reach = i;
         if (reach < 0) continue;
-        const std::int64_t shortfall = T - s, overshoot = times[static_cast<std::size_t>(reach)] - shortfall;
+        const std::int64_t shortfall = T - s,
+                           overshoot = times[static_cast<std::size_t>(reach)] - shortfall;
         if (over < 0 ? !(shortfall < overshoot && shortfall == r.bestDiff)
                      : !(reach == over && overshoot <= shortfall && overshoot == r.bestDiff))
             continue;
@@ -268,10 +276,13 @@ bool literalWalkCanRecord(const Times& times, std::int64_t T, const SearchResult
         std::int64_t longestOut = -1;
         for (int i = 0; i < n; ++i) {
             if (!in[static_cast<std::size_t>(i)]) {
-                if (i >= reach) longestOut = std::max<std::int64_t>(longestOut, times[static_cast<std::size_t>(i)]);
+                if (i >= reach)
+                    longestOut =
+                        std::max<std::int64_t>(longestOut, times[static_cast<std::size_t>(i)]);
                 continue;
             }
-            const std::int64_t key = i > reach ? T - longestOut + times[static_cast<std::size_t>(i)] : INT64_MAX;
+            const std::int64_t key =
+                i > reach ? T - longestOut + times[static_cast<std::size_t>(i)] : INT64_MAX;
             order.emplace_back(key, i);
         }
         std::stable_sort(order.begin(), order.end(),
@@ -281,7 +292,9 @@ bool literalWalkCanRecord(const Times& times, std::int64_t T, const SearchResult
         bool ok = true;
         for (const auto& [key, x] : order) {
             for (int i = 0; i < x && ok; ++i)
-                if (!path[static_cast<std::size_t>(i)] && p + times[static_cast<std::size_t>(i)] >= T) ok = false;
+                if (!path[static_cast<std::size_t>(i)] &&
+                    p + times[static_cast<std::size_t>(i)] >= T)
+                    ok = false;
             path[static_cast<std::size_t>(x)] = 1;
             p += times[static_cast<std::size_t>(x)];
         }
@@ -338,9 +351,10 @@ TEST(FastSearch, LargeInputsGiveConsistentSplits) {
 
 // 40 tracks of six lengths: no subset sum is closer to 5747 than 37, and the
 // set that reaches 37 is only visited after a large part of the tree.
-const Times kSmallAlphabet40 = {200, 301, 300, 101, 100, 997, 101, 101, 100, 101, 300, 997, 200, 200,
-                                101, 300, 300, 200, 300, 200, 300, 200, 101, 100, 300, 100, 100, 200,
-                                997, 100, 200, 100, 200, 200, 301, 997, 997, 301, 101, 100};
+const Times kSmallAlphabet40 = {200, 301, 300, 101, 100, 997, 101, 101, 100, 101,
+                                300, 997, 200, 200, 101, 300, 300, 200, 300, 200,
+                                300, 200, 101, 100, 300, 100, 100, 200, 997, 100,
+                                200, 100, 200, 200, 301, 997, 997, 301, 101, 100};
 
 // Inputs the literal search cannot finish: both ways of running the engine
 // agree, and the literal walk can record the result.
@@ -350,12 +364,11 @@ TEST(FastSearch, FewLengthsOnLongListsGiveRecordableSplits) {
     unreachable.bestDiff = 30;
     EXPECT_FALSE(literalWalkCanRecord({100, 40}, 70, unreachable));
 
-    SearchControl eager;
-    eager.eagerBounds = true;
+    const FastOptions eager{kEagerBoundsTuning};
     const SearchResult r = fastSearch(kSmallAlphabet40, 5747);
     EXPECT_EQ(r.bestDiff, 37);
     EXPECT_TRUE(literalWalkCanRecord(kSmallAlphabet40, 5747, r));
-    EXPECT_EQ(sortedSet(fastSearch(kSmallAlphabet40, 5747, &eager).best), sortedSet(r.best));
+    EXPECT_EQ(sortedSet(fastSearch(kSmallAlphabet40, 5747, {}, eager).best), sortedSet(r.best));
 
     std::mt19937_64 rng(99);
     auto pick = [&](std::int64_t lo, std::int64_t hi) {
@@ -363,17 +376,19 @@ TEST(FastSearch, FewLengthsOnLongListsGiveRecordableSplits) {
     };
     for (int k = 0; k < 6; ++k) {
         Times alphabet;
-        for (int a = static_cast<int>(pick(2, 5)); a > 0; --a) alphabet.push_back(static_cast<std::int32_t>(pick(1, 15359)));
+        for (int a = static_cast<int>(pick(2, 5)); a > 0; --a)
+            alphabet.push_back(static_cast<std::int32_t>(pick(1, 15359)));
         Times times;
         std::int64_t total = 0;
         for (int i = static_cast<int>(pick(30, 60)); i > 0; --i) {
-            times.push_back(alphabet[static_cast<std::size_t>(pick(0, static_cast<std::int64_t>(alphabet.size()) - 1))]);
+            times.push_back(alphabet[static_cast<std::size_t>(
+                pick(0, static_cast<std::int64_t>(alphabet.size()) - 1))]);
             total += times.back();
         }
         const std::int64_t target = k % 2 ? total / 2 : pick(1, total);
         SCOPED_TRACE(describe(times, target));
         const SearchResult a = fastSearch(times, target);
-        const SearchResult b = fastSearch(times, target, &eager);
+        const SearchResult b = fastSearch(times, target, {}, eager);
         expectConsistent(times, target, a);
         EXPECT_EQ(sortedSet(a.best), sortedSet(b.best));
         EXPECT_EQ(a.bestDiff, b.bestDiff);
@@ -391,14 +406,14 @@ TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
     std::mt19937_64 rng(900);
     const std::int32_t lengths[] = {50, 51, 100, 150, 151, 400};
     Times times;
-    for (int i = 0; i < kMaxTracks; ++i) times.push_back(lengths[std::uniform_int_distribution<int>(0, 5)(rng)]);
+    for (int i = 0; i < kMaxTracks; ++i)
+        times.push_back(lengths[std::uniform_int_distribution<int>(0, 5)(rng)]);
     struct Known {
         std::int64_t target, bestDiff;
         std::size_t tracks;
     };
     const Known known[] = {{1380, 11, 20}, {3600, 0, 55}};
-    SearchControl eager;
-    eager.eagerBounds = true;
+    const FastOptions eager{kEagerBoundsTuning};
     for (const Known& k : known) {
         SCOPED_TRACE(k.target);
         const SearchResult r = fastSearch(times, k.target);
@@ -406,12 +421,13 @@ TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
         EXPECT_EQ(r.bestDiff, k.bestDiff);
         EXPECT_EQ(r.best.size(), k.tracks);
         EXPECT_TRUE(literalWalkCanRecord(times, k.target, r));
-        const SearchResult e = fastSearch(times, k.target, &eager);
+        const SearchResult e = fastSearch(times, k.target, {}, eager);
         EXPECT_EQ(sortedSet(e.best), sortedSet(r.best));
         std::int64_t spent = 0;
         split::OracleScratch scratch(split::words::fastest());
-        const split::OracleAnswer a = split::exactValue(std::vector<std::int64_t>(times.begin(), times.end()), k.target,
-                                                        kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch);
+        const split::OracleAnswer a =
+            split::exactValue(std::vector<std::int64_t>(times.begin(), times.end()), k.target,
+                              {kInitialBestDiff, INT64_MAX, INT64_MAX}, spent, scratch);
         EXPECT_TRUE(a.exact);
         EXPECT_EQ(a.value, r.bestDiff);
     }
@@ -422,7 +438,9 @@ TEST(FastSearch, NearMultiplesOnLongListsGiveTheSmallestValue) {
 // ascending runs), with and without the kept prefix sums.
 TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
     std::mt19937_64 rng(77);
-    auto pick = [&](std::int64_t lo, std::int64_t hi) { return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng); };
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+    };
     int compared = 0;
     for (int k = 0; k < 4000; ++k) {
         const int n = static_cast<int>(pick(1, 9));
@@ -431,13 +449,16 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
         for (int i = 0; i < n; ++i) {
             std::int64_t len = 0;
             switch (k % 3) {
-                case 0: len = pick(1, 4) * unit; break;                      // short ones ...
+                case 0: len = pick(1, 4) * unit; break;                       // short ones ...
                 case 1: len = (i % 4 + 1) * unit + (pick(0, 3) == 0); break;  // ascending runs
                 default: len = pick(1, 12); break;
             }
             times.push_back(static_cast<std::int32_t>(len));
         }
-        if (k % 2 == 0) times[static_cast<std::size_t>(pick(0, n - 1))] = static_cast<std::int32_t>(pick(10, 60));  // ... and a long one
+        // ... and a long one
+        if (k % 2 == 0)
+            times[static_cast<std::size_t>(pick(0, n - 1))] =
+                static_cast<std::int32_t>(pick(10, 60));
         if (k % 4 == 3)  // in seconds that span many words of the bit arrays
             for (auto& x : times) x = static_cast<std::int32_t>(x * 37);
         std::int64_t total = 0, longest = 0;
@@ -448,37 +469,40 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
         // Every fourth target near the total: the sets then leave little
         // out, and the bit arrays keep only the sums near the top (scaled
         // up, so that those are words apart).
-        const std::int64_t target = k % 4 == 3 ? std::max<std::int64_t>(1, total - pick(0, 2 * longest)) : pick(1, total);
+        const std::int64_t target =
+            k % 4 == 3 ? std::max<std::int64_t>(1, total - pick(0, 2 * longest)) : pick(1, total);
         SearchControl budget;
         budget.stepLimit = 200000;
-        SearchResult lit;
-        try {
-            lit = literalSearch(times, target, &budget);
-        } catch (const SearchAborted&) {
-            continue;
-        }
+        const SearchResult lit = literalSearch(times, target, budget);
+        if (!lit.finished()) continue;
         const std::vector<std::int64_t> t(times.begin(), times.end());
         // From the start, and asked for values below the literal one + 1
         // (the scans then look at a few rooms per reaching track); the
         // superset rule must find one as small, the subset rule none smaller.
-        const std::int64_t justAbove = lit.bestDiff < kInitialBestDiff ? lit.bestDiff + 1 : kInitialBestDiff;
+        const std::int64_t justAbove =
+            lit.bestDiff < kInitialBestDiff ? lit.bestDiff + 1 : kInitialBestDiff;
         for (bool prefix : {false, true})
             for (std::int64_t best : {kInitialBestDiff, justAbove}) {
                 std::int64_t spent = 0;
                 split::OracleScratch scratch(split::words::fastest());
-                const split::OracleAnswer a = split::exactValue(t, target, best, INT64_MAX, INT64_MAX, spent, scratch, prefix);
+                const EngineTuning& tuning = prefix ? kShortBudgetTuning : kShippedTuning;
+                const split::OracleAnswer a = split::exactValue(
+                    t, target, {best, INT64_MAX, INT64_MAX}, spent, scratch, tuning);
                 ASSERT_TRUE(a.exact);
                 ASSERT_EQ(a.value, std::min(best, lit.bestDiff))
-                    << describe(times, target) << (prefix ? " (prefix sums)" : "") << " best " << best;
+                    << describe(times, target) << (prefix ? " (prefix sums)" : "") << " best "
+                    << best;
                 // (It stops at the first value below `best`.)
-                const std::int64_t possible = split::valueByRule<split::PossibleRule>(t, target, best, INT64_MAX, spent,
-                                                                                      scratch.width, prefix);
+                const std::int64_t possible = split::valueByRule<split::PossibleRule>(
+                    t, target, best, INT64_MAX, spent, scratch.width, tuning);
                 if (best == justAbove) {
-                    ASSERT_LE(possible, lit.bestDiff) << describe(times, target) << " superset rule";
+                    ASSERT_LE(possible, lit.bestDiff)
+                        << describe(times, target) << " superset rule";
                 }
-                const std::int64_t sure = split::valueByRule<split::SureRule>(t, target, best, INT64_MAX, spent, scratch.width,
-                                                                              prefix);
-                ASSERT_GE(sure, std::min(best, lit.bestDiff)) << describe(times, target) << " subset rule";
+                const std::int64_t sure = split::valueByRule<split::SureRule>(
+                    t, target, best, INT64_MAX, spent, scratch.width, tuning);
+                ASSERT_GE(sure, std::min(best, lit.bestDiff))
+                    << describe(times, target) << " subset rule";
             }
         ++compared;
     }
@@ -492,13 +516,16 @@ TEST(FastSearch, OracleGivesTheLiteralSmallestValue) {
 // track. Also asked just above each child's value.
 TEST(FastSearch, ChildrenBoundedTogetherMissNoValue) {
     std::mt19937_64 rng(91);
-    auto pick = [&](std::int64_t lo, std::int64_t hi) { return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng); };
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+    };
     int started = 0, shownEmpty = 0;
     for (int k = 0; k < 3000; ++k) {
         const int n = static_cast<int>(pick(3, 9));
         Times times;
         for (int i = 0; i < n; ++i)
-            times.push_back(static_cast<std::int32_t>(k % 2 ? (i % 5 + 1) * 2 + pick(0, 1) : pick(1, 12)));
+            times.push_back(
+                static_cast<std::int32_t>(k % 2 ? (i % 5 + 1) * 2 + pick(0, 1) : pick(1, 12)));
         if (k % 3 == 0) times.back() = static_cast<std::int32_t>(pick(12, 40));  // a reaching track
         if (k % 4 == 3)
             for (auto& x : times) x = static_cast<std::int32_t>(x * 37);
@@ -518,14 +545,17 @@ TEST(FastSearch, ChildrenBoundedTogetherMissNoValue) {
             own.erase(own.begin() + c);
             truth.push_back(literalSearch(own, room - times[static_cast<std::size_t>(c)]).bestDiff);
         }
-        for (const std::int64_t best : {kInitialBestDiff, truth[0] + 1, *std::min_element(truth.begin(), truth.end()) + 1}) {
+        for (const std::int64_t best :
+             {kInitialBestDiff, truth[0] + 1, *std::min_element(truth.begin(), truth.end()) + 1}) {
             split::SiblingBound together;
             std::int64_t spent = 0;
             // The children of at least the first one's length, or all of them.
             std::int64_t shortest = list[static_cast<std::size_t>(first)];
             if (k % 5 < 2)
-                for (int c = first; c <= last; ++c) shortest = std::min(shortest, list[static_cast<std::size_t>(c)]);
-            if (!together.start(list, room, first, last, shortest, best, INT64_MAX, spent, split::words::fastest()))
+                for (int c = first; c <= last; ++c)
+                    shortest = std::min(shortest, list[static_cast<std::size_t>(c)]);
+            if (!together.start(list, room, {first, last, shortest}, best, INT64_MAX, spent,
+                                split::words::fastest(), kShippedTuning))
                 continue;
             ++started;
             for (int c = first; c <= last; ++c) {
@@ -535,7 +565,8 @@ TEST(FastSearch, ChildrenBoundedTogetherMissNoValue) {
                     const std::int64_t v = together.value(c, asked, spent);
                     if (v >= asked) {
                         ++shownEmpty;
-                        ASSERT_GE(lit, asked) << describe(times, room) << " child " << c << " of " << first << ".." << last;
+                        ASSERT_GE(lit, asked) << describe(times, room) << " child " << c << " of "
+                                              << first << ".." << last;
                     }
                 }
             }
@@ -551,18 +582,25 @@ TEST(FastSearch, ChildrenBoundedTogetherMissNoValue) {
 // of 92 s before its reaching track, made of items whose sums the bit
 // arrays must keep while they are added.
 TEST(FastSearch, OracleKeepsTheSumsOfFreeTracksNearTheTop) {
-    const std::vector<std::int64_t> t = {110, 92, 98, 92, 98, 98, 101, 98, 92, 98, 92, 221, 92, 154, 92, 154, 101};
+    const std::vector<std::int64_t> t = {110, 92, 98,  92, 98,  98, 101, 98, 92,
+                                         98,  92, 221, 92, 154, 92, 154, 101};
     for (bool prefix : {false, true})
         for (std::int64_t best : {std::int64_t{5}, kInitialBestDiff}) {
             std::int64_t spent = 0;
             split::OracleScratch scratch(split::words::fastest());
-            const split::OracleAnswer a = split::exactValue(t, 1769, best, INT64_MAX, INT64_MAX, spent, scratch, prefix);
+            const EngineTuning& tuning = prefix ? kShortBudgetTuning : kShippedTuning;
+            const split::OracleAnswer a =
+                split::exactValue(t, 1769, {best, INT64_MAX, INT64_MAX}, spent, scratch, tuning);
             EXPECT_TRUE(a.exact);
             EXPECT_EQ(a.value, 4) << "best " << best << (prefix ? " (prefix sums)" : "");
-            EXPECT_EQ(split::valueByRule<split::SureRule>(t, 1769, best, INT64_MAX, spent, scratch.width, prefix), 4);
+            EXPECT_EQ(split::valueByRule<split::SureRule>(t, 1769, best, INT64_MAX, spent,
+                                                          scratch.width, tuning),
+                      4);
         }
     std::int64_t spent = 0;
-    EXPECT_LE(split::valueByRule<split::PossibleRule>(t, 1769, 5, INT64_MAX, spent, split::words::fastest()), 4);
+    EXPECT_LE(split::valueByRule<split::PossibleRule>(t, 1769, 5, INT64_MAX, spent,
+                                                      split::words::fastest(), kShippedTuning),
+              4);
 }
 
 TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
@@ -570,20 +608,10 @@ TEST(FastSearch, CancelFlagAndStepBudgetStopTheSearch) {
     std::atomic<bool> cancel{true};
     SearchControl control;
     control.cancel = &cancel;
-    try {
-        fastSearch(times, 5747, &control);
-        FAIL() << "not cancelled";
-    } catch (const SearchAborted& e) {
-        EXPECT_TRUE(e.cancelled);
-    }
+    EXPECT_EQ(fastSearch(times, 5747, control).end, SearchEnd::Cancelled) << "not cancelled";
     SearchControl budget;
     budget.stepLimit = 256;
-    try {
-        fastSearch(times, 5747, &budget);
-        FAIL() << "budget not applied";
-    } catch (const SearchAborted& e) {
-        EXPECT_FALSE(e.cancelled);
-    }
+    EXPECT_EQ(fastSearch(times, 5747, budget).end, SearchEnd::OutOfSteps) << "budget not applied";
 }
 
 }  // namespace

@@ -43,14 +43,21 @@ Case randomCase(std::mt19937_64& rng, int maxTracks) {
     for (int i = 0; i < n; ++i) {
         std::int32_t len = 0;
         switch (family) {
-            case 0: len = static_cast<std::int32_t>(pick(0, 15359)); break;                 // any length
-            case 1: len = static_cast<std::int32_t>(pick(120, 480)); break;                 // album tracks
-            case 2:                                                                      // tiny alphabet
-            case 7: len = alphabet[static_cast<std::size_t>(pick(0, alphabetSize - 1))]; break;  // few wide lengths
-            case 3: len = static_cast<std::int32_t>(pick(0, 3) == 0 ? 0 : pick(1, 20)); break;   // zeros
-            case 4: len = static_cast<std::int32_t>(pick(0, 10) * 10); break;               // multiples
-            case 5: len = static_cast<std::int32_t>(pick(1, 30) * 2); break;                // even lengths
-            case 8: len = static_cast<std::int32_t>(pick(1, 6)); break;                     // short, and one long below
+            // any length
+            case 0: len = static_cast<std::int32_t>(pick(0, 15359)); break;
+            // album tracks
+            case 1: len = static_cast<std::int32_t>(pick(120, 480)); break;
+            case 2:  // tiny alphabet
+            // few wide lengths
+            case 7: len = alphabet[static_cast<std::size_t>(pick(0, alphabetSize - 1))]; break;
+            // zeros
+            case 3: len = static_cast<std::int32_t>(pick(0, 3) == 0 ? 0 : pick(1, 20)); break;
+            // multiples
+            case 4: len = static_cast<std::int32_t>(pick(0, 10) * 10); break;
+            // even lengths
+            case 5: len = static_cast<std::int32_t>(pick(1, 30) * 2); break;
+            // short, and one long below
+            case 8: len = static_cast<std::int32_t>(pick(1, 6)); break;
             default: len = static_cast<std::int32_t>(pick(0, 40)); break;
         }
         c.times.push_back(len);
@@ -60,10 +67,10 @@ Case randomCase(std::mt19937_64& rng, int maxTracks) {
     std::int64_t total = 0;
     for (auto x : c.times) total += x;
     switch (static_cast<int>(pick(0, 5))) {
-        case 0: c.target = total / 2; break;                                 // both sides equal
-        case 1: c.target = pick(-3, 10) * 30; break;                        // tape minutes x 30
-        case 2: c.target = total + pick(-5, 2); break;                      // around the total
-        case 3: c.target = pick(-2, total + 2); break;                      // anywhere
+        case 0: c.target = total / 2; break;            // both sides equal
+        case 1: c.target = pick(-3, 10) * 30; break;    // tape minutes x 30
+        case 2: c.target = total + pick(-5, 2); break;  // around the total
+        case 3: c.target = pick(-2, total + 2); break;  // anywhere
         case 4: c.target = (total / 60 + pick(-1, 1)) * 30 + (family == 5 ? 1 : 0); break;
         default: c.target = pick(-3, 3); break;
     }
@@ -111,55 +118,58 @@ static int runCases(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     for (long long k = 0; k < cases; ++k) {
         const Case c = randomCase(rng, maxTracks);
-        ztp::SearchResult lit;
-        try {
-            lit = ztp::literalSearch(c.times, c.target, &literalBudget);
-        } catch (const ztp::SearchAborted&) {
+        const ztp::SearchResult lit = ztp::literalSearch(c.times, c.target, literalBudget);
+        if (!lit.finished()) {
             ++skipped;
             continue;
         }
         const ztp::SearchResult fast = ztp::fastSearch(c.times, c.target);
-        ztp::SearchControl eager;
-        eager.eagerBounds = true;
-        const ztp::SearchResult fastEager = ztp::fastSearch(c.times, c.target, &eager);
-        ztp::SearchControl shortBudgets;
-        shortBudgets.shortBudgets = true;
-        const ztp::SearchResult fastShort = ztp::fastSearch(c.times, c.target, &shortBudgets);
-        const bool same = sorted(lit.best) == sorted(fast.best) && lit.bestDiff == fast.bestDiff &&
-                          lit.exactHit == fast.exactHit && sorted(fastEager.best) == sorted(fast.best) &&
-                          fastEager.bestDiff == fast.bestDiff && fastEager.exactHit == fast.exactHit &&
-                          sorted(fastShort.best) == sorted(fast.best) && fastShort.bestDiff == fast.bestDiff &&
-                          fastShort.exactHit == fast.exactHit;
+        const ztp::SearchResult fastEager =
+            ztp::fastSearch(c.times, c.target, {}, {ztp::kEagerBoundsTuning});
+        const ztp::SearchResult fastShort =
+            ztp::fastSearch(c.times, c.target, {}, {ztp::kShortBudgetTuning});
+        const bool same =
+            sorted(lit.best) == sorted(fast.best) && lit.bestDiff == fast.bestDiff &&
+            lit.exactHit == fast.exactHit && sorted(fastEager.best) == sorted(fast.best) &&
+            fastEager.bestDiff == fast.bestDiff && fastEager.exactHit == fast.exactHit &&
+            sorted(fastShort.best) == sorted(fast.best) && fastShort.bestDiff == fast.bestDiff &&
+            fastShort.exactHit == fast.exactHit;
         // The oracle alone: the smallest value of the whole walk is the
         // literal search's final distance.
         if (c.target > 0 && !c.times.empty()) {
             std::int64_t spent = 0;
             const std::vector<std::int64_t> lengths(c.times.begin(), c.times.end());
             ztp::split::OracleScratch scratch(ztp::split::words::fastest());
-            const ztp::split::OracleAnswer a =
-                ztp::split::exactValue(lengths, c.target, ztp::kInitialBestDiff, INT64_MAX, INT64_MAX, spent, scratch);
+            const ztp::split::OracleAnswer a = ztp::split::exactValue(
+                lengths, c.target, {ztp::kInitialBestDiff, INT64_MAX, INT64_MAX}, spent, scratch);
             if (!a.exact || a.value != lit.bestDiff) {
                 ++mismatches;
                 if (mismatches <= 20)
-                    std::printf("ORACLE case %lld: %s literal diff=%lld oracle=%lld exact=%d\n", k, show(c).c_str(),
-                                static_cast<long long>(lit.bestDiff), static_cast<long long>(a.value), a.exact);
+                    std::printf("ORACLE case %lld: %s literal diff=%lld oracle=%lld exact=%d\n", k,
+                                show(c).c_str(), static_cast<long long>(lit.bestDiff),
+                                static_cast<long long>(a.value), a.exact);
             }
         }
         if (!same) {
             ++mismatches;
             if (mismatches <= 20)
-                std::printf("MISMATCH case %lld: %s literal=%s diff=%lld hit=%d fast=%s diff=%lld hit=%d eager=%s diff=%lld "
-                            "short=%s diff=%lld\n", k,
-                            show(c).c_str(), showSet(sorted(lit.best)).c_str(), static_cast<long long>(lit.bestDiff),
-                            lit.exactHit, showSet(sorted(fast.best)).c_str(), static_cast<long long>(fast.bestDiff),
-                            fast.exactHit, showSet(sorted(fastEager.best)).c_str(),
-                            static_cast<long long>(fastEager.bestDiff), showSet(sorted(fastShort.best)).c_str(),
-                            static_cast<long long>(fastShort.bestDiff));
+                std::printf(
+                    "MISMATCH case %lld: %s literal=%s diff=%lld hit=%d fast=%s diff=%lld hit=%d "
+                    "eager=%s diff=%lld "
+                    "short=%s diff=%lld\n",
+                    k, show(c).c_str(), showSet(sorted(lit.best)).c_str(),
+                    static_cast<long long>(lit.bestDiff), lit.exactHit,
+                    showSet(sorted(fast.best)).c_str(), static_cast<long long>(fast.bestDiff),
+                    fast.exactHit, showSet(sorted(fastEager.best)).c_str(),
+                    static_cast<long long>(fastEager.bestDiff),
+                    showSet(sorted(fastShort.best)).c_str(),
+                    static_cast<long long>(fastShort.bestDiff));
         }
     }
-    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%lld cases, seed %llu, up to %d tracks: %lld mismatches, %lld skipped (%.1f s)\n", cases, seed,
-                maxTracks, mismatches, skipped, secs);
+    const double secs =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%lld cases, seed %llu, up to %d tracks: %lld mismatches, %lld skipped (%.1f s)\n",
+                cases, seed, maxTracks, mismatches, skipped, secs);
     return mismatches == 0 ? 0 : 1;
 }
 
@@ -169,7 +179,8 @@ int main(int argc, char** argv) { return runCases(argc, argv); }
 // The Windows build enters at wmain; the arguments are plain numbers.
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i], argv[i] + std::char_traits<wchar_t>::length(argv[i]));
+    for (int i = 0; i < argc; ++i)
+        args.emplace_back(argv[i], argv[i] + std::char_traits<wchar_t>::length(argv[i]));
     std::vector<char*> ptrs;
     for (auto& a : args) ptrs.push_back(a.data());
     return runCases(argc, ptrs.data());
