@@ -15,8 +15,8 @@ constexpr BtnType kShown[] = {BtnType::btPlay, BtnType::btStop, BtnType::btNext,
                               BtnType::btStep, BtnType::btBack, BtnType::btEject};
 
 const wchar_t* buttonName(BtnType b) {
-    const wchar_t* const names[kBtnCount] = {L"btPlay", L"btPause", L"btStop",
-                                             L"btNext", L"btPrev",  L"btStep",
+    const wchar_t* const names[kBtnCount] = {L"btPlay", L"btPause",  L"btStop",
+                                             L"btNext", L"btPrev",   L"btStep",
                                              L"btBack", L"btRecord", L"btEject"};
     return names[int(b)];
 }
@@ -75,7 +75,8 @@ void drawShape(HDC dc, BtnType b, int ox, int oy, int dx, int dy, COLORREF c) {
             tri(6, 4, false);
             break;
         case BtnType::btRecord:
-            fw::drawSolid(dc, c, [&] { Ellipse(dc, ox + 2 + dx, oy + dy, ox + 11 + dx, oy + 9 + dy); });
+            fw::drawSolid(dc, c,
+                          [&] { Ellipse(dc, ox + 2 + dx, oy + dy, ox + 11 + dx, oy + 9 + dy); });
             break;
         case BtnType::btEject:
             polygon(dc, {{ox + 1, oy + 5}, {ox + 6, oy}, {ox + 11, oy + 5}}, dx, dy, c);
@@ -97,8 +98,8 @@ void drawGlyph(HDC dc, const RECT& r, BtnType b, bool enabled) {
 fw::MediaBarProps barProps(const fw::Bounds& b) {
     fw::MediaBarProps p{b, {}};
     for (BtnType btn : kShown)
-        p.buttons.push_back(
-            {buttonName(btn), [btn](HDC dc, const RECT& r, bool on) { drawGlyph(dc, r, btn, on); }});
+        p.buttons.push_back({buttonName(btn),
+                             [btn](HDC dc, const RECT& r, bool on) { drawGlyph(dc, r, btn, on); }});
     return p;
 }
 

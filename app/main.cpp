@@ -19,7 +19,8 @@ namespace {
 
 void postNotify(DWORD_PTR callback, UINT flags, MCIDEVICEID device) {
     if (callback)
-        PostMessageW(reinterpret_cast<HWND>(callback), MM_MCINOTIFY, flags, static_cast<LPARAM>(device));
+        PostMessageW(reinterpret_cast<HWND>(callback), MM_MCINOTIFY, flags,
+                     static_cast<LPARAM>(device));
 }
 
 // The CD device: winmm, or the virtual changer when ZTP_DISCS names a disc

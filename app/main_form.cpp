@@ -24,15 +24,16 @@ fw::ListBoxProps trackListProps(const Bounds& b) { return {b, kListFont, 12, tru
 fw::PanelStyle headerStyle() { return {RGB(255, 255, 0), RGB(0, 0, 128), kListFont, 2, false}; }
 
 fw::PanelStyle finStyle() {
-    return {GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 0), {L"Times New Roman", 16, true}, 1, true};
+    return {
+        GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 0), {L"Times New Roman", 16, true}, 1, true};
 }
 
 // A red arrow; grey when disabled.
 void drawArrow(HDC dc, const RECT& r, bool right, bool enabled) {
     int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
     int d = right ? 1 : -1;
-    POINT pts[7] = {{cx - 5 * d, cy - 2}, {cx, cy - 2},     {cx, cy - 5},    {cx + 5 * d, cy},
-                    {cx, cy + 5},         {cx, cy + 2},     {cx - 5 * d, cy + 2}};
+    POINT pts[7] = {{cx - 5 * d, cy - 2}, {cx, cy - 2}, {cx, cy - 5},        {cx + 5 * d, cy},
+                    {cx, cy + 5},         {cx, cy + 2}, {cx - 5 * d, cy + 2}};
     auto fill = [&](int dx, COLORREF c) {
         POINT p[7];
         for (int i = 0; i < 7; ++i) p[i] = {pts[i].x + dx, pts[i].y + dx};
@@ -54,19 +55,15 @@ std::wstring design() { return widen(kDesignCaption); }
 TfrmMain::TfrmMain(MciApi& device)
     : fw::Form({product::kMainClass, product::kName, 516, 346,
                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN}),
-      pctWizard(*this, {{8, 8, 497, 289}}),
-      tabWiz1(pctWizard.addPage(L"設定")),
+      pctWizard(*this, {{8, 8, 497, 289}}), tabWiz1(pctWizard.addPage(L"設定")),
       tabWiz2(pctWizard.addPage(L"編集")),
       grpCDHouhou(tabWiz1, {{8, 8, 217, 113}, L"最適テープ検索方法"}),
       radRyoumen(grpCDHouhou, {{8, 16, 81, 17}, L"両面均等", true, true}),
       radAMen(grpCDHouhou, {{8, 40, 65, 17}, L"A面優先"}),
       radBMen(grpCDHouhou, {{8, 60, 65, 17}, L"B面優先"}),
-      edtTapeTime(grpCDHouhou, {{120, 52, 33, 20}, L"", 4}),
-      bvlAB0(grpCDHouhou, {{76, 46, 28, 4}}),
-      bvlAB1(grpCDHouhou, {{76, 66, 28, 4}}),
-      bvlAB2(grpCDHouhou, {{100, 46, 4, 23}}),
-      bvlAB3(grpCDHouhou, {{100, 56, 13, 4}}),
-      lblAB0(grpCDHouhou, {{160, 56, 12, 12}, L"分"}),
+      edtTapeTime(grpCDHouhou, {{120, 52, 33, 20}, L"", 4}), bvlAB0(grpCDHouhou, {{76, 46, 28, 4}}),
+      bvlAB1(grpCDHouhou, {{76, 66, 28, 4}}), bvlAB2(grpCDHouhou, {{100, 46, 4, 23}}),
+      bvlAB3(grpCDHouhou, {{100, 56, 13, 4}}), lblAB0(grpCDHouhou, {{160, 56, 12, 12}, L"分"}),
       lblAB1(grpCDHouhou, {{120, 76, 89, 25}, L"テープの時間を入力して下さい。", true}),
       grpCDInfo(tabWiz1, {{8, 128, 217, 121}, L"CD情報"}),
       mplCD(grpCDInfo, {8, 20, 197, 20}, device),
@@ -93,23 +90,22 @@ TfrmMain::TfrmMain(MciApi& device)
       pnlHead2(grpHenshuu, {{216, 64, 145, 20}, design(), headerStyle()}),
       lstA(grpHenshuu, trackListProps({8, 84, 145, 125})),
       lstB(grpHenshuu, trackListProps({216, 84, 145, 125})),
-      sbtTrackR(grpHenshuu, {{174, 120, 21, 21}, L"sbtTrackR",
+      sbtTrackR(grpHenshuu, {{174, 120, 21, 21},
+                             L"sbtTrackR",
                              [](HDC dc, const RECT& r, bool on) { drawArrow(dc, r, true, on); }}),
-      sbtTrackL(grpHenshuu, {{174, 144, 21, 21}, L"sbtTrackL",
+      sbtTrackL(grpHenshuu, {{174, 144, 21, 21},
+                             L"sbtTrackL",
                              [](HDC dc, const RECT& r, bool on) { drawArrow(dc, r, false, on); }}),
       pnlAKei(grpHenshuu, {{8, 208, 145, 20}, design(), headerStyle()}),
       pnlBKei(grpHenshuu, {{216, 208, 145, 20}, design(), headerStyle()}),
       btnSave(grpHenshuu, {{376, 64, 85, 21}, L"保存"}),
       Label7(grpHenshuu, {{392, 192, 40, 12}, L"テープ :"}),
-      pnlFin(grpHenshuu, {{392, 208, 65, 20}, L"", finStyle()}),
-      Bevel1(*this, {{8, 304, 497, 1}}),
+      pnlFin(grpHenshuu, {{392, 208, 65, 20}, L"", finStyle()}), Bevel1(*this, {{8, 304, 497, 1}}),
       btnVersion(*this, {{317, 316, 85, 21}, L"ﾊﾞｰｼﾞｮﾝ情報"}),
       btnExit(*this, {{420, 316, 85, 21}, L"終了"}),
       dlgSave({L"結果を保存するファイル名を入力して下さい", L"ZTP File|*.ztp", L"ztp", true, true}),
-      logic_(mplCD.player(), *this),
-      selectionList_(logic_.table().selection),
-      sideListA_(logic_.table().sideListA),
-      sideListB_(logic_.table().sideListB) {
+      logic_(mplCD.player(), *this), selectionList_(logic_.table().selection),
+      sideListA_(logic_.table().sideListA), sideListB_(logic_.table().sideListB) {
     setTabOrder({&pctWizard, &btnTrackAdd, &lstTrackSelect, &btnTrackDel, &radRyoumen, &radAMen,
                  &radBMen, &edtTapeTime, &mplCD, &btnCDInfo, &lstA, &lstB, &btnSave, &btnVersion,
                  &btnExit});
@@ -146,11 +142,13 @@ void TfrmMain::showMessage(const std::string& text) {
 std::string TfrmMain::askTitle(const std::string& prompt, const std::string& defaultText) {
     // The new disk's entries are in the list before its title is asked.
     lstTrackSelect.syncModel();
-    return fw::narrow(
-        fw::inputBox(fw::app().ownerWindow(), product::kShortName, widen(prompt), widen(defaultText)));
+    return fw::narrow(fw::inputBox(fw::app().ownerWindow(), product::kShortName, widen(prompt),
+                                   widen(defaultText)));
 }
 
-void TfrmMain::setTotalTracks(const std::string& caption) { lblTotalTracks.setText(widen(caption)); }
+void TfrmMain::setTotalTracks(const std::string& caption) {
+    lblTotalTracks.setText(widen(caption));
+}
 void TfrmMain::setTotalTime(const std::string& caption) { lblTotalTime.setText(widen(caption)); }
 
 fw::ScreenCursor& TfrmMain::screenCursor() { return fw::app().cursor(); }

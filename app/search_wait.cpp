@@ -28,7 +28,8 @@ public:
 
     void showElapsed(std::chrono::milliseconds ms) {
         wchar_t buf[64];
-        std::swprintf(buf, 64, L"経過時間 : %lld.%lld 秒", static_cast<long long>(ms.count() / 1000),
+        std::swprintf(buf, 64, L"経過時間 : %lld.%lld 秒",
+                      static_cast<long long>(ms.count() / 1000),
                       static_cast<long long>(ms.count() / 100 % 10));
         if (lblElapsed.text() != buf) lblElapsed.setText(buf);
     }

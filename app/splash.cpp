@@ -19,10 +19,9 @@ fw::PanelStyle raisedPanel() {
 TSplashScreen* SplashScreen = nullptr;
 
 TSplashScreen::TSplashScreen()
-    : fw::Form({L"TSplashScreen", L"", 180, 85, WS_POPUP | WS_CLIPCHILDREN, nullptr,
-                WS_EX_TOOLWINDOW}),
-      Panel1(*this, {{0, 0, 180, 85}, L"", raisedPanel()}),
-      Image1(Panel1, {{4, 4, 172, 77}}) {
+    : fw::Form(
+          {L"TSplashScreen", L"", 180, 85, WS_POPUP | WS_CLIPCHILDREN, nullptr, WS_EX_TOOLWINDOW}),
+      Panel1(*this, {{0, 0, 180, 85}, L"", raisedPanel()}), Image1(Panel1, {{4, 4, 172, 77}}) {
     Image1.loadBitmap(L"SPLASH");
 }
 

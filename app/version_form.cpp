@@ -21,10 +21,9 @@ fw::PanelStyle loweredPanel() {
 TfrmVersion* frmVersion = nullptr;
 
 TfrmVersion::TfrmVersion(HWND owner)
-    : fw::Form({L"TfrmVersion", L"ﾊﾞｰｼﾞｮﾝ情報", 425, 233, WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                owner}),
-      Image1(*this, {{8, 8, 32, 32}}),
-      Panel1(*this, {{48, 8, 285, 57}, L"", loweredPanel()}),
+    : fw::Form(
+          {L"TfrmVersion", L"ﾊﾞｰｼﾞｮﾝ情報", 425, 233, WS_POPUP | WS_CAPTION | WS_SYSMENU, owner}),
+      Image1(*this, {{8, 8, 32, 32}}), Panel1(*this, {{48, 8, 285, 57}, L"", loweredPanel()}),
       ProductName(Panel1, {{80, 4, 125, 12}, product::kNameAndVersion}),
       UserSys(Panel1, {{82, 18, 121, 12}, L"Windows 95 / NT ready"}),
       Maker(Panel1, {{45, 40, 195, 12}, product::kCopyright}),

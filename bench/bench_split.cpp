@@ -61,7 +61,8 @@ std::int64_t half(const Times& t) { return total(t) / 2; }
 std::int64_t tape(int minutes) { return static_cast<std::int64_t>(minutes) * 30; }
 
 std::uint64_t literalBudget() {
-    if (const char* env = std::getenv("ZTP_BENCH_LITERAL_STEPS")) return std::strtoull(env, nullptr, 10);
+    if (const char* env = std::getenv("ZTP_BENCH_LITERAL_STEPS"))
+        return std::strtoull(env, nullptr, 10);
     return 100'000'000;  // about 10 s of the literal walk on this machine
 }
 
@@ -77,7 +78,8 @@ double literalSeconds(const Input& in) {
     control.cancel = watchdog.flag();
     const auto start = std::chrono::steady_clock::now();
     const bool done = ztp::literalSearch(in.times, in.target, control).finished();
-    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double secs =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return done ? secs : -1;
 }
 
@@ -91,10 +93,11 @@ void runFamily(benchmark::State& state, const Input& in) {
         cap.stepLimit = kFastNodeCap;
         const auto start = std::chrono::steady_clock::now();
         if (!ztp::fastSearch(in.times, in.target, cap).finished()) {
-            const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            state.SkipWithError(("fast engine passed its node cap after " + std::to_string(secs) + " s").c_str());
-            for (auto _ : state) {
-            }
+            const double secs =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            state.SkipWithError(
+                ("fast engine passed its node cap after " + std::to_string(secs) + " s").c_str());
+            for (auto _ : state) {}
             return;
         }
     }
@@ -108,7 +111,8 @@ void runFamily(benchmark::State& state, const Input& in) {
         ++iterations;
     }
     const double fast =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / double(iterations);
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+        double(iterations);
     state.counters["tracks"] = static_cast<double>(in.times.size());
     state.counters["T"] = static_cast<double>(in.target);
     state.counters["diff"] = static_cast<double>(last.bestDiff);
@@ -120,8 +124,9 @@ void runFamily(benchmark::State& state, const Input& in) {
 }
 
 void registerFamily(const std::string& name, std::function<Input()> make) {
-    benchmark::RegisterBenchmark(name.c_str(), [make](benchmark::State& state) { runFamily(state, make()); })
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(name.c_str(), [make](benchmark::State& state) {
+        runFamily(state, make());
+    })->Unit(benchmark::kMillisecond);
 }
 
 void registerAll() {
@@ -143,8 +148,12 @@ void registerAll() {
             Times t = randomTimes(40, 120, 480, 200 + seed);
             return Input{t, half(t)};
         });
-        registerFamily("Album40_Tape46" + s, [seed] { return Input{randomTimes(40, 120, 480, 200 + seed), tape(46)}; });
-        registerFamily("Album40_Tape90" + s, [seed] { return Input{randomTimes(40, 120, 480, 200 + seed), tape(90)}; });
+        registerFamily("Album40_Tape46" + s, [seed] {
+            return Input{randomTimes(40, 120, 480, 200 + seed), tape(46)};
+        });
+        registerFamily("Album40_Tape90" + s, [seed] {
+            return Input{randomTimes(40, 120, 480, 200 + seed), tape(90)};
+        });
         registerFamily("Album40_TapeNearHalf" + s, [seed] {
             Times t = randomTimes(40, 120, 480, 200 + seed);
             return Input{t, (total(t) / 60 + 1) * 30};
@@ -165,15 +174,19 @@ void registerAll() {
             Times t = randomTimes(2048, 60, 600, 400 + seed);
             return Input{t, half(t)};
         });
-        registerFamily("Random2048_Tape120" + s, [seed] { return Input{randomTimes(2048, 60, 600, 400 + seed), tape(120)}; });
+        registerFamily("Random2048_Tape120" + s, [seed] {
+            return Input{randomTimes(2048, 60, 600, 400 + seed), tape(120)};
+        });
     }
     // Few lengths, some near sums or multiples of others: 2048 tracks drawn
     // from {50, 51, 100, 150, 151, 400} s, side A first and side B first
     // (the same search, the sides exchanged after it) and both sides equal.
     for (int minutes : {46, 120}) {
         for (const char* side : {"A", "B"})
-            registerFamily("NearMultiples2048_Tape" + std::to_string(minutes) + "_" + side,
-                           [minutes] { return Input{pickTimes(2048, {50, 51, 100, 150, 151, 400}, 900), tape(minutes)}; });
+            registerFamily(
+                "NearMultiples2048_Tape" + std::to_string(minutes) + "_" + side, [minutes] {
+                    return Input{pickTimes(2048, {50, 51, 100, 150, 151, 400}, 900), tape(minutes)};
+                });
     }
     registerFamily("NearMultiples2048_Both", [] {
         Times t = pickTimes(2048, {50, 51, 100, 150, 151, 400}, 900);
@@ -199,8 +212,9 @@ void registerAll() {
             Times t = alphabetTimes(n, 500 + static_cast<std::uint64_t>(n));
             return Input{t, half(t)};
         });
-        registerFamily("Alphabet_Tape46/n:" + std::to_string(n),
-                       [n] { return Input{alphabetTimes(n, 500 + static_cast<std::uint64_t>(n)), tape(46)}; });
+        registerFamily("Alphabet_Tape46/n:" + std::to_string(n), [n] {
+            return Input{alphabetTimes(n, 500 + static_cast<std::uint64_t>(n)), tape(46)};
+        });
     }
     // Even lengths with an odd target: no exact hit exists.
     for (int n : {20, 40, 300}) {
@@ -214,7 +228,8 @@ void registerAll() {
     registerFamily("Zeros100of300_Both", [] {
         Times t = randomTimes(300, 60, 480, 700);
         std::mt19937_64 rng(701);
-        for (int k = 0; k < 100; ++k) t[std::uniform_int_distribution<std::size_t>(0, 299)(rng)] = 0;
+        for (int k = 0; k < 100; ++k)
+            t[std::uniform_int_distribution<std::size_t>(0, 299)(rng)] = 0;
         return Input{t, half(t)};
     });
     registerFamily("Zeros100of300_Tape46", [] {

@@ -96,11 +96,15 @@ void chooseMode(Rng& rng, Input& in) {
     const std::int64_t sum = total(in.times);
     switch (pick(rng, 0, 5)) {
         case 0: in.mode = Mode::Equal; return;
-        case 1: in.tape = static_cast<int>(pick(rng, 10, 60)); break;                    // short tapes
-        case 2: in.tape = static_cast<int>(pick(rng, 60, 200)); break;                   // long tapes
-        case 3: in.tape = static_cast<int>(sum / 30 + pick(rng, -3, 1)); break;          // near the total
-        case 4: in.tape = static_cast<int>(sum / 60 + pick(rng, -2, 2)); break;          // near half the total
-        default: in.tape = static_cast<int>(pick(rng, 1, std::min<std::int64_t>(9999, sum / 30 + 2))); break;
+        case 1: in.tape = static_cast<int>(pick(rng, 10, 60)); break;            // short tapes
+        case 2: in.tape = static_cast<int>(pick(rng, 60, 200)); break;           // long tapes
+        case 3: in.tape = static_cast<int>(sum / 30 + pick(rng, -3, 1)); break;  // near the total
+        case 4:
+            in.tape = static_cast<int>(sum / 60 + pick(rng, -2, 2));
+            break;  // near half the total
+        default:
+            in.tape = static_cast<int>(pick(rng, 1, std::min<std::int64_t>(9999, sum / 30 + 2)));
+            break;
     }
     in.tape = std::clamp(in.tape, 1, 9999);
     in.mode = pick(rng, 0, 1) ? Mode::A : Mode::B;
@@ -109,26 +113,31 @@ void chooseMode(Rng& rng, Input& in) {
 Input randomInput(Rng& rng) {
     Input in;
     const int family = static_cast<int>(pick(rng, 0, 6));
-    const int n = static_cast<int>(pick(rng, 0, 3) == 0 ? pick(rng, 1, 300) : pick(rng, 300, kMaxTracks));
+    const int n =
+        static_cast<int>(pick(rng, 0, 3) == 0 ? pick(rng, 1, 300) : pick(rng, 300, kMaxTracks));
     std::vector<std::int32_t> alphabet;
     // m tracks drawn from the alphabet.
     auto drawn = [&](int m) {
         for (int i = 0; i < m; ++i)
-            in.times.push_back(alphabet[static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(alphabet.size()) - 1))]);
+            in.times.push_back(alphabet[static_cast<std::size_t>(
+                pick(rng, 0, static_cast<std::int64_t>(alphabet.size()) - 1))]);
     };
     switch (family) {
         case 0: {  // a few lengths
             in.family = "few";
             const int d = static_cast<int>(pick(rng, 1, 6));
             const int hi = static_cast<int>(pick(rng, 0, 2) == 0 ? 5000 : 900);
-            for (int k = 0; k < d; ++k) alphabet.push_back(static_cast<std::int32_t>(pick(rng, 1, hi)));
+            for (int k = 0; k < d; ++k)
+                alphabet.push_back(static_cast<std::int32_t>(pick(rng, 1, hi)));
             drawn(n);
             break;
         }
         case 1: {  // near-duplicate lengths
             in.family = "near";
             const std::int32_t b = static_cast<std::int32_t>(pick(rng, 15, 300));
-            const std::int32_t all[] = {b, b + 1, 2 * b, 3 * b, 3 * b + 1, static_cast<std::int32_t>(pick(rng, 4 * b, 12 * b))};
+            const std::int32_t all[] = {
+                b,     b + 1,     2 * b,
+                3 * b, 3 * b + 1, static_cast<std::int32_t>(pick(rng, 4 * b, 12 * b))};
             for (auto x : all)
                 if (pick(rng, 0, 5) != 0) alphabet.push_back(x);
             if (alphabet.empty()) alphabet.push_back(b);
@@ -138,7 +147,8 @@ Input randomInput(Rng& rng) {
         case 2: {  // 2 to 6 lengths between 30 and 222 s
             in.family = "short";
             const int d = static_cast<int>(pick(rng, 2, 6));
-            for (int k = 0; k < d; ++k) alphabet.push_back(static_cast<std::int32_t>(pick(rng, 30, 222)));
+            for (int k = 0; k < d; ++k)
+                alphabet.push_back(static_cast<std::int32_t>(pick(rng, 30, 222)));
             drawn(n);
             break;
         }
@@ -146,7 +156,8 @@ Input randomInput(Rng& rng) {
             in.family = "album";
             const int lo = static_cast<int>(pick(rng, 1, 200));
             const int hi = lo + static_cast<int>(pick(rng, 1, 600));
-            for (int i = 0; i < n; ++i) in.times.push_back(static_cast<std::int32_t>(pick(rng, lo, hi)));
+            for (int i = 0; i < n; ++i)
+                in.times.push_back(static_cast<std::int32_t>(pick(rng, lo, hi)));
             break;
         }
         case 4: {  // ascending runs with a long track and a short repeated one
@@ -158,21 +169,25 @@ Input randomInput(Rng& rng) {
                 if (pick(rng, 0, 3) == 0) in.times.push_back(rep);
                 else in.times.push_back(static_cast<std::int32_t>((i % m + 1) * step));
             }
-            in.times.insert(in.times.begin() + static_cast<std::ptrdiff_t>(pick(rng, 0, static_cast<std::int64_t>(in.times.size()))),
-                            static_cast<std::int32_t>(pick(rng, 300, 3000)));
+            in.times.insert(
+                in.times.begin() + static_cast<std::ptrdiff_t>(
+                                       pick(rng, 0, static_cast<std::int64_t>(in.times.size()))),
+                static_cast<std::int32_t>(pick(rng, 300, 3000)));
             break;
         }
         case 5: {  // an album-sized list of few lengths
             in.family = "album-few";
             const int d = static_cast<int>(pick(rng, 2, 8));
-            for (int k = 0; k < d; ++k) alphabet.push_back(static_cast<std::int32_t>(pick(rng, 60, 600)));
+            for (int k = 0; k < d; ++k)
+                alphabet.push_back(static_cast<std::int32_t>(pick(rng, 60, 600)));
             drawn(static_cast<int>(pick(rng, 10, 40)));
             break;
         }
         default: {
             in.family = "album40";
             const int m = static_cast<int>(pick(rng, 10, 40));
-            for (int i = 0; i < m; ++i) in.times.push_back(static_cast<std::int32_t>(pick(rng, 30, 720)));
+            for (int i = 0; i < m; ++i)
+                in.times.push_back(static_cast<std::int32_t>(pick(rng, 30, 720)));
             break;
         }
     }
@@ -186,21 +201,32 @@ Input mutate(Rng& rng, const Input& from) {
     Times& t = in.times;
     const int kinds = static_cast<int>(pick(rng, 1, 3));
     for (int k = 0; k < kinds && !t.empty(); ++k) {
-        const std::size_t i = static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(t.size()) - 1));
-        const std::size_t j = static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(t.size()) - 1));
+        const std::size_t i =
+            static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(t.size()) - 1));
+        const std::size_t j =
+            static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(t.size()) - 1));
         switch (pick(rng, 0, 8)) {
-            case 0: t[i] = t[j]; break;                                                   // copy a length
-            case 1: t[i] = std::max(0, t[i] + static_cast<std::int32_t>(pick(rng, -2, 2))); break;  // nudge
-            case 2: std::swap(t[i], t[j]); break;                                         // swap two
-            case 3: if (t.size() > 1) t.erase(t.begin() + static_cast<std::ptrdiff_t>(i)); break;
+            case 0: t[i] = t[j]; break;  // copy a length
+            case 1:
+                t[i] = std::max(0, t[i] + static_cast<std::int32_t>(pick(rng, -2, 2)));
+                break;                             // nudge
+            case 2: std::swap(t[i], t[j]); break;  // swap two
+            case 3:
+                if (t.size() > 1) t.erase(t.begin() + static_cast<std::ptrdiff_t>(i));
+                break;
             case 4: t.insert(t.begin() + static_cast<std::ptrdiff_t>(i), t[j]); break;
-            case 5: in.tape = std::clamp(in.tape + static_cast<int>(pick(rng, -5, 5)), 1, 9999); break;
+            case 5:
+                in.tape = std::clamp(in.tape + static_cast<int>(pick(rng, -5, 5)), 1, 9999);
+                break;
             case 6: {  // reverse a stretch
                 const std::size_t a = std::min(i, j), b = std::max(i, j);
-                std::reverse(t.begin() + static_cast<std::ptrdiff_t>(a), t.begin() + static_cast<std::ptrdiff_t>(b));
+                std::reverse(t.begin() + static_cast<std::ptrdiff_t>(a),
+                             t.begin() + static_cast<std::ptrdiff_t>(b));
                 break;
             }
-            case 7: std::sort(t.begin() + static_cast<std::ptrdiff_t>(std::min(i, j)), t.begin() + static_cast<std::ptrdiff_t>(std::max(i, j)));
+            case 7:
+                std::sort(t.begin() + static_cast<std::ptrdiff_t>(std::min(i, j)),
+                          t.begin() + static_cast<std::ptrdiff_t>(std::max(i, j)));
                 break;
             default: chooseMode(rng, in); break;
         }
@@ -264,9 +290,11 @@ std::string describe(const Found& f) {
     std::sort(d.begin(), d.end());
     d.erase(std::unique(d.begin(), d.end()), d.end());
     char buf[160];
-    std::snprintf(buf, sizeof buf, "%8.3f s%s  %-9s n=%4zu distinct=%4zu mode=%-5s T=%lld diff=%lld", f.seconds,
-                  f.capped ? "+" : " ", f.input.family.c_str(), f.input.times.size(), d.size(), modeName(f.input.mode),
-                  static_cast<long long>(target(f.input)), static_cast<long long>(f.diff));
+    std::snprintf(buf, sizeof buf,
+                  "%8.3f s%s  %-9s n=%4zu distinct=%4zu mode=%-5s T=%lld diff=%lld", f.seconds,
+                  f.capped ? "+" : " ", f.input.family.c_str(), f.input.times.size(), d.size(),
+                  modeName(f.input.mode), static_cast<long long>(target(f.input)),
+                  static_cast<long long>(f.diff));
     std::string s = buf;
     if (d.size() <= 8) {
         s += " lengths={";
@@ -284,7 +312,8 @@ bool writeDiscFile(const Found& f, const std::string& path, const std::string& n
     int k = 0;
     for (const Times& disc : discs) {
         out << "disc hunt " << ++k << "\n";
-        for (std::size_t i = 0; i < disc.size(); ++i) out << (i % 16 ? " " : (i ? "\n" : "")) << mss(disc[i]);
+        for (std::size_t i = 0; i < disc.size(); ++i)
+            out << (i % 16 ? " " : (i ? "\n" : "")) << mss(disc[i]);
         out << "\n";
     }
     return static_cast<bool>(out);
@@ -305,7 +334,9 @@ int main(int argc, char** argv) {
         else if (a == "--top") top = static_cast<std::size_t>(std::atoi(argv[i + 1]));
         else if (a == "--limit") limit = std::atof(argv[i + 1]);
         else {
-            std::fprintf(stderr, "usage: hunt_split [--seconds S] [--seed N] [--out DIR] [--top K] [--limit S]\n");
+            std::fprintf(
+                stderr,
+                "usage: hunt_split [--seconds S] [--seed N] [--out DIR] [--top K] [--limit S]\n");
             return 2;
         }
     }
@@ -313,7 +344,8 @@ int main(int argc, char** argv) {
     std::vector<Found> best;  // slowest first
     auto keep = [&](const Found& f) {
         best.push_back(f);
-        std::sort(best.begin(), best.end(), [](const Found& a, const Found& b) { return a.seconds > b.seconds; });
+        std::sort(best.begin(), best.end(),
+                  [](const Found& a, const Found& b) { return a.seconds > b.seconds; });
         if (best.size() > top) best.resize(top);
     };
     const double start = cpuNow();
@@ -324,8 +356,8 @@ int main(int argc, char** argv) {
         Found f;
         if (mutating) {
             // Mutate one of the slowest, favouring the slowest.
-            const std::size_t k = static_cast<std::size_t>(pick(rng, 0, static_cast<std::int64_t>(best.size()) - 1) *
-                                                           pick(rng, 0, 1));
+            const std::size_t k = static_cast<std::size_t>(
+                pick(rng, 0, static_cast<std::int64_t>(best.size()) - 1) * pick(rng, 0, 1));
             const Found parent = best[k];
             f = timeSteady(mutate(rng, parent.input), limit, parent.seconds);
             ++mutants;
@@ -334,7 +366,8 @@ int main(int argc, char** argv) {
                 keep(f);
             }
         } else {
-            f = timeSteady(randomInput(rng), limit, best.size() < top ? kSteadyAbove : best.back().seconds);
+            f = timeSteady(randomInput(rng), limit,
+                           best.size() < top ? kSteadyAbove : best.back().seconds);
             keep(f);
         }
         ++tries;
@@ -344,14 +377,16 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
     }
-    std::printf("seed %llu: %lld inputs (%lld mutants, %lld kept) in %.0f s of CPU time; slowest:\n",
-                static_cast<unsigned long long>(seed), tries, mutants, kept, cpuNow() - start);
+    std::printf(
+        "seed %llu: %lld inputs (%lld mutants, %lld kept) in %.0f s of CPU time; slowest:\n",
+        static_cast<unsigned long long>(seed), tries, mutants, kept, cpuNow() - start);
     for (std::size_t k = 0; k < best.size(); ++k) {
-        const std::string name = "hunt-" + std::to_string(seed) + "-" + std::to_string(k + 1) + ".disc";
+        const std::string name =
+            "hunt-" + std::to_string(seed) + "-" + std::to_string(k + 1) + ".disc";
         const std::string path = dir + "/" + name;
         const bool written = writeDiscFile(best[k], path, name);
-        std::printf("%2zu. %s\n    %s%s\n", k + 1, describe(best[k]).c_str(), command(best[k].input, path).c_str(),
-                    written ? "" : " (not written)");
+        std::printf("%2zu. %s\n    %s%s\n", k + 1, describe(best[k]).c_str(),
+                    command(best[k].input, path).c_str(), written ? "" : " (not written)");
     }
     return 0;
 }

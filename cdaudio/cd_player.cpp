@@ -15,8 +15,7 @@ constexpr DWORD tmsfMinSec(DWORD p) { return (p >> 8) & 0xFFFF; }
 CdPlayer::~CdPlayer() {
     try {
         close();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 MCIERROR CdPlayer::send(UINT msg, DWORD_PTR flags, void* params, bool record) {
@@ -34,7 +33,8 @@ void CdPlayer::open(DWORD_PTR callbackWindow) {
     MCI_OPEN_PARMSW p{};
     p.dwCallback = callbackWindow;
     p.lpstrDeviceType = L"CDAudio";
-    const MCIERROR rc = mci_.sendCommand(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_SHAREABLE, &p);
+    const MCIERROR rc =
+        mci_.sendCommand(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_SHAREABLE, &p);
     lastError_ = rc;
     if (rc != 0) {
         std::string text;
@@ -94,7 +94,8 @@ DWORD CdPlayer::statusItem(DWORD item, DWORD flags, DWORD track, MCIERROR* rcOut
     MCI_STATUS_PARMS p{};
     p.dwItem = item;
     p.dwTrack = track;
-    const MCIERROR rc = send(MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM | flags, &p, !(flags & MCI_TRACK));
+    const MCIERROR rc =
+        send(MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM | flags, &p, !(flags & MCI_TRACK));
     if (rcOut) *rcOut = rc;
     return rc == 0 ? static_cast<DWORD>(p.dwReturn) : 0;
 }
@@ -191,32 +192,30 @@ void CdPlayer::click(BtnType b) {
     MCIERROR rc = 0;
     bool asPlay = false;
     switch (b) {
-    case BtnType::btPlay:
-        rc = playFrom(0, false);
-        asPlay = true;
-        break;
-    case BtnType::btStop: {
-        MCI_GENERIC_PARMS p{};
-        rc = send(MCI_STOP, MCI_WAIT, &p);
-        break;
-    }
-    case BtnType::btNext:
-    case BtnType::btPrev:
-        rc = nextOrPrev(b == BtnType::btNext, asPlay);
-        break;
-    case BtnType::btEject: {
-        if (!canEject_) return;
-        MCI_SET_PARMS p{};
-        rc = send(MCI_SET, MCI_WAIT | MCI_SET_DOOR_OPEN, &p);
-        break;
-    }
-    case BtnType::btStep:
-    case BtnType::btBack:
-    case BtnType::btPause:
-    case BtnType::btRecord:
-        // Only a device with video steps; the CD device neither pauses
-        // through the bar (hidden) nor records.
-        return;
+        case BtnType::btPlay:
+            rc = playFrom(0, false);
+            asPlay = true;
+            break;
+        case BtnType::btStop: {
+            MCI_GENERIC_PARMS p{};
+            rc = send(MCI_STOP, MCI_WAIT, &p);
+            break;
+        }
+        case BtnType::btNext:
+        case BtnType::btPrev: rc = nextOrPrev(b == BtnType::btNext, asPlay); break;
+        case BtnType::btEject: {
+            if (!canEject_) return;
+            MCI_SET_PARMS p{};
+            rc = send(MCI_SET, MCI_WAIT | MCI_SET_DOOR_OPEN, &p);
+            break;
+        }
+        case BtnType::btStep:
+        case BtnType::btBack:
+        case BtnType::btPause:
+        case BtnType::btRecord:
+            // Only a device with video steps; the CD device neither pauses
+            // through the bar (hidden) nor records.
+            return;
     }
     if (rc != 0 || !open_) return;
     if (asPlay) afterPlay();

@@ -33,8 +33,13 @@ private:
 
 // Mode ordinals: the MCI mode minus MCI_MODE_NOT_READY.
 enum ModeOrdinal : std::uint8_t {
-    mpNotReady = 0, mpStopped = 1, mpPlaying = 2, mpRecording = 3,
-    mpSeeking = 4, mpPaused = 5, mpOpen = 6,
+    mpNotReady = 0,
+    mpStopped = 1,
+    mpPlaying = 2,
+    mpRecording = 3,
+    mpSeeking = 4,
+    mpPaused = 5,
+    mpOpen = 6,
 };
 
 class CdPlayer {
@@ -59,9 +64,9 @@ public:
     // Selects the TMSF time format. No open check.
     void selectTmsf();
     // The following throw EMCIDeviceError when not open; a failed query gives 0.
-    int trackCount();                          // low 8 bits
-    std::uint32_t discLength();                // MSF-packed
-    std::uint32_t trackLength(int track);      // MSF-packed, track 1-based
+    int trackCount();                      // low 8 bits
+    std::uint32_t discLength();            // MSF-packed
+    std::uint32_t trackLength(int track);  // MSF-packed, track 1-based
 
     // Capabilities read at open.
     bool canPlay() const { return canPlay_; }
@@ -102,7 +107,8 @@ private:
     DWORD_PTR callback_ = 0;
     MCIERROR lastError_ = 0;
     DWORD step_ = 0;
-    bool canPlay_ = false, canRecord_ = false, canEject_ = false, hasVideo_ = false, canStep_ = false;
+    bool canPlay_ = false, canRecord_ = false, canEject_ = false, hasVideo_ = false,
+         canStep_ = false;
     BtnSet usable_;
 };
 

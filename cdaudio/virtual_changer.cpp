@@ -138,28 +138,30 @@ MCIERROR VirtualChanger::sendCommand(MCIDEVICEID device, UINT msg, DWORD_PTR fla
         rc = MCIERR_INVALID_DEVICE_ID;
     } else {
         switch (msg) {
-        case MCI_CLOSE:
-            endPlay(MCI_NOTIFY_ABORTED);
-            open_ = false;
-            rc = 0;
-            break;
-        case MCI_STATUS: rc = status(flags, static_cast<MCI_STATUS_PARMS*>(params)); break;
-        case MCI_SET: rc = set(flags, static_cast<MCI_SET_PARMS*>(params)); break;
-        case MCI_PLAY: rc = play(flags, static_cast<MCI_PLAY_PARMS*>(params)); break;
-        case MCI_SEEK: rc = seek(flags, static_cast<MCI_SEEK_PARMS*>(params)); break;
-        case MCI_GETDEVCAPS: rc = devCaps(flags, static_cast<MCI_GETDEVCAPS_PARMS*>(params)); break;
-        case MCI_STOP:
-        case MCI_PAUSE:
-            if (!disc()) {
-                rc = MCIERR_DEVICE_NOT_READY;
+            case MCI_CLOSE:
+                endPlay(MCI_NOTIFY_ABORTED);
+                open_ = false;
+                rc = 0;
                 break;
-            }
-            paused_ = msg == MCI_PAUSE && playing_;
-            endPlay(MCI_NOTIFY_ABORTED);
-            rc = 0;
-            break;
-        case MCI_WHERE: rc = MCIERR_UNSUPPORTED_FUNCTION; break;
-        default: rc = MCIERR_UNRECOGNIZED_COMMAND; break;
+            case MCI_STATUS: rc = status(flags, static_cast<MCI_STATUS_PARMS*>(params)); break;
+            case MCI_SET: rc = set(flags, static_cast<MCI_SET_PARMS*>(params)); break;
+            case MCI_PLAY: rc = play(flags, static_cast<MCI_PLAY_PARMS*>(params)); break;
+            case MCI_SEEK: rc = seek(flags, static_cast<MCI_SEEK_PARMS*>(params)); break;
+            case MCI_GETDEVCAPS:
+                rc = devCaps(flags, static_cast<MCI_GETDEVCAPS_PARMS*>(params));
+                break;
+            case MCI_STOP:
+            case MCI_PAUSE:
+                if (!disc()) {
+                    rc = MCIERR_DEVICE_NOT_READY;
+                    break;
+                }
+                paused_ = msg == MCI_PAUSE && playing_;
+                endPlay(MCI_NOTIFY_ABORTED);
+                rc = 0;
+                break;
+            case MCI_WHERE: rc = MCIERR_UNSUPPORTED_FUNCTION; break;
+            default: rc = MCIERR_UNRECOGNIZED_COMMAND; break;
         }
     }
     flush();
@@ -203,20 +205,20 @@ MCIERROR VirtualChanger::status(DWORD_PTR flags, MCI_STATUS_PARMS* p) {
     if (byTrack && (p->dwTrack < 1 || static_cast<int>(p->dwTrack) > n)) return MCIERR_OUTOFRANGE;
     const int track = static_cast<int>(p->dwTrack);
     switch (p->dwItem) {
-    case MCI_STATUS_NUMBER_OF_TRACKS:
-        p->dwReturn = static_cast<DWORD>(n);
-        return 0;
-    case MCI_STATUS_LENGTH:
-        if (byTrack) p->dwReturn = encodeLength(framesOf(d->tracks[static_cast<std::size_t>(track - 1)]));
-        else if (timeFormat_ == MCI_FORMAT_MILLISECONDS) p->dwReturn = encodeLength(totalFrames());
-        else p->dwReturn = d->length();
-        return 0;
-    case MCI_STATUS_POSITION:
-        if (byTrack && timeFormat_ == MCI_FORMAT_TMSF) p->dwReturn = static_cast<DWORD>(track);
-        else p->dwReturn = encodePosition(byTrack ? trackStart(track) : nowFrames());
-        return 0;
-    default:
-        return MCIERR_UNSUPPORTED_FUNCTION;
+        case MCI_STATUS_NUMBER_OF_TRACKS: p->dwReturn = static_cast<DWORD>(n); return 0;
+        case MCI_STATUS_LENGTH:
+            if (byTrack)
+                p->dwReturn =
+                    encodeLength(framesOf(d->tracks[static_cast<std::size_t>(track - 1)]));
+            else if (timeFormat_ == MCI_FORMAT_MILLISECONDS)
+                p->dwReturn = encodeLength(totalFrames());
+            else p->dwReturn = d->length();
+            return 0;
+        case MCI_STATUS_POSITION:
+            if (byTrack && timeFormat_ == MCI_FORMAT_TMSF) p->dwReturn = static_cast<DWORD>(track);
+            else p->dwReturn = encodePosition(byTrack ? trackStart(track) : nowFrames());
+            return 0;
+        default: return MCIERR_UNSUPPORTED_FUNCTION;
     }
 }
 
@@ -270,31 +272,37 @@ MCIERROR VirtualChanger::seek(DWORD_PTR flags, MCI_SEEK_PARMS* p) {
 MCIERROR VirtualChanger::devCaps(DWORD_PTR flags, MCI_GETDEVCAPS_PARMS* p) {
     if (!p || !(flags & MCI_GETDEVCAPS_ITEM)) return MCIERR_MISSING_PARAMETER;
     switch (p->dwItem) {
-    case MCI_GETDEVCAPS_CAN_PLAY:
-    case MCI_GETDEVCAPS_CAN_EJECT:
-    case MCI_GETDEVCAPS_HAS_AUDIO: p->dwReturn = 1; return 0;
-    case MCI_GETDEVCAPS_CAN_RECORD:
-    case MCI_GETDEVCAPS_HAS_VIDEO:
-    case MCI_GETDEVCAPS_USES_FILES:
-    case MCI_GETDEVCAPS_COMPOUND_DEVICE:
-    case MCI_GETDEVCAPS_CAN_SAVE: p->dwReturn = 0; return 0;
-    case MCI_GETDEVCAPS_DEVICE_TYPE: p->dwReturn = MCI_DEVTYPE_CD_AUDIO; return 0;
-    default: return MCIERR_UNSUPPORTED_FUNCTION;
+        case MCI_GETDEVCAPS_CAN_PLAY:
+        case MCI_GETDEVCAPS_CAN_EJECT:
+        case MCI_GETDEVCAPS_HAS_AUDIO: p->dwReturn = 1; return 0;
+        case MCI_GETDEVCAPS_CAN_RECORD:
+        case MCI_GETDEVCAPS_HAS_VIDEO:
+        case MCI_GETDEVCAPS_USES_FILES:
+        case MCI_GETDEVCAPS_COMPOUND_DEVICE:
+        case MCI_GETDEVCAPS_CAN_SAVE: p->dwReturn = 0; return 0;
+        case MCI_GETDEVCAPS_DEVICE_TYPE: p->dwReturn = MCI_DEVTYPE_CD_AUDIO; return 0;
+        default: return MCIERR_UNSUPPORTED_FUNCTION;
     }
 }
 
 bool VirtualChanger::errorText(MCIERROR code, std::string& text) {
     switch (code) {
-    case kDiscFileError: text = fileError_; break;
-    case MCIERR_INVALID_DEVICE_ID: text = "Invalid device ID."; break;
-    case MCIERR_INVALID_DEVICE_NAME: text = "The specified device is not open or is not recognized by MCI."; break;
-    case MCIERR_MISSING_PARAMETER: text = "The specified command requires a parameter."; break;
-    case MCIERR_UNRECOGNIZED_COMMAND: text = "The driver cannot recognize the specified command."; break;
-    case MCIERR_UNSUPPORTED_FUNCTION: text = "The MCI device driver does not support this action."; break;
-    case MCIERR_DEVICE_NOT_READY: text = "The device is not ready."; break;
-    case MCIERR_OUTOFRANGE: text = "The specified parameter is out of range."; break;
-    case MCIERR_BAD_TIME_FORMAT: text = "The specified time format is invalid."; break;
-    default: return false;
+        case kDiscFileError: text = fileError_; break;
+        case MCIERR_INVALID_DEVICE_ID: text = "Invalid device ID."; break;
+        case MCIERR_INVALID_DEVICE_NAME:
+            text = "The specified device is not open or is not recognized by MCI.";
+            break;
+        case MCIERR_MISSING_PARAMETER: text = "The specified command requires a parameter."; break;
+        case MCIERR_UNRECOGNIZED_COMMAND:
+            text = "The driver cannot recognize the specified command.";
+            break;
+        case MCIERR_UNSUPPORTED_FUNCTION:
+            text = "The MCI device driver does not support this action.";
+            break;
+        case MCIERR_DEVICE_NOT_READY: text = "The device is not ready."; break;
+        case MCIERR_OUTOFRANGE: text = "The specified parameter is out of range."; break;
+        case MCIERR_BAD_TIME_FORMAT: text = "The specified time format is invalid."; break;
+        default: return false;
     }
     return !text.empty();
 }

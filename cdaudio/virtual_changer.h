@@ -75,7 +75,7 @@ private:
     std::size_t at_ = 0;
     DWORD timeFormat_ = MCI_FORMAT_MSF;
 
-    long pos_ = 0;            // frames from the start of the disc
+    long pos_ = 0;  // frames from the start of the disc
     bool playing_ = false;
     bool paused_ = false;
     std::int64_t playClock_ = 0;

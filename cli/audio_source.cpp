@@ -1,12 +1,12 @@
 #include "audio_source.h"
 
-#include <sndfile.h>
 #include <fcntl.h>
+#include <sndfile.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <taglib/fileref.h>
 #include <taglib/tdebuglistener.h>
 #include <taglib/tpropertymap.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -63,7 +63,8 @@ void quietTagLib() {
 }
 
 std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
@@ -78,7 +79,8 @@ std::string tagText(const TagLib::String& s) { return s.to8Bit(true); }
 bool naturalLess(const std::string& a, const std::string& b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (std::isdigit(static_cast<unsigned char>(a[i])) && std::isdigit(static_cast<unsigned char>(b[j]))) {
+        if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+            std::isdigit(static_cast<unsigned char>(b[j]))) {
             std::size_t ie = i, je = j;
             while (ie < a.size() && std::isdigit(static_cast<unsigned char>(a[ie]))) ++ie;
             while (je < b.size() && std::isdigit(static_cast<unsigned char>(b[je]))) ++je;
@@ -103,7 +105,8 @@ std::string readSmallFile(const fs::path& p, const std::string& name) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(p, ec);
     if (ec) throw CdReadError(name + ": cannot be read");
-    if (size > kMaxSheetBytes) throw CdReadError(name + ": too large for a playlist or sheet (over 4 MiB)");
+    if (size > kMaxSheetBytes)
+        throw CdReadError(name + ": too large for a playlist or sheet (over 4 MiB)");
     std::ifstream f(p, std::ios::binary);
     std::ostringstream ss;
     ss << f.rdbuf();
@@ -114,7 +117,8 @@ std::string readSmallFile(const fs::path& p, const std::string& name) {
 std::string percentDecoded(const std::string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+        if (s[i] == '%' && i + 2 < s.size() &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
             out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
             i += 2;
@@ -138,7 +142,8 @@ void requireRegularFile(const fs::path& p, const std::string& name) {
     struct stat st;
     if (::stat(p.c_str(), &st) != 0) throw CdReadError(name + ": no such file");
     if (S_ISDIR(st.st_mode)) throw CdReadError(name + ": is a folder, not a file");
-    if (!S_ISREG(st.st_mode)) throw CdReadError(name + ": not a regular file (a FIFO or a device), not read");
+    if (!S_ISREG(st.st_mode))
+        throw CdReadError(name + ": not a regular file (a FIFO or a device), not read");
 }
 
 bool playlistExtension(const std::string& name) {
@@ -180,15 +185,18 @@ AudioInfo readAudioFile(const fs::path& p, const std::string& name) {
         const TagLib::PropertyMap props = ref.file()->properties();
         auto first = [&](const char* key) {
             const auto it = props.find(key);
-            return it == props.end() || it->second.isEmpty() ? std::string() : tagText(it->second.front());
+            return it == props.end() || it->second.isEmpty() ? std::string()
+                                                             : tagText(it->second.front());
         };
         info.albumArtist = first("ALBUMARTIST");
         const std::string disc = first("DISCNUMBER");
-        info.discNumber = disc.empty() || !std::isdigit(static_cast<unsigned char>(disc[0]))
-                              ? 0
-                              : std::atoi(disc.substr(0, std::min<std::size_t>(disc.size(), 3)).c_str());
+        info.discNumber =
+            disc.empty() || !std::isdigit(static_cast<unsigned char>(disc[0]))
+                ? 0
+                : std::atoi(disc.substr(0, std::min<std::size_t>(disc.size(), 3)).c_str());
     }
-    if (!measured) throw CdReadError(name + ": cannot be decoded (not an audio file that can be read)");
+    if (!measured)
+        throw CdReadError(name + ": cannot be decoded (not an audio file that can be read)");
     return info;
 }
 
@@ -239,7 +247,8 @@ fs::path findNamedFile(const fs::path& folder, const std::string& nameIn, const 
     return {};
 }
 
-std::vector<PlaylistEntry> parsePlaylist(const std::string& bytesIn, bool pls, const std::string& source) {
+std::vector<PlaylistEntry> parsePlaylist(const std::string& bytesIn, bool pls,
+                                         const std::string& source) {
     std::string bytes = bytesIn;
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     const std::string text = toUtf8(bytes, guessEncoding(bytes));
@@ -262,7 +271,8 @@ std::vector<PlaylistEntry> parsePlaylist(const std::string& bytesIn, bool pls, c
         }
         const std::size_t colon = p.find("://");
         if (colon != std::string::npos && colon > 1)
-            throw CdReadError(source + ": line " + std::to_string(lineNo) + " is not a local file (" +
+            throw CdReadError(source + ": line " + std::to_string(lineNo) +
+                              " is not a local file (" +
                               p.substr(0, std::min<std::size_t>(p.size(), 60)) + ")");
         return p;
     };
@@ -275,7 +285,8 @@ std::vector<PlaylistEntry> parsePlaylist(const std::string& bytesIn, bool pls, c
             if (line[0] == '#') {
                 if (line.rfind("#EXTINF:", 0) == 0) {
                     const std::size_t comma = line.find(',');
-                    pendingTitle = comma == std::string::npos ? std::string() : trim(line.substr(comma + 1));
+                    pendingTitle =
+                        comma == std::string::npos ? std::string() : trim(line.substr(comma + 1));
                 }
                 continue;
             }
@@ -289,19 +300,24 @@ std::vector<PlaylistEntry> parsePlaylist(const std::string& bytesIn, bool pls, c
             }
             const std::size_t eq = line.find('=');
             if (!section || eq == std::string::npos)
-                throw CdReadError(source + ": malformed playlist (line " + std::to_string(lineNo) + ")");
-            const std::string key = lower(trim(line.substr(0, eq))), value = trim(line.substr(eq + 1));
+                throw CdReadError(source + ": malformed playlist (line " + std::to_string(lineNo) +
+                                  ")");
+            const std::string key = lower(trim(line.substr(0, eq))),
+                              value = trim(line.substr(eq + 1));
             for (const char* k : {"file", "title"}) {
                 const std::size_t kl = std::string(k).size();
                 if (key.size() > kl && key.size() <= kl + 4 && key.compare(0, kl, k) == 0 &&
-                    std::all_of(key.begin() + static_cast<long>(kl), key.end(), [](unsigned char c) { return std::isdigit(c); })) {
+                    std::all_of(key.begin() + static_cast<long>(kl), key.end(),
+                                [](unsigned char c) { return std::isdigit(c); })) {
                     const int n = std::stoi(key.substr(kl));
-                    auto it = std::find_if(numbered.begin(), numbered.end(), [&](const auto& e) { return e.first == n; });
+                    auto it = std::find_if(numbered.begin(), numbered.end(),
+                                           [&](const auto& e) { return e.first == n; });
                     if (it == numbered.end()) {
                         numbered.push_back({n, {}});
                         it = numbered.end() - 1;
                     }
-                    (k[0] == 'f' ? it->second.path : it->second.title) = k[0] == 'f' ? localPath(value) : value;
+                    (k[0] == 'f' ? it->second.path : it->second.title) =
+                        k[0] == 'f' ? localPath(value) : value;
                 }
             }
         }
@@ -309,17 +325,20 @@ std::vector<PlaylistEntry> parsePlaylist(const std::string& bytesIn, bool pls, c
             throw CdReadError(source + ": more than 255 entries");
     }
     if (pls) {
-        std::sort(numbered.begin(), numbered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::sort(numbered.begin(), numbered.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto& [n, e] : numbered) {
-            if (e.path.empty()) throw CdReadError(source + ": malformed playlist (Title" + std::to_string(n) + " without File" + std::to_string(n) + ")");
+            if (e.path.empty())
+                throw CdReadError(source + ": malformed playlist (Title" + std::to_string(n) +
+                                  " without File" + std::to_string(n) + ")");
             entries.push_back(e);
         }
     }
     return entries;
 }
 
-Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint,
-                   std::vector<std::string>* opened) {
+Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::string>& notes,
+                   std::string& nameHint, std::vector<std::string>* opened) {
     std::vector<Track> tracks;
     bool byTags = false;
     std::error_code ec;
@@ -337,7 +356,8 @@ Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::str
                 throw CdReadError(sources[0] + ": more than 255 audio files");
             tracks.push_back({it->path(), u8(it->path()), {}, {}});
         }
-        if (ec) throw CdReadError(sources[0] + ": the folder cannot be read (" + ec.message() + ")");
+        if (ec)
+            throw CdReadError(sources[0] + ": the folder cannot be read (" + ec.message() + ")");
         if (tracks.empty()) throw CdReadError(sources[0] + ": no audio files in the folder");
         byTags = true;
     } else if (sources.size() == 1 && playlistExtension(sources[0])) {
@@ -345,20 +365,24 @@ Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::str
         nameHint = u8(list.stem());
         const bool pls = lower(list.extension().string()) == ".pls";
         if (opened) opened->push_back(sources[0]);
-        const std::vector<PlaylistEntry> entries = parsePlaylist(readSmallFile(list, sources[0]), pls, sources[0]);
+        const std::vector<PlaylistEntry> entries =
+            parsePlaylist(readSmallFile(list, sources[0]), pls, sources[0]);
         if (entries.empty()) throw CdReadError(sources[0] + ": the playlist is empty");
         for (const PlaylistEntry& e : entries) {
-            if (playlistExtension(e.path)) throw CdReadError(sources[0] + ": holds another playlist (" + e.path + ")");
+            if (playlistExtension(e.path))
+                throw CdReadError(sources[0] + ": holds another playlist (" + e.path + ")");
             const fs::path p = findNamedFile(list.parent_path(), e.path, sources[0], notes);
             if (p.empty()) throw CdReadError(sources[0] + ": its entry " + e.path + " is missing");
             tracks.push_back({p, u8(p), e.title, {}});
         }
     } else {
-        if (sources.size() > static_cast<std::size_t>(kMaxDiscTracks)) throw CdReadError("read: more than 255 audio files");
+        if (sources.size() > static_cast<std::size_t>(kMaxDiscTracks))
+            throw CdReadError("read: more than 255 audio files");
         for (const std::string& s : sources) {
             std::error_code e2;
             if (fs::is_directory(utf8Path(s), e2) || playlistExtension(s))
-                throw CdReadError(s + ": a folder or playlist is read alone, not with other sources");
+                throw CdReadError(s +
+                                  ": a folder or playlist is read alone, not with other sources");
             tracks.push_back({utf8Path(s), s, {}, {}});
         }
     }
@@ -372,10 +396,13 @@ Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::str
         std::vector<std::pair<int, int>> keys;
         for (const Track& t : tracks) keys.push_back({t.info.discNumber, t.info.track});
         std::sort(keys.begin(), keys.end());
-        const bool numbered = std::all_of(tracks.begin(), tracks.end(), [](const Track& t) { return t.info.track > 0; }) &&
+        const bool numbered = std::all_of(tracks.begin(), tracks.end(),
+                                          [](const Track& t) { return t.info.track > 0; }) &&
                               std::adjacent_find(keys.begin(), keys.end()) == keys.end();
         std::sort(tracks.begin(), tracks.end(), [&](const Track& a, const Track& b) {
-            if (numbered) return std::make_pair(a.info.discNumber, a.info.track) < std::make_pair(b.info.discNumber, b.info.track);
+            if (numbered)
+                return std::make_pair(a.info.discNumber, a.info.track) <
+                       std::make_pair(b.info.discNumber, b.info.track);
             return naturalLess(u8(a.path.filename()), u8(b.path.filename()));
         });
     }

@@ -13,7 +13,7 @@
 namespace ztp {
 
 struct AudioInfo {
-    std::int64_t samples = 0;  // at 44.1 kHz
+    std::int64_t samples = 0;                       // at 44.1 kHz
     std::string title, artist, album, albumArtist;  // UTF-8, as tagged
     int track = 0, discNumber = 0;
 };
@@ -37,14 +37,15 @@ std::filesystem::path findNamedFile(const std::filesystem::path& folder, const s
 struct PlaylistEntry {
     std::string path, title;
 };
-std::vector<PlaylistEntry> parsePlaylist(const std::string& bytes, bool pls, const std::string& source);
+std::vector<PlaylistEntry> parsePlaylist(const std::string& bytes, bool pls,
+                                         const std::string& source);
 
 bool playlistExtension(const std::string& name);
 
 // The disc of audio sources: audio files, or one folder, or one playlist.
 // nameHint is set to the folder's or playlist's name (a title to fall back on).
 // opened, where given, gains the playlist's and every audio file's path.
-Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint,
-                   std::vector<std::string>* opened = nullptr);
+Disc readAudioDisc(const std::vector<std::string>& sources, std::vector<std::string>& notes,
+                   std::string& nameHint, std::vector<std::string>* opened = nullptr);
 
 }  // namespace ztp

@@ -10,9 +10,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <string_view>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "convert.h"
@@ -27,12 +27,13 @@ constexpr double pt(double mm) { return mm * kPtPerMm; }
 // Japanese first; the other CJK faces and sans-serif cover Hangul, Chinese
 // and the rest.
 const char* const kFontFamilies =
-    "Noto Sans CJK JP,IPAPGothic,IPAGothic,Noto Sans CJK KR,Noto Sans CJK SC,Noto Sans CJK TC,sans-serif";
+    "Noto Sans CJK JP,IPAPGothic,IPAGothic,Noto Sans CJK KR,Noto Sans CJK SC,Noto Sans CJK "
+    "TC,sans-serif";
 // The card's own texts: a font that cannot draw them is no use.
 const char* const kFontSample = "A面B面0:曲最適テープ";
 constexpr double kMaxListPt = 9.0;
 constexpr double kOneColumnPt = 7.0;  // a side list shrinks in one column down to this
-constexpr double kMinListPt = 5.0;  // the smallest size still read with ease
+constexpr double kMinListPt = 5.0;    // the smallest size still read with ease
 constexpr double kHeadingPt = 10.0;
 constexpr double kSpinePt = 10.0;
 constexpr double kPaddingMm = 3.0;
@@ -51,7 +52,9 @@ struct Side {
 
 int diskOf(const std::string& entry) {
     const std::string d = trimText(entry.substr(0, std::min<std::size_t>(4, entry.size())));
-    return !d.empty() && std::all_of(d.begin(), d.end(), [](unsigned char c) { return std::isdigit(c); }) &&
+    return !d.empty() &&
+                   std::all_of(d.begin(), d.end(),
+                               [](unsigned char c) { return std::isdigit(c); }) &&
                    d.size() < 4
                ? std::stoi(d)
                : 0;
@@ -63,9 +66,11 @@ std::string discName(const ResultSource& s, int disk) {
 }
 
 // The song title of an entry, else its disc's title.
-std::string songName(const ResultSource& s, const SongTitles& songs, int disk, const std::string& track) {
-    const bool number = !track.empty() && track.size() < 4 &&
-                        std::all_of(track.begin(), track.end(), [](unsigned char c) { return std::isdigit(c); });
+std::string songName(const ResultSource& s, const SongTitles& songs, int disk,
+                     const std::string& track) {
+    const bool number =
+        !track.empty() && track.size() < 4 &&
+        std::all_of(track.begin(), track.end(), [](unsigned char c) { return std::isdigit(c); });
     const int t = number ? std::stoi(track) : 0;
     if (disk >= 1 && disk <= static_cast<int>(songs.size()) && t >= 1 &&
         t <= static_cast<int>(songs[disk - 1].size()) && !songs[disk - 1][t - 1].empty())
@@ -73,14 +78,15 @@ std::string songName(const ResultSource& s, const SongTitles& songs, int disk, c
     return discName(s, disk);
 }
 
-Side sideOf(const char* heading, const std::vector<std::string>& texts, const std::string& total, const ResultSource& s,
-            const SongTitles& songs) {
+Side sideOf(const char* heading, const std::vector<std::string>& texts, const std::string& total,
+            const ResultSource& s, const SongTitles& songs) {
     Side side{heading, {}, {}};
     for (const std::string& e : texts) {
         if (e.size() < 20) continue;
         const int disk = diskOf(e);
         const std::string track = trimText(e.substr(5, 5));
-        side.entries.push_back({std::to_string(disk) + "-" + track, songName(s, songs, disk, track), trimText(e.substr(13))});
+        side.entries.push_back({std::to_string(disk) + "-" + track, songName(s, songs, disk, track),
+                                trimText(e.substr(13))});
     }
     const std::string count = total.size() >= 20 ? trimText(total.substr(5, 5)) : "0";
     const std::string time = total.size() >= 20 ? trimText(total.substr(13)) : "0:00";
@@ -92,7 +98,8 @@ Side sideOf(const char* heading, const std::vector<std::string>& texts, const st
 std::string wellFormed(const std::string& text) {
     std::string out;
     std::string_view rest = text;
-    for (std::size_t bad; (bad = invalidUtf8At(rest)) != std::string_view::npos; rest = rest.substr(bad + 1))
+    for (std::size_t bad; (bad = invalidUtf8At(rest)) != std::string_view::npos;
+         rest = rest.substr(bad + 1))
         out.append(rest.substr(0, bad)).append("\xEF\xBF\xBD");
     return out.append(rest);
 }
@@ -150,7 +157,8 @@ public:
     }
 
 private:
-    PangoLayout* make(const std::string& text, double size, bool bold, double width, bool ellipsize) {
+    PangoLayout* make(const std::string& text, double size, bool bold, double width,
+                      bool ellipsize) {
         PangoLayout* layout = pango_layout_new(context_);
         PangoFontDescription* font = pango_font_description_from_string(kFontFamilies);
         pango_font_description_set_size(font, static_cast<int>(std::lround(size * PANGO_SCALE)));
@@ -185,8 +193,9 @@ constexpr double kFieldGapPt = 3.0;
 // longer list never gets a larger size than a shorter one: each column
 // count's best size only falls as the list grows. A line needs its fixed
 // fields plus room for at least minTitleEms of title.
-bool fitList(Typesetter& ts, int count, double width, double height, int maxColumns, double minTitleEms,
-             double oneColumnDownTo, const std::string& numberSample, const std::string& timeSample, ListFit& fit) {
+bool fitList(Typesetter& ts, int count, double width, double height, int maxColumns,
+             double minTitleEms, double oneColumnDownTo, const std::string& numberSample,
+             const std::string& timeSample, ListFit& fit) {
     auto fits = [&](int columns, double size, ListFit& f) {
         const double line = ts.lineHeight(size) * 1.05;
         const int rows = (count + columns - 1) / columns;
@@ -245,9 +254,15 @@ const double kPad = pt(kPaddingMm);
 double listTop(Typesetter& ts) { return kPad + ts.extent("A面", kHeadingPt, true).second + 3.0; }
 double sideWidth(const Geometry& g) { return (g.w - 3 * kPad) / 2; }
 
-Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date date, const SongTitles& songs,
-              const std::string& tapeLabel) {
-    Layout l{sideOf("A面", s.sideA, s.totalA, s, songs), sideOf("B面", s.sideB, s.totalB, s, songs), {}, {}, {}, {}, {}};
+Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date date,
+              const SongTitles& songs, const std::string& tapeLabel) {
+    Layout l{sideOf("A面", s.sideA, s.totalA, s, songs),
+             sideOf("B面", s.sideB, s.totalB, s, songs),
+             {},
+             {},
+             {},
+             {},
+             {}};
     const int longest = static_cast<int>(std::max(l.a.entries.size(), l.b.entries.size()));
     const double listHeight = g.front - listTop(ts) - kPad;
     // Field widths for the widest number and time the lists hold.
@@ -258,12 +273,16 @@ Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date dat
             if (e.time.size() > time.size()) time = std::string(e.time.size() - 3, '0') + ":00";
         }
     if (!ts.draws(kFontSample, kMinListPt))
-        throw CardError("no usable font for the card: none found draws Japanese text (install fonts-noto-cjk or "
-                        "fonts-ipafont); nothing written");
-    if (!fitList(ts, std::max(longest, 1), sideWidth(g), listHeight, 2, 4.0, kOneColumnPt, number, time, l.sides)) {
+        throw CardError(
+            "no usable font for the card: none found draws Japanese text (install fonts-noto-cjk "
+            "or "
+            "fonts-ipafont); nothing written");
+    if (!fitList(ts, std::max(longest, 1), sideWidth(g), listHeight, 2, 4.0, kOneColumnPt, number,
+                 time, l.sides)) {
         const int lines = static_cast<int>(listHeight / (ts.lineHeight(kMinListPt) * 1.05)) * 2;
         throw CardError("the side lists do not fit on the card: " + std::to_string(longest) +
-                        " tracks on one side, at most " + std::to_string(lines) + " fit; nothing written");
+                        " tracks on one side, at most " + std::to_string(lines) +
+                        " fit; nothing written");
     }
     std::set<int> disks;
     for (const auto* texts : {&s.sideA, &s.sideB})
@@ -271,13 +290,13 @@ Layout layOut(Typesetter& ts, const Geometry& g, const ResultSource& s, Date dat
     disks.erase(0);
     for (int d : disks) l.discList.push_back({std::to_string(d), discName(s, d), {}});
     if (!l.discList.empty() &&
-        !fitList(ts, static_cast<int>(l.discList.size()), g.w - 2 * kPad, g.flap - 2 * pt(1.5), 6, 4.0, kMaxListPt,
-                 "00", "", l.discs)) {
+        !fitList(ts, static_cast<int>(l.discList.size()), g.w - 2 * kPad, g.flap - 2 * pt(1.5), 6,
+                 4.0, kMaxListPt, "00", "", l.discs)) {
         throw CardError("the disc list does not fit on the card's back flap; nothing written");
     }
     char tape[64], day[32];
-    std::snprintf(tape, sizeof tape, "最適テープ %s分%s%s", trimText(s.tapeLength).c_str(), tapeLabel.empty() ? "" : "  ",
-                  tapeLabel.c_str());
+    std::snprintf(tape, sizeof tape, "最適テープ %s分%s%s", trimText(s.tapeLength).c_str(),
+                  tapeLabel.empty() ? "" : "  ", tapeLabel.c_str());
     std::snprintf(day, sizeof day, "%04d/%02d/%02d", date.year, date.month, date.day);
     l.tape = tape;
     l.date = day;
@@ -317,8 +336,8 @@ void drawMarks(cairo_t* cr, const Geometry& g) {
 
 using Align = Typesetter::Align;
 
-void drawList(cairo_t* cr, Typesetter& ts, const std::vector<Entry>& entries, const ListFit& fit, double x, double y,
-              double width) {
+void drawList(cairo_t* cr, Typesetter& ts, const std::vector<Entry>& entries, const ListFit& fit,
+              double x, double y, double width) {
     const double column = (width - (fit.columns - 1) * 2 * kFieldGapPt) / fit.columns;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const int c = static_cast<int>(i) / fit.rows, r = static_cast<int>(i) % fit.rows;
@@ -327,9 +346,11 @@ void drawList(cairo_t* cr, Typesetter& ts, const std::vector<Entry>& entries, co
         cairo_set_source_rgb(cr, 0, 0, 0);
         ts.draw(e.number, fit.size, cx, cy, fit.numberWidth, Align::Right);
         const double titleX = cx + fit.numberWidth + kFieldGapPt;
-        const double titleW = column - fit.numberWidth - kFieldGapPt - (e.time.empty() ? 0 : fit.timeWidth + kFieldGapPt);
+        const double titleW = column - fit.numberWidth - kFieldGapPt -
+                              (e.time.empty() ? 0 : fit.timeWidth + kFieldGapPt);
         ts.draw(e.title, fit.size, titleX, cy, titleW, Align::Left);
-        if (!e.time.empty()) ts.draw(e.time, fit.size, cx + column - fit.timeWidth, cy, fit.timeWidth, Align::Right);
+        if (!e.time.empty())
+            ts.draw(e.time, fit.size, cx + column - fit.timeWidth, cy, fit.timeWidth, Align::Right);
     }
 }
 
@@ -360,7 +381,8 @@ void drawCard(cairo_t* cr, Typesetter& ts, const Geometry& g, const Layout& l) {
     ts.draw(l.date, kSpinePt, g.x + g.w / 2, ty, g.w / 2 - kPad, Align::Right);
     // Back flap: the discs with their titles.
     if (!l.discList.empty())
-        drawList(cr, ts, l.discList, l.discs, g.x + kPad, spineY + g.spine + pt(1.5), g.w - 2 * kPad);
+        drawList(cr, ts, l.discList, l.discs, g.x + kPad, spineY + g.spine + pt(1.5),
+                 g.w - 2 * kPad);
 }
 
 cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
@@ -384,7 +406,8 @@ void putBig32(std::string& out, std::uint32_t v) {
 // cairo's PNG with a pHYs chunk after IHDR, so that it prints at its true
 // size: pixels per metre on both axes.
 std::string withResolution(const std::string& png, double dpi) {
-    constexpr std::size_t kAfterIhdr = 8 + 4 + 4 + 13 + 4;  // signature, IHDR's length, type, data, CRC
+    constexpr std::size_t kAfterIhdr =
+        8 + 4 + 4 + 13 + 4;  // signature, IHDR's length, type, data, CRC
     if (png.size() < kAfterIhdr || png.compare(12, 4, "IHDR") != 0) return png;
     const auto perMetre = static_cast<std::uint32_t>(std::lround(dpi / 0.0254));
     std::string chunk = "pHYs";
@@ -409,29 +432,34 @@ struct ContextCloser {
 
 CardFormat cardFormatOf(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
-    std::string ext = dot == std::string::npos || path.find('/', dot) != std::string::npos ? "" : path.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string ext = dot == std::string::npos || path.find('/', dot) != std::string::npos
+                          ? ""
+                          : path.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext == ".pdf") return CardFormat::Pdf;
     if (ext == ".svg") return CardFormat::Svg;
     if (ext == ".png") return CardFormat::Png;
     throw CardError("--card " + path + ": the file name must end in .pdf, .svg or .png");
 }
 
-std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper, const SongTitles& songs,
-                       const std::string& tapeLabel) {
+std::string renderCard(const ResultSource& source, Date date, CardFormat format, Paper paper,
+                       const SongTitles& songs, const std::string& tapeLabel) {
     const Geometry g = geometryFor(paper);
     std::string bytes;
     std::unique_ptr<cairo_surface_t, SurfaceCloser> surface;
     const double scale = format == CardFormat::Png ? kPngDpi / 72.0 : 1.0;
     if (format == CardFormat::Pdf) {
         surface.reset(cairo_pdf_surface_create_for_stream(appendBytes, &bytes, g.pageW, g.pageH));
-        cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, "ZTP for win32 cassette card");
+        cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE,
+                                       "ZTP for win32 cassette card");
         cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "ztp-plan");
     } else if (format == CardFormat::Svg) {
         surface.reset(cairo_svg_surface_create_for_stream(appendBytes, &bytes, g.pageW, g.pageH));
         cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PT);
     } else {
-        surface.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(std::lround(g.pageW * scale)),
+        surface.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24,
+                                                 static_cast<int>(std::lround(g.pageW * scale)),
                                                  static_cast<int>(std::lround(g.pageH * scale))));
     }
     std::unique_ptr<cairo_t, ContextCloser> cr(cairo_create(surface.get()));
@@ -448,7 +476,8 @@ std::string renderCard(const ResultSource& source, Date date, CardFormat format,
     cairo_surface_finish(surface.get());
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
     if (status != CAIRO_STATUS_SUCCESS)
-        throw CardError(std::string("cannot draw the card: ") + cairo_status_to_string(status) + "; nothing written");
+        throw CardError(std::string("cannot draw the card: ") + cairo_status_to_string(status) +
+                        "; nothing written");
     return format == CardFormat::Png ? withResolution(bytes, kPngDpi) : bytes;
 }
 

@@ -24,7 +24,7 @@ constexpr double kCardWidthMm = 101.6;
 constexpr double kFrontHeightMm = 63.5;
 constexpr double kSpineHeightMm = 12.7;
 constexpr double kFlapHeightMm = 15.9;
-constexpr double kCardTopMm = 30.0;   // from the top of the page; centred across it
+constexpr double kCardTopMm = 30.0;  // from the top of the page; centred across it
 constexpr double kPngDpi = 300.0;
 
 enum class CardFormat { Pdf, Svg, Png };

@@ -13,8 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -57,7 +57,8 @@ using CdioHandle = std::unique_ptr<CdIo_t, CdioCloser>;
 
 std::string lowerExtension(const std::string& source) {
     std::string ext = utf8Path(source).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
 }
 
@@ -72,7 +73,8 @@ std::string cdText(CdIo_t* p, cdtext_field_t field, track_t track) {
     cdtext_t* text = cdio_get_cdtext(p);
     if (!text) return {};
     const char* value = nullptr;
-    if (cdtext_select_language(text, CDTEXT_LANGUAGE_JAPANESE)) value = cdtext_get_const(text, field, track);
+    if (cdtext_select_language(text, CDTEXT_LANGUAGE_JAPANESE))
+        value = cdtext_get_const(text, field, track);
     if (!value || !*value) {
         cdtext_set_language_index(text, 0);
         value = cdtext_get_const(text, field, track);
@@ -89,7 +91,9 @@ std::uint64_t bigEndian(const unsigned char* p, int bytes) {
 // libcdio trusts the chunk sizes of a Nero image's footer: check that every
 // chunk lies inside the footer and has a size its reader can take.
 void checkNeroFooter(const std::string& source, const fs::path& p) {
-    auto bad = [&](const std::string& why) { return CdReadError(source + ": malformed Nero image (" + why + ")"); };
+    auto bad = [&](const std::string& why) {
+        return CdReadError(source + ": malformed Nero image (" + why + ")");
+    };
     std::ifstream f(p, std::ios::binary);
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(p, ec);
@@ -134,7 +138,8 @@ std::string readSheetFile(const fs::path& p, const std::string& source) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(p, ec);
     if (ec) throw CdReadError(source + ": cannot read the image");
-    if (size > kMaxSheetBytes) throw CdReadError(source + ": too large for a cue sheet or TOC file (over 4 MiB)");
+    if (size > kMaxSheetBytes)
+        throw CdReadError(source + ": too large for a cue sheet or TOC file (over 4 MiB)");
     std::ifstream f(p, std::ios::binary);
     std::ostringstream ss;
     ss << f.rdbuf();
@@ -144,9 +149,10 @@ std::string readSheetFile(const fs::path& p, const std::string& source) {
 
 // The data files of a sheet, found beside it and measured; FIFOs, devices
 // and folders are refused before they are opened.
-DataFileProbe sheetProbe(const fs::path& sheet, const std::string& source, std::vector<std::string>& notes,
-                         std::vector<std::string>* opened) {
-    return [folder = sheet.parent_path(), source, &notes, opened](const std::string& raw, const std::string& utf8, bool decode) {
+DataFileProbe sheetProbe(const fs::path& sheet, const std::string& source,
+                         std::vector<std::string>& notes, std::vector<std::string>* opened) {
+    return [folder = sheet.parent_path(), source, &notes, opened](
+               const std::string& raw, const std::string& utf8, bool decode) {
         fs::path p = findNamedFile(folder, raw, source, notes);
         if (p.empty() && utf8 != raw) p = findNamedFile(folder, utf8, source, notes);
         if (p.empty()) throw CdReadError(source + ": its data file " + utf8 + " is missing");
@@ -165,8 +171,8 @@ DataFileProbe sheetProbe(const fs::path& sheet, const std::string& source, std::
     };
 }
 
-Disc readImageSheet(const std::string& source, const std::string& ext, std::vector<std::string>& notes,
-                    std::vector<std::string>* opened) {
+Disc readImageSheet(const std::string& source, const std::string& ext,
+                    std::vector<std::string>& notes, std::vector<std::string>* opened) {
     fs::path p = utf8Path(source);
     std::string name = source;
     if (ext == ".bin") {
@@ -175,14 +181,16 @@ Disc readImageSheet(const std::string& source, const std::string& ext, std::vect
         fs::path cue = fs::path(p).replace_extension(".cue");
         if (!fs::exists(cue, ec)) cue = fs::path(p).replace_extension(".CUE");
         if (!fs::exists(cue, ec))
-            throw CdReadError(source + ": no cue sheet " + u8(fs::path(p).replace_extension(".cue").filename()) + " beside it");
+            throw CdReadError(source + ": no cue sheet " +
+                              u8(fs::path(p).replace_extension(".cue").filename()) + " beside it");
         p = cue;
         name = u8(cue);
     }
     if (opened) opened->push_back(name);
     const std::string bytes = readSheetFile(p, name);
-    const ImageToc toc = ext == ".toc" ? readTocFile(bytes, name, sheetProbe(p, name, notes, opened), notes)
-                                       : readCueSheet(bytes, name, sheetProbe(p, name, notes, opened), notes);
+    const ImageToc toc = ext == ".toc"
+                             ? readTocFile(bytes, name, sheetProbe(p, name, notes, opened), notes)
+                             : readCueSheet(bytes, name, sheetProbe(p, name, notes, opened), notes);
     return discFromToc(name, toc, notes);
 }
 
@@ -201,14 +209,17 @@ void requireCdDrive(const std::string& source) {
         throw CdReadError(source + ": not a CD drive, image, audio file, folder or playlist");
 #ifdef __linux__
     const int fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw CdReadError(source + ": the CD drive cannot be opened (" + std::strerror(errno) + ")");
+    if (fd < 0)
+        throw CdReadError(source + ": the CD drive cannot be opened (" + std::strerror(errno) +
+                          ")");
     const bool cd = ::ioctl(fd, CDROM_GET_CAPABILITY, 0) >= 0;
     ::close(fd);
     if (!cd) throw CdReadError(source + ": a device that is not a CD drive");
 #endif
 }
 
-Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& notes, std::vector<std::string>* opened) {
+Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& notes,
+              std::vector<std::string>* opened) {
     cdio_log_set_handler(keepCdioMessage);
     lastCdioMessage.clear();
     currentSource = sourceIn.empty() ? "the default CD drive" : sourceIn;
@@ -221,8 +232,10 @@ Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& 
         cd.reset(cdio_open_nrg(source.c_str()));
         if (!cd) {
             throw CdReadError(source + ": cannot read the image (" +
-                              (lastCdioMessage.empty() ? std::string("malformed, or a form libcdio does not read")
-                                                       : lastCdioMessage) + ")");
+                              (lastCdioMessage.empty()
+                                   ? std::string("malformed, or a form libcdio does not read")
+                                   : lastCdioMessage) +
+                              ")");
         }
     } else {
         if (source.empty()) {
@@ -240,24 +253,29 @@ Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& 
     const track_t first = cdio_get_first_track_num(cd.get());
     const track_t count = cdio_get_num_tracks(cd.get());
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK) {
-        throw CdReadError(source + (nero ? ": malformed image, no table of contents" : ": no disc in the drive"));
+        throw CdReadError(
+            source + (nero ? ": malformed image, no table of contents" : ": no disc in the drive"));
     }
     if (count == 0) throw CdReadError(source + ": no track on the disc");
     ImageToc toc;
     const std::string albumPerformer = cdText(cd.get(), CDTEXT_FIELD_PERFORMER, 0);
     for (int t = first; t < first + count; ++t) {
         const lsn_t start = cdio_get_track_lsn(cd.get(), static_cast<track_t>(t));
-        if (start == CDIO_INVALID_LSN) throw CdReadError(source + ": cannot read where track " + std::to_string(t) + " starts");
+        if (start == CDIO_INVALID_LSN)
+            throw CdReadError(source + ": cannot read where track " + std::to_string(t) +
+                              " starts");
         TocEntry e;
         e.number = t;
         e.start = start;
         e.audio = cdio_get_track_format(cd.get(), static_cast<track_t>(t)) == TRACK_FORMAT_AUDIO;
         e.title = songTitle(cdText(cd.get(), CDTEXT_FIELD_TITLE, static_cast<track_t>(t)),
-                            cdText(cd.get(), CDTEXT_FIELD_PERFORMER, static_cast<track_t>(t)), albumPerformer);
+                            cdText(cd.get(), CDTEXT_FIELD_PERFORMER, static_cast<track_t>(t)),
+                            albumPerformer);
         toc.tracks.push_back(e);
     }
     const lsn_t leadOut = cdio_get_track_lsn(cd.get(), CDIO_CDROM_LEADOUT_TRACK);
-    if (leadOut == CDIO_INVALID_LSN) throw CdReadError(source + ": cannot read the disc's end (lead-out)");
+    if (leadOut == CDIO_INVALID_LSN)
+        throw CdReadError(source + ": cannot read the disc's end (lead-out)");
     toc.leadOut = leadOut;
     lsn_t lastSession = 0;
     if (cdio_get_last_session(cd.get(), &lastSession) != DRIVER_OP_SUCCESS) lastSession = 0;
@@ -267,19 +285,21 @@ Disc readCdio(const std::string& sourceIn, bool nero, std::vector<std::string>& 
 }
 
 void printNotes(const std::vector<std::string>& notes) {
-    for (const std::string& n : notes) std::fprintf(stderr, "ztp-plan: note: %s\n", messageText(n).c_str());
+    for (const std::string& n : notes)
+        std::fprintf(stderr, "ztp-plan: note: %s\n", messageText(n).c_str());
 }
 
 }  // namespace
 
-Disc readSources(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint,
-                 std::vector<std::string>* opened) {
+Disc readSources(const std::vector<std::string>& sources, std::vector<std::string>& notes,
+                 std::string& nameHint, std::vector<std::string>* opened) {
     if (sources.size() > 1) return readAudioDisc(sources, notes, nameHint, opened);
     const std::string source = sources.empty() ? std::string() : sources[0];
     const std::string ext = lowerExtension(source);
     std::error_code ec;
     const fs::path p = utf8Path(source);
-    if (!source.empty() && (fs::is_directory(p, ec) || playlistExtension(source) || audioExtension(source)))
+    if (!source.empty() &&
+        (fs::is_directory(p, ec) || playlistExtension(source) || audioExtension(source)))
         return readAudioDisc({source}, notes, nameHint, opened);
     if (ext == ".cue" || ext == ".toc" || ext == ".bin") {
         if (!fs::exists(p, ec)) throw CdReadError(source + ": no such image file");
@@ -294,14 +314,16 @@ Disc readSources(const std::vector<std::string>& sources, std::vector<std::strin
         try {
             return readAudioDisc({source}, notes, nameHint, opened);
         } catch (const CdReadError&) {
-            throw CdReadError(source + ": not a CD image (.cue, .toc, .nrg or .bin), audio file, playlist nor a CD drive");
+            throw CdReadError(
+                source +
+                ": not a CD image (.cue, .toc, .nrg or .bin), audio file, playlist nor a CD drive");
         }
     }
     return readCdio(source, false, notes, opened);
 }
 
-Disc readCd(const std::string& source, const std::string& fallbackTitle, std::vector<std::string>& notes,
-            std::vector<std::string>* opened) {
+Disc readCd(const std::string& source, const std::string& fallbackTitle,
+            std::vector<std::string>& notes, std::vector<std::string>* opened) {
     std::string nameHint;
     Disc disc = readSources({source}, notes, nameHint, opened);
     if (disc.title.empty()) disc.title = nameHint.empty() ? fallbackTitle : takeTitle(nameHint);
@@ -375,7 +397,8 @@ int runReadCommand(const std::vector<std::string>& args) {
             return 0;
         }
         if (arg == "--title" || arg.rfind("--title=", 0) == 0) {
-            if (arg == "--title" && i + 1 >= args.size()) throw CdReadError("--title needs a value");
+            if (arg == "--title" && i + 1 >= args.size())
+                throw CdReadError("--title needs a value");
             title = takeTitle(arg == "--title" ? args[++i] : arg.substr(8));
             haveTitle = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -389,19 +412,24 @@ int runReadCommand(const std::vector<std::string>& args) {
         for (const std::string& s : sources) {
             std::error_code ec;
             const bool audio = audioExtension(s) && !fs::is_directory(utf8Path(s), ec);
-            if (!audio) throw CdReadError("read takes one source, or several audio files, not also '" + s + "'");
+            if (!audio)
+                throw CdReadError("read takes one source, or several audio files, not also '" + s +
+                                  "'");
         }
     }
     std::vector<std::string> notes;
     std::string nameHint;
     Disc disc = readSources(sources, notes, nameHint);
-    if (disc.title.empty()) disc.title = haveTitle ? title : !nameHint.empty() ? takeTitle(nameHint) : "不明";
+    if (disc.title.empty())
+        disc.title = haveTitle ? title : !nameHint.empty() ? takeTitle(nameHint) : "不明";
     printNotes(notes);
     const std::string text = discEntryText(disc);
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
         const int err = errno ? errno : EIO;
-        throw EInOutError(std::string("cannot write to standard output: ") + std::strerror(err), err);
+        throw EInOutError(std::string("cannot write to standard output: ") + std::strerror(err),
+                          err);
     }
     return 0;
 }

@@ -17,18 +17,19 @@ namespace ztp {
 // nameHint then holds a folder's or playlist's name. Where opened is given,
 // it gains the path of every file read (sheets, data files, audio files,
 // playlists), as UTF-8.
-Disc readSources(const std::vector<std::string>& sources, std::vector<std::string>& notes, std::string& nameHint,
-                 std::vector<std::string>* opened = nullptr);
+Disc readSources(const std::vector<std::string>& sources, std::vector<std::string>& notes,
+                 std::string& nameHint, std::vector<std::string>* opened = nullptr);
 
 // One source; without a title of its own the disc takes the name hint,
 // else fallbackTitle.
-Disc readCd(const std::string& source, const std::string& fallbackTitle, std::vector<std::string>& notes,
-            std::vector<std::string>* opened = nullptr);
+Disc readCd(const std::string& source, const std::string& fallbackTitle,
+            std::vector<std::string>& notes, std::vector<std::string>* opened = nullptr);
 
 // Reads "image PATH" lines of the disc file discFile: PATH is relative to the
 // disc file's folder; notes go to standard error; opened, where given,
 // gains every file read.
-ImageReader imageLineReader(const std::string& discFile, std::vector<std::string>* opened = nullptr);
+ImageReader imageLineReader(const std::string& discFile,
+                            std::vector<std::string>* opened = nullptr);
 
 // `ztp-plan read [--title TEXT] [SOURCE...]`; args without the word "read".
 int runReadCommand(const std::vector<std::string>& args);

@@ -43,7 +43,8 @@ struct Sheet {
 };
 
 std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return s;
 }
 
@@ -110,9 +111,10 @@ int sectorBytes(const std::string& mode, bool& audio) {
     static const struct {
         const char* mode;
         int bytes;
-    } kModes[] = {{"AUDIO", 2352},      {"CDG", 2448},        {"MODE1/2048", 2048}, {"MODE1/2352", 2352},
-                  {"MODE2/2048", 2048}, {"MODE2/2324", 2324}, {"MODE2/2336", 2336}, {"MODE2/2352", 2352},
-                  {"CDI/2336", 2336},   {"CDI/2352", 2352}};
+    } kModes[] = {{"AUDIO", 2352},      {"CDG", 2448},        {"MODE1/2048", 2048},
+                  {"MODE1/2352", 2352}, {"MODE2/2048", 2048}, {"MODE2/2324", 2324},
+                  {"MODE2/2336", 2336}, {"MODE2/2352", 2352}, {"CDI/2336", 2336},
+                  {"CDI/2352", 2352}};
     for (const auto& m : kModes)
         if (mode == m.mode) return m.bytes;
     return 0;
@@ -148,7 +150,8 @@ bool parseNumber(const std::string& s, int lo, int hi, int& value) {
 }
 
 bool decodedType(const std::string& type, bool& decoded) {
-    static const char* const kAudio[] = {"WAVE", "WAV", "AIFF", "AIF", "MP3", "FLAC", "OGG", "OPUS", "APE", "WV", "M4A"};
+    static const char* const kAudio[] = {"WAVE", "WAV",  "AIFF", "AIF", "MP3", "FLAC",
+                                         "OGG",  "OPUS", "APE",  "WV",  "M4A"};
     if (type == "BINARY" || type == "MOTOROLA") {
         decoded = false;
         return true;
@@ -181,7 +184,8 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& what) {
-        throw CdReadError(source_ + ": cannot read the image (line " + std::to_string(lineNo_) + ": " + what + ")");
+        throw CdReadError(source_ + ": cannot read the image (line " + std::to_string(lineNo_) +
+                          ": " + what + ")");
     }
     CueTrack& track(const std::string& keyword) {
         if (sheet_.tracks.empty()) fail(keyword + " before any TRACK");
@@ -211,10 +215,13 @@ private:
             CueTrack& t = track(keyword);
             int n;
             const std::string number = w.next();
-            if (!parseNumber(number, 0, 99, n)) fail("INDEX wants a number 0-99, not '" + number + "'");
+            if (!parseNumber(number, 0, 99, n))
+                fail("INDEX wants a number 0-99, not '" + number + "'");
             const std::int64_t at = msf(w, "INDEX");
-            if (!t.indexes.empty() && n <= t.indexes.back().number) fail("INDEX " + number + " out of order");
-            if (t.indexes.empty() && n > 1) fail("track " + std::to_string(t.number) + " starts with INDEX " + number);
+            if (!t.indexes.empty() && n <= t.indexes.back().number)
+                fail("INDEX " + number + " out of order");
+            if (t.indexes.empty() && n > 1)
+                fail("track " + std::to_string(t.number) + " starts with INDEX " + number);
             const int file = static_cast<int>(sheet_.files.size()) - 1;
             if (!t.indexes.empty() && t.indexes.back().file == file && at < t.indexes.back().offset)
                 fail("INDEX " + number + " lies before the index before it");
@@ -225,11 +232,15 @@ private:
             track(keyword).postgap = msf(w, keyword);
         } else if (keyword == "TITLE" || keyword == "PERFORMER") {
             const std::string value = w.rest();
-            if (sheet_.tracks.empty()) (keyword == "TITLE" ? sheet_.title : sheet_.performer) = value;
-            else (keyword == "TITLE" ? sheet_.tracks.back().title : sheet_.tracks.back().performer) = value;
-        } else if (keyword == "CATALOG" || keyword == "CDTEXTFILE" || keyword == "ISRC" || keyword == "FLAGS" ||
-                   keyword == "SONGWRITER" || keyword == "COMPOSER" || keyword == "ARRANGER" ||
-                   keyword == "MESSAGE" || keyword == "GENRE" || keyword == "DISC_ID" || keyword == "UPC_EAN") {
+            if (sheet_.tracks.empty())
+                (keyword == "TITLE" ? sheet_.title : sheet_.performer) = value;
+            else
+                (keyword == "TITLE" ? sheet_.tracks.back().title : sheet_.tracks.back().performer) =
+                    value;
+        } else if (keyword == "CATALOG" || keyword == "CDTEXTFILE" || keyword == "ISRC" ||
+                   keyword == "FLAGS" || keyword == "SONGWRITER" || keyword == "COMPOSER" ||
+                   keyword == "ARRANGER" || keyword == "MESSAGE" || keyword == "GENRE" ||
+                   keyword == "DISC_ID" || keyword == "UPC_EAN") {
             // Accepted; nothing the plan needs.
         } else {
             fail("unknown command '" + keyword.substr(0, 40) + "'");
@@ -260,8 +271,10 @@ private:
         if (sheet_.files.empty()) fail("TRACK before any FILE");
         const std::string number = w.next(), mode = upper(w.next());
         int n;
-        if (!parseNumber(number, 1, kMaxCdTracks, n)) fail("TRACK wants a number 1-99, not '" + number + "'");
-        if (!sheet_.tracks.empty() && n <= sheet_.tracks.back().number) fail("TRACK " + number + " out of order");
+        if (!parseNumber(number, 1, kMaxCdTracks, n))
+            fail("TRACK wants a number 1-99, not '" + number + "'");
+        if (!sheet_.tracks.empty() && n <= sheet_.tracks.back().number)
+            fail("TRACK " + number + " out of order");
         if (!sheet_.tracks.empty() && sheet_.tracks.back().index(1) == nullptr)
             fail("track " + std::to_string(sheet_.tracks.back().number) + " has no INDEX 01");
         bool audio;
@@ -280,7 +293,8 @@ private:
 // The lengths in frames of the sheet's files: decoded audio as its
 // decoder gives it, raw files by their size and the frame sizes of the
 // tracks they hold.
-std::vector<std::int64_t> fileFrames(const std::string& source, const Sheet& sheet, const std::vector<DataFile>& data) {
+std::vector<std::int64_t> fileFrames(const std::string& source, const Sheet& sheet,
+                                     const std::vector<DataFile>& data) {
     // Frame sizes change where a track starts in a file; the part of a file
     // before its first index belongs to the track that runs into it.
     struct Change {
@@ -310,33 +324,38 @@ std::vector<std::int64_t> fileFrames(const std::string& source, const Sheet& she
                       static_cast<std::uint64_t>(changes[f][k - 1].bytesPer);
         const std::uint64_t size = data[f].bytes;
         if (before > size)
-            throw CdReadError(source + ": malformed table of contents (a track starts past the end of its data file)");
+            throw CdReadError(
+                source +
+                ": malformed table of contents (a track starts past the end of its data file)");
         const std::uint64_t per = static_cast<std::uint64_t>(changes[f].back().bytesPer);
-        frames[f] = changes[f].back().at + static_cast<std::int64_t>((size - before + per - 1) / per);
+        frames[f] =
+            changes[f].back().at + static_cast<std::int64_t>((size - before + per - 1) / per);
     }
     return frames;
 }
 
 }  // namespace
 
-ImageToc readCueSheet(const std::string& bytesIn, const std::string& source, const DataFileProbe& probe,
-                      std::vector<std::string>& notes) {
+ImageToc readCueSheet(const std::string& bytesIn, const std::string& source,
+                      const DataFileProbe& probe, std::vector<std::string>& notes) {
     std::string bytes = bytesIn;
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     Sheet sheet = Parser(source).parse(bytes);
     if (sheet.tracks.empty()) throw CdReadError(source + ": no track on the disc");
     if (!sheet.tracks.back().index(1))
-        throw CdReadError(source + ": cannot read the image (track " + std::to_string(sheet.tracks.back().number) +
-                          " has no INDEX 01)");
+        throw CdReadError(source + ": cannot read the image (track " +
+                          std::to_string(sheet.tracks.back().number) + " has no INDEX 01)");
     const TextEncoding encoding = guessEncoding(bytes);
 
     // Only files up to the last one that holds an index are part of the disc.
     std::size_t used = 0;
     for (const CueTrack& t : sheet.tracks)
-        for (const CueIndex& i : t.indexes) used = std::max(used, static_cast<std::size_t>(i.file) + 1);
+        for (const CueIndex& i : t.indexes)
+            used = std::max(used, static_cast<std::size_t>(i.file) + 1);
     sheet.files.resize(used);
     std::vector<DataFile> data;
-    for (const CueFile& f : sheet.files) data.push_back(probe(f.name, toUtf8(f.name, encoding), f.decoded));
+    for (const CueFile& f : sheet.files)
+        data.push_back(probe(f.name, toUtf8(f.name, encoding), f.decoded));
     const std::vector<std::int64_t> frames = fileFrames(source, sheet, data);
     std::vector<std::int64_t> base(frames.size() + 1, 0);
     for (std::size_t f = 0; f < frames.size(); ++f) base[f + 1] = base[f] + frames[f];
@@ -352,20 +371,24 @@ ImageToc readCueSheet(const std::string& bytesIn, const std::string& source, con
         const CueTrack& t = sheet.tracks[k];
         for (const CueIndex& i : t.indexes) {
             if (i.offset > frames[i.file])
-                throw CdReadError(source + ": malformed table of contents (track " + std::to_string(t.number) +
-                                  " starts past the end of the data)");
+                throw CdReadError(source + ": malformed table of contents (track " +
+                                  std::to_string(t.number) + " starts past the end of the data)");
         }
         const CueIndex& first = t.indexes.front();
         const CueIndex& one = *t.index(1);
-        const std::int64_t rawFirst = base[first.file] + first.offset, rawOne = base[one.file] + one.offset;
-        if (k > 0 && rawOne <= base[sheet.tracks[k - 1].index(1)->file] + sheet.tracks[k - 1].index(1)->offset)
-            throw CdReadError(source + ": malformed table of contents (track " + std::to_string(t.number) +
+        const std::int64_t rawFirst = base[first.file] + first.offset,
+                           rawOne = base[one.file] + one.offset;
+        if (k > 0 && rawOne <= base[sheet.tracks[k - 1].index(1)->file] +
+                                   sheet.tracks[k - 1].index(1)->offset)
+            throw CdReadError(source + ": malformed table of contents (track " +
+                              std::to_string(t.number) +
                               " does not start after the track before it)");
         if (k > 0 && (t.pregap > 0 || rawOne > rawFirst)) gapsHeld = true;
         TocEntry e;
         e.number = t.number;
         e.audio = t.audio;
-        e.title = songTitle(toUtf8(t.title, encoding), toUtf8(t.performer, encoding), albumPerformer);
+        e.title =
+            songTitle(toUtf8(t.title, encoding), toUtf8(t.performer, encoding), albumPerformer);
         if (k > 0 && t.session > sheet.tracks[k - 1].session) {
             // A later session starts its first track a session gap after the
             // last data of the one before (its pregap is part of that gap).
@@ -381,8 +404,10 @@ ImageToc readCueSheet(const std::string& bytesIn, const std::string& source, con
     }
     toc.leadOut = base.back() + shift;
     if (sheet.files.size() > 1 && sheet.tracks.size() > 1 && !gapsHeld) {
-        notes.push_back(source + ": the sheet holds no gaps between its tracks (no INDEX 00 or PREGAP lines); "
-                                 "lengths are those of its files and may be short of the disc's");
+        notes.push_back(
+            source +
+            ": the sheet holds no gaps between its tracks (no INDEX 00 or PREGAP lines); "
+            "lengths are those of its files and may be short of the disc's");
     }
     return toc;
 }

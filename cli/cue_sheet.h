@@ -12,7 +12,7 @@ namespace ztp {
 
 // Reads a cue sheet's bytes (source names it in messages; probe finds and
 // measures the files it names). Throws CdReadError on a malformed sheet.
-ImageToc readCueSheet(const std::string& bytes, const std::string& source, const DataFileProbe& probe,
-                      std::vector<std::string>& notes);
+ImageToc readCueSheet(const std::string& bytes, const std::string& source,
+                      const DataFileProbe& probe, std::vector<std::string>& notes);
 
 }  // namespace ztp

@@ -32,7 +32,7 @@ struct TocEntry {
     int number = 0;
     std::int64_t start = 0;  // index 1, frames from the start of the disc
     bool audio = true;
-    std::string title;       // a song title, UTF-8, or ""
+    std::string title;  // a song title, UTF-8, or ""
 };
 
 struct ImageToc {
@@ -50,19 +50,21 @@ Disc discFromToc(const std::string& source, const ImageToc& toc, std::vector<std
 
 // A data file that a sheet names, found and measured.
 struct DataFile {
-    std::string path;            // as opened (UTF-8)
-    std::uint64_t bytes = 0;     // its size
-    bool decoded = false;        // an audio file read through its decoder
-    std::int64_t samples = 0;    // decoded: its length in samples at 44.1 kHz
+    std::string path;          // as opened (UTF-8)
+    std::uint64_t bytes = 0;   // its size
+    bool decoded = false;      // an audio file read through its decoder
+    std::int64_t samples = 0;  // decoded: its length in samples at 44.1 kHz
 };
 
 // Finds and measures the data file a sheet names (name as written, raw
 // bytes and as UTF-8); decode asks for an audio file's decoded length.
 // Throws CdReadError when it is missing or cannot be read.
-using DataFileProbe = std::function<DataFile(const std::string& rawName, const std::string& utf8Name, bool decode)>;
+using DataFileProbe =
+    std::function<DataFile(const std::string& rawName, const std::string& utf8Name, bool decode)>;
 
 // The song title from CD-Text or a sheet: the title, with the performer when
 // it differs from the album's.
-std::string songTitle(const std::string& title, const std::string& performer, const std::string& albumPerformer);
+std::string songTitle(const std::string& title, const std::string& performer,
+                      const std::string& albumPerformer);
 
 }  // namespace ztp

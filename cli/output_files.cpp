@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -57,8 +57,8 @@ std::string freshName(const std::string& path, const char* tail) {
 
 // A temporary file beside `target` holding bytes, with the mode (and owner)
 // the target has or a new file would get.
-std::string writeTemporary(const std::string& target, const std::string& name, const std::string& bytes, bool exists,
-                           const struct stat& st) {
+std::string writeTemporary(const std::string& target, const std::string& name,
+                           const std::string& bytes, bool exists, const struct stat& st) {
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -129,7 +129,8 @@ std::string contentOf(const std::string& path, const std::string& name) {
     struct stat st;
     if (::fstat(fd, &st) != 0 || st.st_size > kMax) {
         ::close(fd);
-        throw OutputWriteError("cannot replace " + name + ": it has other names (hard links) and is too large to keep");
+        throw OutputWriteError("cannot replace " + name +
+                               ": it has other names (hard links) and is too large to keep");
     }
     std::string out;
     char buf[65536];
@@ -159,7 +160,8 @@ void OutputFiles::add(const std::string& what, const std::string& path) {
         for (int hop = 0;; ++hop) {
             struct stat lst;
             if (::lstat(p.c_str(), &lst) != 0) {
-                if (errno != ENOENT) throw OutputWriteError("cannot write " + path + ": " + errorText(errno));
+                if (errno != ENOENT)
+                    throw OutputWriteError("cannot write " + path + ": " + errorText(errno));
                 break;
             }
             if (!S_ISLNK(lst.st_mode)) break;
@@ -175,8 +177,9 @@ void OutputFiles::add(const std::string& what, const std::string& path) {
         struct stat st;
         if (::stat(p.c_str(), &st) == 0) {
             if (!S_ISREG(st.st_mode))
-                throw OutputTargetError(path + " is " + kindOf(st.st_mode) + ", not a file that " + what +
-                                        " can replace (outputs are regular files, or - for standard output)");
+                throw OutputTargetError(
+                    path + " is " + kindOf(st.st_mode) + ", not a file that " + what +
+                    " can replace (outputs are regular files, or - for standard output)");
             o.exists = true;
             o.device = st.st_dev;
             o.inode = st.st_ino;
@@ -185,15 +188,17 @@ void OutputFiles::add(const std::string& what, const std::string& path) {
         struct stat dst;
         if (::stat(folder.c_str(), &dst) != 0)
             throw OutputWriteError("cannot write " + path + ": " + errorText(errno));
-        if (!S_ISDIR(dst.st_mode)) throw OutputWriteError("cannot write " + path + ": " + errorText(ENOTDIR));
+        if (!S_ISDIR(dst.st_mode))
+            throw OutputWriteError("cannot write " + path + ": " + errorText(ENOTDIR));
         if (::access(folder.c_str(), W_OK | X_OK) != 0)
             throw OutputWriteError("cannot write " + path + ": " + errorText(errno));
     }
     for (const Output& other : outputs_) {
-        const bool same = (path == "-" && other.path == "-") ||
-                          (path != "-" && other.path != "-" &&
-                           (o.key == other.key || (o.exists && other.exists && o.device == other.device &&
-                                                         o.inode == other.inode)));
+        const bool same =
+            (path == "-" && other.path == "-") ||
+            (path != "-" && other.path != "-" &&
+             (o.key == other.key ||
+              (o.exists && other.exists && o.device == other.device && o.inode == other.inode)));
         if (same)
             throw OutputTargetError(other.what + " and " + what + " would both go to " +
                                     (path == "-" ? std::string("standard output") : path));
@@ -207,8 +212,9 @@ void OutputFiles::refuseInputs(const std::vector<std::string>& inputs) const {
         if (in.empty() || in == "-" || ::stat(in.c_str(), &st) != 0) continue;
         for (const Output& o : outputs_)
             if (o.exists && o.device == st.st_dev && o.inode == st.st_ino)
-                throw OutputTargetError(o.path + " is a file this command reads" + (in == o.path ? "" : " (" + in + ")") +
-                                        "; " + o.what + " would replace it");
+                throw OutputTargetError(o.path + " is a file this command reads" +
+                                        (in == o.path ? "" : " (" + in + ")") + "; " + o.what +
+                                        " would replace it");
     }
 }
 
@@ -236,8 +242,7 @@ void OutputFiles::commit(const std::vector<std::string>& bytes) const {
             if (p.done && p.inPlace) {
                 try {
                     overwrite(o.target, o.path, p.old);
-                } catch (const OutputWriteError&) {
-                }
+                } catch (const OutputWriteError&) {}
             } else if (p.done) {
                 if (!p.backup.empty()) ::rename(p.backup.c_str(), o.target.c_str());
                 else ::unlink(o.target.c_str());
@@ -282,7 +287,8 @@ void OutputFiles::commit(const std::vector<std::string>& bytes) const {
                     const int err = errno;
                     p.backup.clear();
                     if (err == EEXIST) continue;
-                    if (linked && (err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS)) {
+                    if (linked &&
+                        (err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS)) {
                         linked = false;
                         continue;
                     }
@@ -302,8 +308,10 @@ void OutputFiles::commit(const std::vector<std::string>& bytes) const {
             if (outputs_[k].path != "-") continue;
             const std::string& b = bytes.at(k);
             errno = 0;
-            if ((!b.empty() && std::fwrite(b.data(), 1, b.size(), stdout) != b.size()) || std::fflush(stdout) != 0)
-                throw OutputWriteError("cannot write to standard output: " + errorText(errno ? errno : EIO));
+            if ((!b.empty() && std::fwrite(b.data(), 1, b.size(), stdout) != b.size()) ||
+                std::fflush(stdout) != 0)
+                throw OutputWriteError("cannot write to standard output: " +
+                                       errorText(errno ? errno : EIO));
         }
     } catch (...) {
         undo();

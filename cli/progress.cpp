@@ -19,7 +19,8 @@ extern "C" void onInterrupt(int) { interrupted.store(true); }
 SearchProgress::SearchProgress() : terminal_(isatty(STDERR_FILENO) == 1) {
     interrupted.store(false);
     previous_ = std::signal(SIGINT, onInterrupt);
-    if (previous_ == SIG_IGN) std::signal(SIGINT, SIG_IGN);  // started with Ctrl+C ignored: keep it so
+    if (previous_ == SIG_IGN)
+        std::signal(SIGINT, SIG_IGN);  // started with Ctrl+C ignored: keep it so
     if (terminal_) thread_ = std::thread([this] { show(); });
 }
 

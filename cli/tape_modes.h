@@ -55,20 +55,21 @@ struct PlanInput {
 };
 
 struct PlanRequest {
-    bool fit = false;                  // --fit: both sides within the side, A as full as possible
+    bool fit = false;  // --fit: both sides within the side, A as full as possible
     SearchMode mode = SearchMode::Ryoumen;
-    std::int64_t target = 0;           // the mode's target side (modes a and b), planned seconds
-    tape::SideRules rules;             // side 0: no tape given
-    std::string tapeName;              // for messages: "C60", "46 minutes", "a side of 31:00"
-    bool presetsAsked = false;         // the side is a preset's or minutes' (not --side)
+    std::int64_t target = 0;    // the mode's target side (modes a and b), planned seconds
+    tape::SideRules rules;      // side 0: no tape given
+    std::string tapeName;       // for messages: "C60", "46 minutes", "a side of 31:00"
+    bool presetsAsked = false;  // the side is a preset's or minutes' (not --side)
     std::vector<PinRequest> pins;
     bool keepOrder = false;
-    int tapes = 1;                     // 0: the fewest tapes that take the tracks
+    int tapes = 1;  // 0: the fewest tapes that take the tracks
 };
 
 // The split search over w values and a target, as ztp-plan runs it (with
 // its engine, progress and Ctrl+C).
-using SplitSearch = std::function<SearchResult(const std::vector<std::int32_t>& times, std::int64_t target)>;
+using SplitSearch =
+    std::function<SearchResult(const std::vector<std::int32_t>& times, std::int64_t target)>;
 
 struct Plan {
     std::vector<ResultSource> tapes;  // one a tape

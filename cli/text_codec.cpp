@@ -11,10 +11,10 @@ namespace {
 
 // Code page 1252's 0x80-0x9F; the five bytes it leaves undefined keep their
 // Latin-1 meaning (C1 controls), as Windows maps them.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUtf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) out += static_cast<char>(cp);
@@ -56,7 +56,8 @@ bool looksLikeCp932(const std::string& s) {
         if (halfWidthKana(c)) {
             std::size_t end = i;
             while (end < s.size() && halfWidthKana(static_cast<unsigned char>(s[end]))) ++end;
-            const bool letterAfter = end < s.size() && asciiLetter(static_cast<unsigned char>(s[end]));
+            const bool letterAfter =
+                end < s.size() && asciiLetter(static_cast<unsigned char>(s[end]));
             if (end - i >= 2 || japaneseBefore) score += static_cast<int>(end - i);
             else if (letterBefore && letterAfter) score -= 2;
             else if (!letterBefore && !letterAfter) score += 1;
@@ -116,13 +117,11 @@ TextEncoding guessEncoding(const std::string& bytes) {
 std::string toUtf8(const std::string& bytes, TextEncoding encoding) {
     std::string out;
     switch (encoding) {
-        case TextEncoding::Utf8:
-            return bytes;
+        case TextEncoding::Utf8: return bytes;
         case TextEncoding::Cp932:
             if (cp932ToUtf8(bytes, out)) return out;
             break;
-        case TextEncoding::Cp1252:
-            break;
+        case TextEncoding::Cp1252: break;
     }
     return cp1252ToUtf8(bytes);
 }

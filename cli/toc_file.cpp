@@ -51,7 +51,8 @@ public:
                 if (d == '\\' && i_ < s_.size()) {
                     if (s_[i_] >= '0' && s_[i_] <= '7') {
                         int v = 0;
-                        for (int k = 0; k < 3 && i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '7'; ++k)
+                        for (int k = 0; k < 3 && i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '7';
+                             ++k)
                             v = v * 8 + (s_[i_++] - '0');
                         d = static_cast<char>(v & 0xFF);
                     } else {
@@ -73,7 +74,8 @@ public:
         }
         if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
             t.kind = Token::Word;
-            while (i_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[i_])) || s_[i_] == '_'))
+            while (i_ < s_.size() &&
+                   (std::isalnum(static_cast<unsigned char>(s_[i_])) || s_[i_] == '_'))
                 t.text += s_[i_++];
             return t;
         }
@@ -87,7 +89,8 @@ public:
     }
 
     [[noreturn]] void fail(int line, const std::string& what) const {
-        throw CdReadError(source_ + ": malformed table of contents (line " + std::to_string(line) + ": " + what + ")");
+        throw CdReadError(source_ + ": malformed table of contents (line " + std::to_string(line) +
+                          ": " + what + ")");
     }
 
 private:
@@ -99,11 +102,11 @@ private:
 
 // A part of a track: samples of silence, or samples from a file.
 struct Piece {
-    int file = -1;               // -1: silence or zero data
-    std::int64_t byteOffset = 0; // "#n": bytes skipped in a raw file
-    std::int64_t start = 0;      // samples (audio) or bytes (data) after the offset
-    std::int64_t length = -1;    // -1: to the end of the file
-    bool data = false;           // a DATAFILE: start and length in bytes
+    int file = -1;                // -1: silence or zero data
+    std::int64_t byteOffset = 0;  // "#n": bytes skipped in a raw file
+    std::int64_t start = 0;       // samples (audio) or bytes (data) after the offset
+    std::int64_t length = -1;     // -1: to the end of the file
+    bool data = false;            // a DATAFILE: start and length in bytes
 };
 
 struct TocTrack {
@@ -111,9 +114,9 @@ struct TocTrack {
     int sectorBytes = 2352;
     int line = 0;
     std::vector<Piece> pieces;
-    std::int64_t startAt = -1;     // START: samples from the track's start; -1 none
-    bool startHere = false;        // START without a time: where it stands
-    std::size_t startPieces = 0;   // the pieces before a START without a time
+    std::int64_t startAt = -1;                    // START: samples from the track's start; -1 none
+    bool startHere = false;                       // START without a time: where it stands
+    std::size_t startPieces = 0;                  // the pieces before a START without a time
     std::map<int, std::string> title, performer;  // by CD-Text block
 };
 
@@ -125,9 +128,9 @@ struct TocFileEntry {
 int modeBytes(const std::string& mode, bool& audio) {
     audio = mode == "AUDIO";
     static const std::pair<const char*, int> kModes[] = {
-        {"AUDIO", 2352},       {"MODE0", 2336},       {"MODE1", 2048},          {"MODE1_RAW", 2352},
-        {"MODE2", 2336},       {"MODE2_FORM1", 2048}, {"MODE2_FORM2", 2324},    {"MODE2_FORM_MIX", 2336},
-        {"MODE2_RAW", 2352}};
+        {"AUDIO", 2352},       {"MODE0", 2336},          {"MODE1", 2048},
+        {"MODE1_RAW", 2352},   {"MODE2", 2336},          {"MODE2_FORM1", 2048},
+        {"MODE2_FORM2", 2324}, {"MODE2_FORM_MIX", 2336}, {"MODE2_RAW", 2352}};
     for (const auto& m : kModes)
         if (mode == m.first) return m.second;
     return 0;
@@ -164,7 +167,9 @@ private:
         last_ = tok_.line;
         tok_ = lex_.next();
     }
-    [[noreturn]] void fail(const std::string& what) const { lex_.fail(tok_.kind == Token::End ? last_ : tok_.line, what); }
+    [[noreturn]] void fail(const std::string& what) const {
+        lex_.fail(tok_.kind == Token::End ? last_ : tok_.line, what);
+    }
     bool is(Token::Kind k, const char* text = nullptr) const {
         return tok_.kind == k && (!text || tok_.text == text);
     }
@@ -215,11 +220,13 @@ private:
             }
         }
         if (k != 2 || part[1] > 59 || part[2] > 74) fail("bad time '" + t + "' (MM:SS:FF)");
-        return ((static_cast<std::int64_t>(part[0]) * 60 + part[1]) * 75 + part[2]) * kSamplesPerFrame;
+        return ((static_cast<std::int64_t>(part[0]) * 60 + part[1]) * 75 + part[2]) *
+               kSamplesPerFrame;
     }
 
     // CD_TEXT { [LANGUAGE_MAP { n : code ... }] LANGUAGE n { ITEM value ... } ... }
-    void cdText(std::map<int, std::string>& title, std::map<int, std::string>& performer, bool disc) {
+    void cdText(std::map<int, std::string>& title, std::map<int, std::string>& performer,
+                bool disc) {
         punct("{");
         while (!is(Token::Punct, "}")) {
             const std::string w = word();
@@ -231,8 +238,11 @@ private:
                         const std::string t = tok_.text;
                         advance();
                         const std::size_t c = t.find(':'), d = t.find(':', c + 1);
-                        const std::string block = t.substr(0, c), code = t.substr(c + 1, d == std::string::npos ? d : d - c - 1);
-                        if (block.size() > 3 || code.size() > 3 || d != std::string::npos) fail("bad language map '" + t.substr(0, 40) + "'");
+                        const std::string block = t.substr(0, c),
+                                          code = t.substr(c + 1,
+                                                          d == std::string::npos ? d : d - c - 1);
+                        if (block.size() > 3 || code.size() > 3 || d != std::string::npos)
+                            fail("bad language map '" + t.substr(0, 40) + "'");
                         languages[std::stoi(block) % 8] = std::stoi(code);
                         continue;
                     }
@@ -240,7 +250,9 @@ private:
                     punct(":");
                     if (is(Token::Word)) {
                         const std::string code = word();
-                        languages[block] = code == "EN" ? 9 : code == "JA" || code == "JP" ? 105 : -1;
+                        languages[block] = code == "EN"                   ? 9
+                                           : code == "JA" || code == "JP" ? 105
+                                                                          : -1;
                     } else {
                         languages[block] = static_cast<int>(number() % 256);
                     }
@@ -305,7 +317,8 @@ private:
             if (w == "NO") {
                 const std::string f = word();
                 if (f != "COPY" && f != "PRE_EMPHASIS") fail("NO " + f.substr(0, 40) + "?");
-            } else if (w == "COPY" || w == "PRE_EMPHASIS" || w == "TWO_CHANNEL_AUDIO" || w == "FOUR_CHANNEL_AUDIO") {
+            } else if (w == "COPY" || w == "PRE_EMPHASIS" || w == "TWO_CHANNEL_AUDIO" ||
+                       w == "FOUR_CHANNEL_AUDIO") {
             } else if (w == "ISRC") {
                 string();
             } else if (w == "CD_TEXT") {
@@ -378,16 +391,18 @@ bool audioExtension(const std::string& name) {
     const std::size_t dot = name.find_last_of('.');
     if (dot == std::string::npos || name.find('/', dot) != std::string::npos) return false;
     std::string ext = name.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    static const char* const kAudio[] = {"wav", "wave", "aif", "aiff", "aifc", "flac", "ogg", "oga", "opus",
-                                         "mp3", "m4a",  "mp4", "aac",  "wma",  "ape",  "wv",  "mpc"};
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    static const char* const kAudio[] = {"wav", "wave", "aif",  "aiff", "aifc", "flac",
+                                         "ogg", "oga",  "opus", "mp3",  "m4a",  "mp4",
+                                         "aac", "wma",  "ape",  "wv",   "mpc"};
     for (const char* a : kAudio)
         if (ext == a) return true;
     return false;
 }
 
-ImageToc readTocFile(const std::string& bytesIn, const std::string& source, const DataFileProbe& probe,
-                     std::vector<std::string>& notes) {
+ImageToc readTocFile(const std::string& bytesIn, const std::string& source,
+                     const DataFileProbe& probe, std::vector<std::string>& notes) {
     (void)notes;
     std::string bytes = bytesIn;
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
@@ -408,7 +423,8 @@ ImageToc readTocFile(const std::string& bytesIn, const std::string& source, cons
         if (code == 105) block = b;
 
     std::vector<DataFile> data;
-    for (const TocFileEntry& f : p.files) data.push_back(probe(f.name, toUtf8(f.name, encoding), f.decoded));
+    for (const TocFileEntry& f : p.files)
+        data.push_back(probe(f.name, toUtf8(f.name, encoding), f.decoded));
 
     ImageToc toc;
     const std::string albumPerformer = toUtf8(pick(p.discPerformer, block), encoding);
@@ -424,7 +440,8 @@ ImageToc readTocFile(const std::string& bytesIn, const std::string& source, cons
             std::int64_t len = piece.length;
             if (piece.file >= 0) {
                 const DataFile& f = data[static_cast<std::size_t>(piece.file)];
-                const std::string what = source + ": track " + number + " reads past the end of its data file " + f.path;
+                const std::string what =
+                    source + ": track " + number + " reads past the end of its data file " + f.path;
                 if (piece.data) {
                     // Bytes, in frames of the track's mode.
                     const std::int64_t have = static_cast<std::int64_t>(f.bytes) - piece.byteOffset;
@@ -433,28 +450,32 @@ ImageToc readTocFile(const std::string& bytesIn, const std::string& source, cons
                     if (bytesLen > have) throw CdReadError(what);
                     len = (bytesLen + t.sectorBytes - 1) / t.sectorBytes * kSamplesPerFrame;
                 } else {
-                    const std::int64_t total = f.decoded ? f.samples
-                                                         : (static_cast<std::int64_t>(f.bytes) - piece.byteOffset) / 4;
+                    const std::int64_t total =
+                        f.decoded ? f.samples
+                                  : (static_cast<std::int64_t>(f.bytes) - piece.byteOffset) / 4;
                     if (total < 0 || piece.start > total) throw CdReadError(what);
                     if (len < 0) len = total - piece.start;
                     if (piece.start + len > total) throw CdReadError(what);
                 }
             }
-            if (len < 0 || len > kMaxDiscFrames * kSamplesPerFrame * 4) throw CdReadError(source + ": track " + number + " is too long");
+            if (len < 0 || len > kMaxDiscFrames * kSamplesPerFrame * 4)
+                throw CdReadError(source + ": track " + number + " is too long");
             samples += len;
-            if (samples > kMaxDiscFrames * kSamplesPerFrame * 4) throw CdReadError(source + ": track " + number + " is too long");
+            if (samples > kMaxDiscFrames * kSamplesPerFrame * 4)
+                throw CdReadError(source + ": track " + number + " is too long");
         }
         if (t.startHere && t.startPieces == t.pieces.size()) startSamples = samples;
         if (t.startAt >= 0) startSamples = t.startAt;
         if (startSamples > samples)
-            throw CdReadError(source + ": malformed table of contents (track " + number + ": START past its end)");
+            throw CdReadError(source + ": malformed table of contents (track " + number +
+                              ": START past its end)");
         const std::int64_t frames = (samples + kSamplesPerFrame - 1) / kSamplesPerFrame;
         TocEntry e;
         e.number = static_cast<int>(k + 1);
         e.audio = t.audio;
         e.start = trackStart + startSamples / kSamplesPerFrame;
-        e.title = songTitle(toUtf8(pick(t.title, block), encoding), toUtf8(pick(t.performer, block), encoding),
-                            albumPerformer);
+        e.title = songTitle(toUtf8(pick(t.title, block), encoding),
+                            toUtf8(pick(t.performer, block), encoding), albumPerformer);
         toc.tracks.push_back(e);
         trackStart += frames;
     }

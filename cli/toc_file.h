@@ -13,8 +13,8 @@ namespace ztp {
 
 // Reads a TOC file's bytes (source names it in messages; probe finds and
 // measures the files it names). Throws CdReadError on a malformed file.
-ImageToc readTocFile(const std::string& bytes, const std::string& source, const DataFileProbe& probe,
-                     std::vector<std::string>& notes);
+ImageToc readTocFile(const std::string& bytes, const std::string& source,
+                     const DataFileProbe& probe, std::vector<std::string>& notes);
 
 // Whether a file name ends in an extension of the audio formats read
 // through a decoder (.wav, .flac, .mp3, .ogg, ...), any case.

@@ -131,7 +131,8 @@ std::string parseDate(const std::string& s, Date& d) {
     if (s.size() != 10 || s[4] != '/' || s[7] != '/') return form;
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
         if (s[i] < '0' || s[i] > '9') return form;
-    const int y = std::stoi(s.substr(0, 4)), m = std::stoi(s.substr(5, 2)), day = std::stoi(s.substr(8, 2));
+    const int y = std::stoi(s.substr(0, 4)), m = std::stoi(s.substr(5, 2)),
+              day = std::stoi(s.substr(8, 2));
     if (y < 1) return "--date " + s + ": years run from 0001";
     if (m < 1 || m > 12) return "--date " + s + ": months run from 01 to 12";
     const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -151,23 +152,28 @@ std::string unmappedList(const std::u32string& chars) {
         std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
         std::string utf8;
         if (c < 0x80) utf8 += static_cast<char>(c);
-        else if (c < 0x800) utf8 += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+        else if (c < 0x800)
+            utf8 += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
         else if (c < 0x10000)
-            utf8 += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                     static_cast<char>(0x80 | (c & 0x3F))};
+            utf8 +=
+                {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                 static_cast<char>(0x80 | (c & 0x3F))};
         else
-            utf8 += {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
-                     static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+            utf8 +=
+                {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
+                 static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
         out += (out.empty() ? "" : ", ") + inQuotes(utf8) + " (" + code + ")";
     }
     return out;
 }
 
 int run(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "read") == 0) return runReadCommand(std::vector<std::string>(argv + 2, argv + argc));
+    if (argc > 1 && std::strcmp(argv[1], "read") == 0)
+        return runReadCommand(std::vector<std::string>(argv + 2, argv + argc));
     std::string mode = "equal", tape, discFile, engineName = "fast", paperName = "a4";
     std::optional<std::string> out, card, sideText, tapesText;
-    bool haveTape = false, haveDate = false, operandsOnly = false, haveMode = false, fit = false, keepOrder = false;
+    bool haveTape = false, haveDate = false, operandsOnly = false, haveMode = false, fit = false,
+         keepOrder = false;
     std::int64_t gap = 0, leader = 0;
     std::optional<int> presetTape;
     std::vector<PinRequest> pins;
@@ -176,7 +182,8 @@ int run(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (operandsOnly || arg == "-" || arg.empty() || arg[0] != '-') {
-            if (!discFile.empty()) throw UsageError{"only one disc file, not also " + inQuotes(arg)};
+            if (!discFile.empty())
+                throw UsageError{"only one disc file, not also " + inQuotes(arg)};
             if (arg.empty()) throw UsageError{"the disc file name is empty"};
             discFile = arg;
             continue;
@@ -211,12 +218,15 @@ int run(int argc, char** argv) {
         };
         // A bad value; when it was the last argument, the option probably lacks its value.
         auto bad = [&](const std::string& message) {
-            return UsageError{message + (last && discFile.empty() ? " (is " + arg + " missing its value?)" : "")};
+            return UsageError{
+                message + (last && discFile.empty() ? " (is " + arg + " missing its value?)" : "")};
         };
         // Seconds of a gap or a leader: 0 to an hour.
         auto seconds = [&](const std::string& v) {
-            const bool digits = !v.empty() && v.size() <= 4 && v.find_first_not_of("0123456789") == std::string::npos;
-            if (!digits || std::stoi(v) > 3600) throw bad(arg + " wants whole seconds from 0 to 3600, not " + inQuotes(v));
+            const bool digits = !v.empty() && v.size() <= 4 &&
+                                v.find_first_not_of("0123456789") == std::string::npos;
+            if (!digits || std::stoi(v) > 3600)
+                throw bad(arg + " wants whole seconds from 0 to 3600, not " + inQuotes(v));
             return static_cast<std::int64_t>(std::stoi(v));
         };
         if (arg == "--fit" || arg == "--keep-order") {
@@ -234,9 +244,11 @@ int run(int argc, char** argv) {
         } else if (arg == "--tapes") {
             tapesText = take();
             const std::string& t = *tapesText;
-            const bool digits = !t.empty() && t.size() <= 3 && t.find_first_not_of("0123456789") == std::string::npos;
+            const bool digits = !t.empty() && t.size() <= 3 &&
+                                t.find_first_not_of("0123456789") == std::string::npos;
             if (lowerCase(t) != "auto" && (!digits || std::stoi(t) < 1))
-                throw bad("--tapes wants a number of tapes from 1 to 999, or auto, not " + inQuotes(t));
+                throw bad("--tapes wants a number of tapes from 1 to 999, or auto, not " +
+                          inQuotes(t));
         } else if (arg == "--mode") {
             haveMode = true;
             mode = take();
@@ -265,7 +277,8 @@ int run(int argc, char** argv) {
                 throw bad("--engine must be fast or literal, not " + inQuotes(engineName));
         } else if (arg == "--card") {
             card = take();
-            if (card->empty()) throw UsageError{"--card needs a file name (.pdf, .svg or .png, or -)"};
+            if (card->empty())
+                throw UsageError{"--card needs a file name (.pdf, .svg or .png, or -)"};
         } else if (arg == "--paper") {
             const std::string given = take();
             paperName = lowerCase(given);
@@ -277,7 +290,8 @@ int run(int argc, char** argv) {
     }
     if (discFile.empty()) {
         if (!lastValueOf.empty())
-            throw UsageError{"no disc file given (" + lastValueOf + " took " + inQuotes(argv[argc - 1]) + " as its value)"};
+            throw UsageError{"no disc file given (" + lastValueOf + " took " +
+                             inQuotes(argv[argc - 1]) + " as its value)"};
         throw UsageError{"no disc file given (see --help)"};
     }
     const Paper paper = paperName == "a4" ? Paper::A4 : Paper::Letter;
@@ -290,16 +304,21 @@ int run(int argc, char** argv) {
     if (searchMode != SearchMode::Ryoumen && !haveSide)
         throw UsageError{"--mode " + mode + " needs --tape MINUTES (or --side)"};
     if ((fit || tapesText) && haveMode)
-        throw UsageError{std::string(fit ? "--fit" : "--tapes") + " and --mode choose the split in two ways: give one"};
-    if ((fit || tapesText) && !haveSide) throw UsageError{std::string(fit ? "--fit" : "--tapes") + " needs --tape (or --side)"};
+        throw UsageError{std::string(fit ? "--fit" : "--tapes") +
+                         " and --mode choose the split in two ways: give one"};
+    if ((fit || tapesText) && !haveSide)
+        throw UsageError{std::string(fit ? "--fit" : "--tapes") + " needs --tape (or --side)"};
     const int tapes = !tapesText ? 1 : lowerCase(*tapesText) == "auto" ? 0 : std::stoi(*tapesText);
     // Anything of the plans for real tapes asked for.
-    const bool realTapes = fit || tapesText || gap > 0 || leader > 0 || !pins.empty() || keepOrder || sideText;
+    const bool realTapes =
+        fit || tapesText || gap > 0 || leader > 0 || !pins.empty() || keepOrder || sideText;
     if (presetTape) tape = std::to_string(*presetTape);
     const Engine engine = engineName == "fast" ? Engine::Fast : Engine::Literal;
     if (card && *card == "-" && out.value_or("-") == "-")
-        throw UsageError{"--card - needs --out FILE: the result file would go to standard output too"};
-    if (card && *card == "-" && tapes != 1) throw UsageError{"--card - writes one card; --tapes needs a file name for them"};
+        throw UsageError{
+            "--card - needs --out FILE: the result file would go to standard output too"};
+    if (card && *card == "-" && tapes != 1)
+        throw UsageError{"--card - writes one card; --tapes needs a file name for them"};
 
     // The outputs are checked before anything is read or searched (for a
     // set of tapes, again by their numbered names once the plan is made).
@@ -319,11 +338,12 @@ int run(int argc, char** argv) {
         songs.push_back(disc.trackTitles);
         switch (table.addDisk(disc.tracks, disc.title)) {
             case AddRefusal::TooManyDisks:
-                throw UsageError{messageText(discFile) + ": disc " + std::to_string(discNo) + " is more than the 30 disks a tape plan holds"};
+                throw UsageError{messageText(discFile) + ": disc " + std::to_string(discNo) +
+                                 " is more than the 30 disks a tape plan holds"};
             case AddRefusal::TooManyTracks:
-                throw UsageError{messageText(discFile) + ": disc " + std::to_string(discNo) + " takes the plan past 2048 tracks"};
-            case AddRefusal::None:
-                break;
+                throw UsageError{messageText(discFile) + ": disc " + std::to_string(discNo) +
+                                 " takes the plan past 2048 tracks"};
+            case AddRefusal::None: break;
         }
     }
     table.ShowSelectTotal();
@@ -376,7 +396,8 @@ int run(int argc, char** argv) {
         outputs = OutputFiles();
         if (out.value_or("-") == "-") outputs.add("the result file", "-");
         for (int k = 1; k <= n; ++k) {
-            if (out.value_or("-") != "-") outputs.add("result file " + std::to_string(k), numberedName(*out, k, n));
+            if (out.value_or("-") != "-")
+                outputs.add("result file " + std::to_string(k), numberedName(*out, k, n));
             if (card) outputs.add("card " + std::to_string(k), numberedName(*card, k, n));
         }
         outputs.refuseInputs(inputs);
@@ -386,17 +407,23 @@ int run(int argc, char** argv) {
     std::vector<std::string> contents;
     std::string together;  // every result file, for standard output
     for (int k = 0; k < n; ++k) {
-        const std::string bytes = resultBytes(sources[static_cast<std::size_t>(k)], date, "/", &unmapped);
+        const std::string bytes =
+            resultBytes(sources[static_cast<std::size_t>(k)], date, "/", &unmapped);
         if (n != 1 && out.value_or("-") == "-") together += bytes;
         else contents.push_back(bytes);
         const std::string label = n == 1 ? "" : std::to_string(k + 1) + "/" + std::to_string(n);
-        if (card) contents.push_back(renderCard(sources[static_cast<std::size_t>(k)], date, cardFormat, paper, songs, label));
+        if (card)
+            contents.push_back(renderCard(sources[static_cast<std::size_t>(k)], date, cardFormat,
+                                          paper, songs, label));
     }
     if (n != 1 && out.value_or("-") == "-") contents.insert(contents.begin(), together);
     outputs.commit(contents);
-    for (const std::string& note : notes) std::fprintf(stderr, "ztp-plan: %s\n", messageText(note).c_str());
+    for (const std::string& note : notes)
+        std::fprintf(stderr, "ztp-plan: %s\n", messageText(note).c_str());
     if (!unmapped.empty())
-        std::fprintf(stderr, "ztp-plan: note: code page 932 has no form for %s, written as \"?\" in the result file\n",
+        std::fprintf(stderr,
+                     "ztp-plan: note: code page 932 has no form for %s, written as \"?\" in the "
+                     "result file\n",
                      unmappedList(unmapped).c_str());
     return 0;
 }
@@ -404,7 +431,9 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    auto say = [](const std::string& message) { std::fprintf(stderr, "ztp-plan: %s\n", messageText(message).c_str()); };
+    auto say = [](const std::string& message) {
+        std::fprintf(stderr, "ztp-plan: %s\n", messageText(message).c_str());
+    };
     try {
         return run(argc, argv);
     } catch (const Cancelled&) {

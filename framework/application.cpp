@@ -64,7 +64,8 @@ void Application::dispatch(MSG& msg) {
     bool used = false;
     try {
         // By index: a filter may run a nested loop that adds or removes filters.
-        for (size_t i = 0; i < filters_.size() && !used; ++i) used = filters_[i]->filterMessage(msg);
+        for (size_t i = 0; i < filters_.size() && !used; ++i)
+            used = filters_[i]->filterMessage(msg);
     } catch (...) {
         handleCurrentException();
         used = true;
@@ -96,8 +97,7 @@ void Application::showException(const std::exception& e) noexcept {
     try {
         std::wstring text = exceptionMessage(e) + L".";
         MessageBoxW(ownerWindow(), text.c_str(), title_.c_str(), MB_ICONERROR | MB_OK);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void Application::handleCurrentException() noexcept {
@@ -118,8 +118,7 @@ void Application::showFatal(const std::exception& e) noexcept {
                             L" が発生したため、プログラムを終了します。\r\n\r\n" + message;
         MessageBoxW(nullptr, text.c_str(), L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ",
                     MB_ICONERROR | MB_OK | MB_SETFOREGROUND | MB_TASKMODAL);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 }  // namespace fw

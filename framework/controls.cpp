@@ -51,9 +51,7 @@ Button::Button(Window& parent, const Bounds& b, const std::wstring& caption, DWO
     createSystem(L"BUTTON", kChild | style, 0, parent.handle(), b, caption);
 }
 
-bool Button::checked() const {
-    return SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool Button::checked() const { return SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void Button::setChecked(bool on) {
     SendMessageW(handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);

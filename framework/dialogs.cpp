@@ -21,8 +21,7 @@ class DialogTemplate {
 public:
     DialogTemplate(const std::wstring& caption, short w, short h, const std::wstring& face,
                    short points) {
-        DWORD style = DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION |
-                      WS_SYSMENU;
+        DWORD style = DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
         align(4);
         putDword(style);
         putDword(0);
@@ -150,7 +149,8 @@ bool SaveDialog::execute(HWND owner) {
                 (props_.hideReadOnly ? OFN_HIDEREADONLY : 0);
     if (!GetSaveFileNameW(&ofn)) {
         DWORD err = CommDlgExtendedError();
-        if (err != 0) throw EWin32Error("GetSaveFileNameW failed, code " + std::to_string(err), err);
+        if (err != 0)
+            throw EWin32Error("GetSaveFileNameW failed, code " + std::to_string(err), err);
         return false;
     }
     fileName_ = name.data();

@@ -103,8 +103,8 @@ LRESULT DirectoryList::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 DriveCombo::DriveCombo(Window& parent, const DriveComboProps& p) {
-    createSystem(L"COMBOBOX", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                 0, parent.handle(), {p.bounds.x, p.bounds.y, p.bounds.w, 200}, L"");
+    createSystem(L"COMBOBOX", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
+                 parent.handle(), {p.bounds.x, p.bounds.y, p.bounds.w, 200}, L"");
     DWORD mask = GetLogicalDrives();
     for (int i = 0; i < 26; ++i) {
         if (!(mask & (1u << i))) continue;

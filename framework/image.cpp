@@ -58,8 +58,8 @@ void Image::loadBitmap(const wchar_t* resource) {
 }
 
 void Image::loadIcon(const wchar_t* resource, COLORREF background) {
-    HICON icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_ICON, w_, h_, 0));
+    HICON icon =
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_ICON, w_, h_, 0));
     if (!icon) throwLastError("LoadImageW");
     {
         GdiObject<HBRUSH> brush(CreateSolidBrush(background));

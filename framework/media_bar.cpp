@@ -10,9 +10,10 @@ MediaBar::MediaBar(Window& parent, const MediaBarProps& p) {
     int w = p.bounds.w / shown, x = 0;
     for (int i = 0; i < shown; ++i) {
         int bw = (i + 1 == shown) ? p.bounds.w - x : w;
-        auto btn = std::make_unique<SpeedButton>(
-            *this, SpeedButtonProps{{x, 0, bw, p.bounds.h}, p.buttons[size_t(i)].name,
-                                    p.buttons[size_t(i)].glyph});
+        auto btn =
+            std::make_unique<SpeedButton>(*this, SpeedButtonProps{{x, 0, bw, p.bounds.h},
+                                                                  p.buttons[size_t(i)].name,
+                                                                  p.buttons[size_t(i)].glyph});
         btn->onClick = [this, i] {
             if (usable(i) && onClick) onClick(i);
         };

@@ -59,7 +59,8 @@ bool desktopShellOpen(const std::wstring& file, int show) {
     verb.v.bstrVal = SysAllocString(L"open");
     how.v.vt = VT_I4;
     how.v.lVal = show;
-    HRESULT hr = verb.v.bstrVal ? shell->ShellExecute(name.get(), args.v, dir.v, verb.v, how.v) : E_OUTOFMEMORY;
+    HRESULT hr = verb.v.bstrVal ? shell->ShellExecute(name.get(), args.v, dir.v, verb.v, how.v)
+                                : E_OUTOFMEMORY;
     return SUCCEEDED(hr);
 }
 

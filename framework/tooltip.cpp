@@ -9,8 +9,8 @@ namespace fw {
 ToolTip::ToolTip(Window& form) : form_(form.handle()) {
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, form_, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+                           CW_USEDEFAULT, CW_USEDEFAULT, form_, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
     if (!tip_) throwLastError("CreateWindowExW");
     HFONT f = reinterpret_cast<HFONT>(SendMessageW(form_, WM_GETFONT, 0, 0));
     if (f) SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);

@@ -138,7 +138,8 @@ void Window::detach() {
     if (!hwnd_) return;
     RemovePropW(hwnd_, kProp);
     RemovePropW(hwnd_, kFontProp);
-    if (systemProc_) SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
+    if (systemProc_)
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
     systemProc_ = nullptr;
     hwnd_ = nullptr;
 }
@@ -266,15 +267,15 @@ void Window::setEnabled(bool on) {
 bool Window::enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 void Window::setVisible(bool on) { ShowWindow(hwnd_, on ? SW_SHOW : SW_HIDE); }
 bool Window::visible() const { return IsWindowVisible(hwnd_) != FALSE; }
-void Window::setFont(HFONT f) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE); }
+void Window::setFont(HFONT f) {
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+}
 void Window::setFocus() { SetFocus(hwnd_); }
 void Window::invalidate() {
     if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-bool Window::canFocus() const {
-    return hwnd_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_);
-}
+bool Window::canFocus() const { return hwnd_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_); }
 
 LRESULT Container::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     if (isReflected(msg, lp)) {

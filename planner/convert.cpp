@@ -13,7 +13,9 @@ std::string trimText(const std::string& text) {
 
 std::int32_t StrToInt(const std::string& text) {
     const std::string t = trimText(text);
-    auto fail = [&]() -> EConvertError { return EConvertError("'" + t + "' は整数ではありません"); };
+    auto fail = [&]() -> EConvertError {
+        return EConvertError("'" + t + "' は整数ではありません");
+    };
     std::size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';

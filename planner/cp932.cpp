@@ -24,10 +24,19 @@ long nextCodePoint(const std::string& s, std::size_t& i) {
     int extra;
     long cp;
     long min;
-    if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; min = 0x80; }
-    else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; min = 0x800; }
-    else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; min = 0x10000; }
-    else return -1;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = c & 0x1F;
+        min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = c & 0x0F;
+        min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = c & 0x07;
+        min = 0x10000;
+    } else return -1;
     for (int k = 0; k < extra; ++k) {
         if (i >= s.size() || (byte(i) & 0xC0) != 0x80) return -1;
         cp = (cp << 6) | (byte(i++) & 0x3F);

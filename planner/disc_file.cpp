@@ -23,7 +23,8 @@ bool readNumber(const std::string& s, std::size_t& i, std::size_t minDigits, std
                 unsigned max, unsigned& value) {
     const std::size_t start = i;
     value = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9' && i - start < maxDigits) value = value * 10 + (s[i++] - '0');
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9' && i - start < maxDigits)
+        value = value * 10 + (s[i++] - '0');
     return i - start >= minDigits && value <= max;
 }
 
@@ -52,7 +53,8 @@ std::size_t distance(const std::string& a, const std::string& b) {
     for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i)
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            d[i][j] = std::min(
+                {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
             if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
                 d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
         }
@@ -75,12 +77,13 @@ std::string keywordHint(const std::string& line, std::size_t first) {
         if (d < bestDistance) best = k, bestDistance = d;
     }
     if (!best)
-        return "(a line is 'disc TITLE', 'track M:SS TITLE', 'image PATH', 'empty', track lengths or a # comment)";
+        return "(a line is 'disc TITLE', 'track M:SS TITLE', 'image PATH', 'empty', track lengths "
+               "or a # comment)";
     const std::string k = best;
     std::size_t text = end;
     while (text < line.size() && isBlank(line[text])) ++text;
     const std::string meant = k + (text < line.size() ? " " + line.substr(text) : std::string());
-    const char* why = lower == k && word != k ? " keywords are lower case"
+    const char* why = lower == k && word != k  ? " keywords are lower case"
                       : word == k && first > 0 ? " a keyword starts the line"
                       : word == k              ? " one blank, not a tab, follows the keyword"
                                                : "";
@@ -98,7 +101,8 @@ std::uint32_t Disc::length() const {
     return packFrames(frames > kMaxDiscFrames ? kMaxDiscFrames : frames);
 }
 
-std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fileName, const ImageReader& images) {
+std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fileName,
+                                const ImageReader& images) {
     std::string text = textIn;
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
     std::vector<Disc> discs;
@@ -114,7 +118,8 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
     auto boundTitle = [&](const std::string& title, const char* what) {
         const std::size_t n = titleLength(title);
         if (n > kMaxTitleLength)
-            throw DiscFileError(where() + what + " of " + std::to_string(n) + " characters; a title holds at most " +
+            throw DiscFileError(where() + what + " of " + std::to_string(n) +
+                                " characters; a title holds at most " +
                                 std::to_string(kMaxTitleLength));
         return title;
     };
@@ -124,15 +129,16 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
         if (const std::size_t bad = invalidUtf8At(line); bad != std::string::npos) {
             char byte[8];
             std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(line[bad]));
-            throw DiscFileError(where() + "not UTF-8 text (byte " + byte + " at column " + std::to_string(bad + 1) +
-                                "); a disc file is UTF-8 text");
+            throw DiscFileError(where() + "not UTF-8 text (byte " + byte + " at column " +
+                                std::to_string(bad + 1) + "); a disc file is UTF-8 text");
         }
         std::size_t first = 0;
         while (first < line.size() && isBlank(line[first])) ++first;
         if (first == line.size() || line[first] == '#') continue;
         if (line == "disc" || line.compare(0, 5, "disc ") == 0) {
             Disc d;
-            d.title = boundTitle(titleOf(line.size() > 5 ? line.substr(5) : std::string()), "a disc title");
+            d.title = boundTitle(titleOf(line.size() > 5 ? line.substr(5) : std::string()),
+                                 "a disc title");
             discs.push_back(d);
             discFrames = 0;
             afterImage = false;
@@ -161,25 +167,31 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             while (i < line.size() && isBlank(line[i])) ++i;
             std::size_t end = i;
             while (end < line.size() && !isBlank(line[end])) ++end;
-            const std::string token = line.substr(std::min(i, line.size()), end - std::min(i, line.size()));
+            const std::string token =
+                line.substr(std::min(i, line.size()), end - std::min(i, line.size()));
             std::uint32_t packed;
-            if (!parseLength(token, packed)) throw fail("not a track length M:SS or M:SS:FF", token.empty() ? line : token);
+            if (!parseLength(token, packed))
+                throw fail("not a track length M:SS or M:SS:FF", token.empty() ? line : token);
             Disc& d = discs.back();
-            if (static_cast<int>(d.tracks.size()) >= kMaxDiscTracks) throw fail("more than 255 tracks on one disc", token);
+            if (static_cast<int>(d.tracks.size()) >= kMaxDiscTracks)
+                throw fail("more than 255 tracks on one disc", token);
             discFrames += framesOf(packed);
             if (discFrames > kMaxDiscFrames) throw fail("disc longer than 255:59:74", token);
             d.tracks.push_back(packed);
-            d.trackTitles.push_back(boundTitle(titleOf(end < line.size() ? line.substr(end + 1) : std::string()),
-                                               "a song title"));
+            d.trackTitles.push_back(boundTitle(
+                titleOf(end < line.size() ? line.substr(end + 1) : std::string()), "a song title"));
             continue;
         }
-        if (line == "empty" || (line.compare(0, 5, "empty") == 0 && line.find_first_not_of(" \t", 5) == std::string::npos)) {
+        if (line == "empty" || (line.compare(0, 5, "empty") == 0 &&
+                                line.find_first_not_of(" \t", 5) == std::string::npos)) {
             Disc d;
             d.empty = true;
             discs.push_back(d);
             continue;
         }
-        if (isLetter(line[first])) throw DiscFileError(where() + "unknown line '" + messageText(line) + "' " + keywordHint(line, first));
+        if (isLetter(line[first]))
+            throw DiscFileError(where() + "unknown line '" + messageText(line) + "' " +
+                                keywordHint(line, first));
         if (discs.empty() || discs.back().empty || afterImage) {
             throw fail(discs.empty()        ? "track lengths before any 'disc' line"
                        : discs.back().empty ? "track lengths after 'empty'"
@@ -192,7 +204,8 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             while (end < line.size() && !isBlank(line[end])) ++end;
             const std::string token = line.substr(i, end - i);
             std::uint32_t packed;
-            if (!parseLength(token, packed)) throw fail("not a track length M:SS or M:SS:FF", token);
+            if (!parseLength(token, packed))
+                throw fail("not a track length M:SS or M:SS:FF", token);
             Disc& d = discs.back();
             if (static_cast<int>(d.tracks.size()) >= kMaxDiscTracks)
                 throw fail("more than 255 tracks on one disc", token);
@@ -213,10 +226,11 @@ std::string discEntryText(const Disc& disc) {
     for (const std::string& t : disc.trackTitles) titled = titled || !t.empty();
     for (std::size_t i = 0; i < disc.tracks.size(); ++i) {
         char len[16];
-        std::snprintf(len, sizeof len, "%u:%02u:%02u", msfMinutes(disc.tracks[i]), msfSeconds(disc.tracks[i]),
-                      msfFrames(disc.tracks[i]));
+        std::snprintf(len, sizeof len, "%u:%02u:%02u", msfMinutes(disc.tracks[i]),
+                      msfSeconds(disc.tracks[i]), msfFrames(disc.tracks[i]));
         if (titled) {
-            const std::string& title = i < disc.trackTitles.size() ? disc.trackTitles[i] : std::string();
+            const std::string& title =
+                i < disc.trackTitles.size() ? disc.trackTitles[i] : std::string();
             out += std::string("track ") + len + (title.empty() ? "" : " " + title) + "\n";
             continue;
         }
@@ -233,13 +247,16 @@ std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& image
     std::error_code ec;
     const fs::file_status st = fs::status(p, ec);
     if (ec || !fs::exists(st))
-        throw DiscFileError(name + ": cannot read the disc file (" + (ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)).message() + ")");
+        throw DiscFileError(
+            name + ": cannot read the disc file (" +
+            (ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)).message() + ")");
     if (fs::is_directory(st)) throw DiscFileError(name + ": is a folder, not a disc file");
     if (!fs::is_regular_file(st)) {
         const char* kind = fs::is_character_file(st) || fs::is_block_file(st) ? "a device"
                            : fs::is_fifo(st)                                  ? "a named pipe"
-                                                                              : "not a regular file";
-        throw DiscFileError(name + ": " + kind + ", not a disc file (disc files are read only from regular files)");
+                                             : "not a regular file";
+        throw DiscFileError(name + ": " + kind +
+                            ", not a disc file (disc files are read only from regular files)");
     }
     const std::string tooLarge = name + ": larger than a disc file may be (at most " +
                                  std::to_string(kMaxDiscFileBytes >> 20) + " MiB)";
@@ -251,14 +268,18 @@ std::vector<Disc> readDiscFile(const std::string& path, const ImageReader& image
 #else
     std::FILE* f = std::fopen(p.c_str(), "rb");
 #endif
-    if (!f) throw DiscFileError(name + ": cannot read the disc file (" + std::strerror(errno ? errno : EIO) + ")");
+    if (!f)
+        throw DiscFileError(name + ": cannot read the disc file (" +
+                            std::strerror(errno ? errno : EIO) + ")");
     // Read at most one byte past the bound: a file that grows stops there.
     std::string text(kMaxDiscFileBytes + 1, '\0');
     const std::size_t n = std::fread(text.data(), 1, text.size(), f);
     const bool failed = std::ferror(f) != 0;
     const int err = errno;
     std::fclose(f);
-    if (failed) throw DiscFileError(name + ": cannot read the disc file (" + std::strerror(err ? err : EIO) + ")");
+    if (failed)
+        throw DiscFileError(name + ": cannot read the disc file (" +
+                            std::strerror(err ? err : EIO) + ")");
     if (n > kMaxDiscFileBytes) throw DiscFileError(tooLarge);
     text.resize(n);
     return parseDiscText(text, path, images);

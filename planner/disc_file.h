@@ -24,11 +24,11 @@
 namespace ztp {
 
 struct Disc {
-    bool empty = false;                  // an empty drive
+    bool empty = false;  // an empty drive
     std::string title;
-    std::vector<std::uint32_t> tracks;   // packed CD times (minutes, seconds, frames)
+    std::vector<std::uint32_t> tracks;     // packed CD times (minutes, seconds, frames)
     std::vector<std::string> trackTitles;  // song titles, parallel to tracks ("" unknown)
-    std::uint32_t length() const;        // the tracks' total, packed
+    std::uint32_t length() const;          // the tracks' total, packed
 };
 
 constexpr int kMaxDiscTracks = 255;

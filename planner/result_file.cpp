@@ -35,7 +35,9 @@ namespace {
 const char* const kCrLf = "\r\n";
 
 // Characters 6 to the end: track number (or count) and time.
-std::string timePart(const std::string& text) { return text.size() > 5 ? text.substr(5) : std::string(); }
+std::string timePart(const std::string& text) {
+    return text.size() > 5 ? text.substr(5) : std::string();
+}
 
 const std::string& titleOf(const ResultSource& s, const std::string& diskField) {
     static const std::string none;
@@ -43,7 +45,8 @@ const std::string& titleOf(const ResultSource& s, const std::string& diskField) 
     while (i < diskField.size() && diskField[i] == ' ') ++i;
     int disk = 0;
     bool digits = false;
-    for (; i < diskField.size() && diskField[i] >= '0' && diskField[i] <= '9' && disk <= kMaxDisks; ++i) {
+    for (; i < diskField.size() && diskField[i] >= '0' && diskField[i] <= '9' && disk <= kMaxDisks;
+         ++i) {
         disk = disk * 10 + (diskField[i] - '0');
         digits = true;
     }
@@ -80,7 +83,8 @@ std::string resultText(const ResultSource& s, Date date, const std::string& date
     return out;
 }
 
-std::string resultBytes(const ResultSource& s, Date date, const std::string& dateSep, std::u32string* unmapped) {
+std::string resultBytes(const ResultSource& s, Date date, const std::string& dateSep,
+                        std::u32string* unmapped) {
     return utf8ToCp932(resultText(s, date, dateSep), unmapped);
 }
 
@@ -114,9 +118,11 @@ int windowsCode(int err) {
 }
 
 std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
-    std::mt19937_64 rng(std::random_device{}() ^
-                        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    std::mt19937_64 rng(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const std::filesystem::path dir =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     char name[40];
     std::snprintf(name, sizeof name, ".ztp-%016llx.tmp", static_cast<unsigned long long>(rng()));
     return dir / name;
@@ -150,7 +156,8 @@ int StandardFileSystem::close() {
     f_ = nullptr;
     return rc;
 }
-int StandardFileSystem::replace(const std::filesystem::path& from, const std::filesystem::path& to) {
+int StandardFileSystem::replace(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
     std::error_code ec;
     std::filesystem::rename(from, to, ec);
     return ec ? windowsCode(ec.value()) : 0;
@@ -166,7 +173,8 @@ bool StandardFileSystem::isDirectory(const std::filesystem::path& p) {
 
 EInOutError ioError(std::error_code code) { return ioError(windowsCode(code.value())); }
 
-void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes, SaveFileSystem& fs) {
+void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes,
+                        SaveFileSystem& fs) {
     // A folder in the way: what opening it for writing would say.
     if (fs.isDirectory(target)) throw ioError(kErrorAccessDenied);
     std::filesystem::path temp;

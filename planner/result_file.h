@@ -83,7 +83,8 @@ private:
 // the close are checked, and only then the temporary file takes the target's
 // place. On failure the temporary file is removed and EInOutError thrown
 // ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", "ﾃﾞｨｽｸがいっぱいです" or "I/O ｴﾗｰ (n)").
-void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes, SaveFileSystem& fs);
+void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes,
+                        SaveFileSystem& fs);
 // The same through a StandardFileSystem.
 void writeFileReplacing(const std::filesystem::path& target, const std::string& bytes);
 

@@ -16,8 +16,7 @@ class FirstReach {
 public:
     // Stops adding weights once the sum `enough` is reached.
     FirstReach(const std::vector<std::int64_t>& w, std::int64_t cap, std::int64_t enough = -1)
-        : cap_(std::max<std::int64_t>(cap, 0)),
-          bits_(static_cast<std::size_t>(cap_ / 64 + 1), 0),
+        : cap_(std::max<std::int64_t>(cap, 0)), bits_(static_cast<std::size_t>(cap_ / 64 + 1), 0),
           first_(static_cast<std::size_t>(cap_ + 1), -1) {
         bits_[0] = 1;
         std::int64_t top = 0;  // the largest sum reached so far
@@ -29,7 +28,8 @@ public:
     }
 
     bool has(std::int64_t s) const {
-        return s >= 0 && s <= cap_ && (bits_[static_cast<std::size_t>(s / 64)] >> (s % 64) & 1) != 0;
+        return s >= 0 && s <= cap_ &&
+               (bits_[static_cast<std::size_t>(s / 64)] >> (s % 64) & 1) != 0;
     }
 
     // The largest sum in [lo, hi] reached, or -1.
@@ -91,7 +91,9 @@ std::vector<std::int64_t> weights(const std::vector<std::int32_t>& times, const 
     return w;
 }
 
-std::int64_t sumOf(const std::vector<std::int64_t>& w) { return std::accumulate(w.begin(), w.end(), std::int64_t{0}); }
+std::int64_t sumOf(const std::vector<std::int64_t>& w) {
+    return std::accumulate(w.begin(), w.end(), std::int64_t{0});
+}
 
 // Above this many words of table work, a large range is tried first by its
 // core (below).
@@ -108,8 +110,8 @@ constexpr std::int64_t kCoreAbove = std::int64_t{1} << 24;
 //  - Otherwise the table covers [0, hi], or the complement's range where
 //    that is smaller: the smallest sum in [total - hi, total - lo] of the
 //    weights left out.
-std::optional<std::vector<char>> largestSubsetOf(const std::vector<std::int64_t>& w, std::int64_t lo,
-                                                 std::int64_t hi);
+std::optional<std::vector<char>> largestSubsetOf(const std::vector<std::int64_t>& w,
+                                                 std::int64_t lo, std::int64_t hi);
 
 // The same, with the weights of no length always in.
 std::optional<std::vector<char>> largestSubset(const std::vector<std::int64_t>& w, std::int64_t lo,
@@ -121,8 +123,8 @@ std::optional<std::vector<char>> largestSubset(const std::vector<std::int64_t>& 
     return in;
 }
 
-std::optional<std::vector<char>> largestSubsetOf(const std::vector<std::int64_t>& w, std::int64_t lo,
-                                                 std::int64_t hi) {
+std::optional<std::vector<char>> largestSubsetOf(const std::vector<std::int64_t>& w,
+                                                 std::int64_t lo, std::int64_t hi) {
     const std::int64_t total = sumOf(w);
     std::vector<char> in(w.size(), 0);
     lo = std::max<std::int64_t>(lo, 0);
@@ -168,10 +170,14 @@ std::optional<std::vector<char>> largestSubsetOf(const std::vector<std::int64_t>
     return in;
 }
 
-Pin pinOf(const std::vector<Pin>& pins, std::size_t i) { return i < pins.size() ? pins[i] : Pin::Free; }
+Pin pinOf(const std::vector<Pin>& pins, std::size_t i) {
+    return i < pins.size() ? pins[i] : Pin::Free;
+}
 
 // Whether a side of `count` tracks with this w sum fits.
-bool fits(std::int64_t wSum, std::int64_t count, std::int64_t cap) { return count == 0 || wSum <= cap; }
+bool fits(std::int64_t wSum, std::int64_t count, std::int64_t cap) {
+    return count == 0 || wSum <= cap;
+}
 
 // The cuts that leave every pinned track on its side: [first, last].
 bool cutRange(const std::vector<Pin>& pins, int n, int& first, int& last) {
@@ -201,9 +207,12 @@ int sidesLowerBound(const std::vector<std::int64_t>& w, std::int64_t cap) {
     std::vector<std::int64_t> sorted = w;
     std::sort(sorted.begin(), sorted.end());
     std::int64_t most = 0, sum = 0;
-    while (most < static_cast<std::int64_t>(sorted.size()) && sum + sorted[static_cast<std::size_t>(most)] <= cap)
+    while (most < static_cast<std::int64_t>(sorted.size()) &&
+           sum + sorted[static_cast<std::size_t>(most)] <= cap)
         sum += sorted[static_cast<std::size_t>(most++)];
-    if (most > 0) best = std::max(best, static_cast<int>((static_cast<std::int64_t>(w.size()) + most - 1) / most));
+    if (most > 0)
+        best = std::max(best,
+                        static_cast<int>((static_cast<std::int64_t>(w.size()) + most - 1) / most));
     std::vector<std::int64_t> thresholds{0};
     for (std::int64_t x : w)
         if (2 * x <= cap) thresholds.push_back(x);
@@ -241,7 +250,8 @@ std::vector<std::vector<int>> fillEachSide(const std::vector<std::int64_t>& w, s
 }
 
 // Longest first, each into the first side with room.
-std::vector<std::vector<int>> firstFitDecreasing(const std::vector<std::int64_t>& w, std::int64_t cap) {
+std::vector<std::vector<int>> firstFitDecreasing(const std::vector<std::int64_t>& w,
+                                                 std::int64_t cap) {
     std::vector<int> order(w.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return w[a] > w[b]; });
@@ -303,7 +313,8 @@ private:
         if (sidesLeft == 0 || !step(1)) return false;
         used_[first] = 1;
         side_.push_back(order_[first]);
-        const bool ok = complete(first + 1, cap_ - w_[static_cast<std::size_t>(order_[first])], sidesLeft, spare);
+        const bool ok = complete(first + 1, cap_ - w_[static_cast<std::size_t>(order_[first])],
+                                 sidesLeft, spare);
         side_.pop_back();
         used_[first] = 0;
         return ok;
@@ -314,10 +325,12 @@ private:
         if (!step(static_cast<std::int64_t>(order_.size() - k) + 1)) return false;
         std::int64_t reachable = 0;  // what the tracks left from k could still fill
         for (std::size_t j = k; j < order_.size(); ++j)
-            if (!used_[j] && w_[static_cast<std::size_t>(order_[j])] <= room) reachable += w_[static_cast<std::size_t>(order_[j])];
+            if (!used_[j] && w_[static_cast<std::size_t>(order_[j])] <= room)
+                reachable += w_[static_cast<std::size_t>(order_[j])];
         if (room - reachable > spare) return false;
         std::size_t j = k;
-        while (j < order_.size() && (used_[j] || w_[static_cast<std::size_t>(order_[j])] > room)) ++j;
+        while (j < order_.size() && (used_[j] || w_[static_cast<std::size_t>(order_[j])] > room))
+            ++j;
         if (j == order_.size()) {
             // No track left fits: the side is closed, unless one it left out
             // fits (then taking it does better). The tracks it left out are
@@ -362,15 +375,16 @@ private:
     const std::vector<std::int64_t>& w_;
     std::int64_t cap_, budget_, steps_ = 0;
     bool outOfSteps_ = false;
-    std::vector<int> order_;   // track indices, longest first
-    std::vector<char> used_;   // by position in order_: 1 placed, 2 left out of the side being filled
+    std::vector<int> order_;  // track indices, longest first
+    std::vector<char>
+        used_;  // by position in order_: 1 placed, 2 left out of the side being filled
     std::vector<int> side_;
     std::vector<std::vector<int>> sides_;
 };
 
 // `budget` is what is left of the work allowed, less what this call spends.
-int packExactly(const std::vector<std::int64_t>& w, std::int64_t cap, int sides, std::int64_t& budget,
-                std::vector<std::vector<int>>& out) {
+int packExactly(const std::vector<std::int64_t>& w, std::int64_t cap, int sides,
+                std::int64_t& budget, std::vector<std::vector<int>>& out) {
     ExactPacker packer(w, cap, budget);
     const int r = packer.pack(sides, out);
     budget = std::max<std::int64_t>(0, budget - packer.spent());
@@ -381,8 +395,10 @@ int packExactly(const std::vector<std::int64_t>& w, std::int64_t cap, int sides,
 // whole tapes.
 std::vector<std::vector<int>> inTableOrder(std::vector<std::vector<int>> sides) {
     for (auto& s : sides) std::sort(s.begin(), s.end());
-    sides.erase(std::remove_if(sides.begin(), sides.end(), [](const auto& s) { return s.empty(); }), sides.end());
-    std::sort(sides.begin(), sides.end(), [](const auto& a, const auto& b) { return a.front() < b.front(); });
+    sides.erase(std::remove_if(sides.begin(), sides.end(), [](const auto& s) { return s.empty(); }),
+                sides.end());
+    std::sort(sides.begin(), sides.end(),
+              [](const auto& a, const auto& b) { return a.front() < b.front(); });
     if (sides.size() % 2 != 0) sides.emplace_back();
     return sides;
 }
@@ -495,8 +511,8 @@ std::int64_t equalTarget(const std::vector<std::int32_t>& times, const SideRules
     return sumOf(weights(times, rules)) / 2;
 }
 
-Packing packSides(const std::vector<std::int32_t>& times, const SideRules& rules, int maxTapes, bool keepOrder,
-                  std::int64_t budget) {
+Packing packSides(const std::vector<std::int32_t>& times, const SideRules& rules, int maxTapes,
+                  bool keepOrder, std::int64_t budget) {
     const std::vector<std::int64_t> w = weights(times, rules);
     const std::int64_t cap = capacity(rules);
     Packing p;
@@ -533,10 +549,12 @@ Packing packSides(const std::vector<std::int32_t>& times, const SideRules& rules
     // Each side filled in turn where its tables are cheap enough, else (and
     // where it does better) longest first.
     found = firstFitDecreasing(w, cap);
-    const std::int64_t fillWork = static_cast<std::int64_t>(found.size()) * static_cast<std::int64_t>(w.size()) / 2 *
-                                  (std::min(cap, 64 * *std::max_element(w.begin(), w.end())) / 64 + 1);
+    const std::int64_t fillWork =
+        static_cast<std::int64_t>(found.size()) * static_cast<std::int64_t>(w.size()) / 2 *
+        (std::min(cap, 64 * *std::max_element(w.begin(), w.end())) / 64 + 1);
     if (fillWork <= kFillAtMost)
-        if (auto filled = fillEachSide(w, cap); filled.size() <= found.size()) found = std::move(filled);
+        if (auto filled = fillEachSide(w, cap); filled.size() <= found.size())
+            found = std::move(filled);
     const auto tapesOf = [](std::size_t sides) { return static_cast<int>((sides + 1) / 2); };
     if (maxTapes > 0 && tapesOf(found.size()) > maxTapes) {
         // The heuristics need more tapes: the exact search decides.

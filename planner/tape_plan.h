@@ -58,9 +58,9 @@ std::optional<int> closestCut(const std::vector<std::int32_t>& times, const std:
 // tracks' w and the target less what the pinned tracks on the searched side
 // already take. `searchedSide` is the side the search's set becomes.
 struct PinnedSearch {
-    std::vector<int> freeTracks;       // table indices of the tracks the search places
-    std::vector<std::int32_t> times;   // their w, in table order
-    std::int64_t target = 0;           // for the w sum of the searched set
+    std::vector<int> freeTracks;      // table indices of the tracks the search places
+    std::vector<std::int32_t> times;  // their w, in table order
+    std::int64_t target = 0;          // for the w sum of the searched set
 };
 PinnedSearch pinnedSearch(const std::vector<std::int32_t>& times, const std::vector<Pin>& pins,
                           const SideRules& rules, std::int64_t plannedTarget, Pin searchedSide);
@@ -72,9 +72,10 @@ std::int64_t equalTarget(const std::vector<std::int32_t>& times, const SideRules
 // Sides of several tapes: side 2k is side A of tape k + 1, side 2k + 1 its
 // side B; each within the tape's side.
 struct Packing {
-    std::vector<std::vector<int>> sides;  // table indices in table order; trailing sides may be empty
-    int lowerBound = 0;                   // no packing has fewer sides than this
-    bool fewest = false;                  // no packing has fewer tapes than sides.size() / 2
+    std::vector<std::vector<int>>
+        sides;            // table indices in table order; trailing sides may be empty
+    int lowerBound = 0;   // no packing has fewer sides than this
+    bool fewest = false;  // no packing has fewer tapes than sides.size() / 2
 };
 
 // The fewest tapes that take every track (maxTapes 0), or the tracks on at
@@ -84,7 +85,7 @@ struct Packing {
 // exists). `budget` bounds the exact searches that settle what the
 // heuristics leave open (tracks looked at, over all of them; the default is
 // some 0.1 s).
-Packing packSides(const std::vector<std::int32_t>& times, const SideRules& rules, int maxTapes, bool keepOrder,
-                  std::int64_t budget = 100'000'000);
+Packing packSides(const std::vector<std::int32_t>& times, const SideRules& rules, int maxTapes,
+                  bool keepOrder, std::int64_t budget = 100'000'000);
 
 }  // namespace ztp::tape

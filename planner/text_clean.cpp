@@ -14,10 +14,19 @@ long decode(std::string_view s, std::size_t i, std::size_t& bytes) {
     if (c < 0x80) return c;
     std::size_t extra;
     long cp, min;
-    if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; min = 0x80; }
-    else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; min = 0x800; }
-    else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; min = 0x10000; }
-    else return -1;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = c & 0x1F;
+        min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = c & 0x0F;
+        min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = c & 0x07;
+        min = 0x10000;
+    } else return -1;
     if (i + extra >= s.size()) return -1;
     for (std::size_t k = 1; k <= extra; ++k) {
         if ((at(i + k) & 0xC0) != 0x80) return -1;
@@ -29,8 +38,8 @@ long decode(std::string_view s, std::size_t i, std::size_t& bytes) {
 }
 
 bool escaped(long cp) {
-    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || cp == 0x200E || cp == 0x200F ||
-           (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || cp == 0x200E ||
+           cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
 }
 
 }  // namespace
@@ -56,7 +65,8 @@ std::string blankControls(std::string_view utf8) {
 
 std::size_t titleLength(std::string_view utf8) {
     std::size_t units = 0;
-    for (std::size_t i = 0, n; i < utf8.size(); i += n) units += decode(utf8, i, n) >= 0x10000 ? 2 : 1;
+    for (std::size_t i = 0, n; i < utf8.size(); i += n)
+        units += decode(utf8, i, n) >= 0x10000 ? 2 : 1;
     return units;
 }
 

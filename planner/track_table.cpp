@@ -62,7 +62,8 @@ void TrackTable::deleteSelectedTracks() {
 
 AddRefusal TrackTable::checkAddDisk(int trackCount) const {
     if (DiskNo < 1 || DiskNo > kMaxDisks) return AddRefusal::TooManyDisks;
-    if (trackCount < 0 || selection.count() + trackCount > kMaxTracks) return AddRefusal::TooManyTracks;
+    if (trackCount < 0 || selection.count() + trackCount > kMaxTracks)
+        return AddRefusal::TooManyTracks;
     return AddRefusal::None;
 }
 
@@ -81,7 +82,8 @@ void TrackTable::storeTitle(const std::string& title) {
     ++DiskNo;
 }
 
-AddRefusal TrackTable::addDisk(const std::vector<std::uint32_t>& lengths, const std::string& title) {
+AddRefusal TrackTable::addDisk(const std::vector<std::uint32_t>& lengths,
+                               const std::string& title) {
     const AddRefusal refusal = checkAddDisk(static_cast<int>(lengths.size()));
     if (refusal != AddRefusal::None) return refusal;
     appendTracks(lengths);
@@ -148,7 +150,8 @@ void TrackTable::splitSides(SearchMode mode, const std::string& tapeText, Engine
     applySearch(runSearch(engine, trackTimes(), t), mode);
 }
 
-void TrackTable::MoveSelected(ListModel& src, IndexList& srcList, ListModel& dst, IndexList& dstList) {
+void TrackTable::MoveSelected(ListModel& src, IndexList& srcList, ListModel& dst,
+                              IndexList& dstList) {
     if (!hasResult_) return;
     const int nS = src.count();
     const int nD = dst.count();

@@ -4,7 +4,7 @@
 #ifndef ZTP_PRODUCT_H
 #define ZTP_PRODUCT_H
 
-#define ZTP_VERSION_BINARY 1,0,0,1
+#define ZTP_VERSION_BINARY 1, 0, 0, 1
 #define ZTP_VERSION_TEXT "1.0.0.1"
 #define ZTP_PRODUCT_NAME "ZTP for win32"
 #define ZTP_SHORT_NAME "ZTP"
@@ -26,7 +26,8 @@ inline constexpr const wchar_t* kName = ZTP_WIDE(ZTP_PRODUCT_NAME);
 // "ZTP": the caption of the program's own message boxes.
 inline constexpr const wchar_t* kShortName = ZTP_WIDE(ZTP_SHORT_NAME);
 // "ZTP for win32 ver1.0.0.1"
-inline constexpr const wchar_t* kNameAndVersion = ZTP_WIDE(ZTP_PRODUCT_NAME) L" ver" ZTP_WIDE(ZTP_VERSION_TEXT);
+inline constexpr const wchar_t* kNameAndVersion =
+    ZTP_WIDE(ZTP_PRODUCT_NAME) L" ver" ZTP_WIDE(ZTP_VERSION_TEXT);
 inline constexpr const wchar_t* kSetupName = ZTP_WIDE(ZTP_SETUP_NAME);
 inline constexpr const wchar_t* kCopyright = ZTP_WIDE(ZTP_COPYRIGHT);
 inline constexpr const wchar_t* kWebPage = ZTP_WIDE(ZTP_WEB_PAGE);

@@ -177,10 +177,8 @@ void updateShortcuts(const std::wstring& insDir, const ShortcutChoice& choice) {
         // A place without a folder is left alone.
         if (folder.empty()) return;
         std::wstring link = shortcutFile(folder);
-        if (chosen[i])
-            createShellLink(link, insDir + L"\\ztp.exe", product::kName, insDir);
-        else
-            DeleteFileW(link.c_str());
+        if (chosen[i]) createShellLink(link, insDir + L"\\ztp.exe", product::kName, insDir);
+        else DeleteFileW(link.c_str());
     });
 }
 
@@ -204,7 +202,8 @@ void finishActions(HWND owner, const std::wstring& insDir, bool readMe, bool run
 
 int uninstall() {
     std::wstring ownFolder = folderOf(modulePath());
-    std::wstring question = std::wstring(product::kNameAndVersion) + L" のアンインストールを行いますがよろしいですか";
+    std::wstring question =
+        std::wstring(product::kNameAndVersion) + L" のアンインストールを行いますがよろしいですか";
     if (!fw::askYesNo(nullptr, question, kUninstallCaption)) return 0;
     // Its files cannot go while the program runs: change nothing.
     if (mainProgramBlocks(nullptr, kUninstallCaption)) return 0;
@@ -237,7 +236,8 @@ int uninstall() {
         // rename file: the deletion it honours is the one MoveFileEx records.
         deferred = MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
     }
-    fw::message(nullptr, uninstallDoneMessage(deferred, self), kUninstallCaption, MB_ICONINFORMATION);
+    fw::message(nullptr, uninstallDoneMessage(deferred, self), kUninstallCaption,
+                MB_ICONINFORMATION);
     return 0;
 }
 

@@ -16,8 +16,7 @@ HFONT timesFont(int height, bool italic) {
 TQV_Inst::TQV_Inst()
     : fw::Form({L"TQV_Inst", kSetupCaption, GetSystemMetrics(SM_CXSCREEN),
                 GetSystemMetrics(SM_CYSCREEN), WS_POPUP | WS_CLIPCHILDREN}),
-      imgMain(*this, {{0, 0, 1, 1}}),
-      titleFont_(timesFont(35, true)),
+      imgMain(*this, {{0, 0, 1, 1}}), titleFont_(timesFont(35, true)),
       authorFont_(timesFont(16, false)) {
     imgMain.onClick = [this] { imgMainClick(); };
     imgMain.onPaintOver = [this](HDC dc) { paintLabels(dc); };

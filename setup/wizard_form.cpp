@@ -16,7 +16,8 @@ const wchar_t* const kReadMe =
     L"\r\n"
     L"ＣＤドライブのＣＤから各トラックの演奏時間を読み込み、ダビングしたい曲を選ぶと、"
     L"A面とB面への曲の振り分け方を探して、いちばん短くて済むテープの長さを求めます。"
-    L"両面均等・A面優先・B面優先の三つの方法で検索でき、何枚ものＣＤから曲を集めることもできます。\r\n"
+    L"両面均等・A面優先・B面優先の三つの方法で検索でき、何枚ものＣＤから曲を集めることもできます。"
+    L"\r\n"
     L"\r\n"
     L"結果は手で曲を入れ替えて調整でき、テキストファイルとして保存できます。"
     L"保存したファイルを印刷すれば、そのままテープのインデックスカードとして使えます。\r\n"
@@ -29,9 +30,7 @@ const wchar_t* const kReadMe =
 TQV_Inst1::TQV_Inst1(TQV_Inst& title)
     : fw::Form({L"TQV_Inst1", kSetupCaption, 516, 346, WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
                 title.handle()}),
-      title_(title),
-      pctl0(*this, {8, 8, 497, 289}),
-      tab00Page(pctl0.addPage(L"はじめに (1/4)")),
+      title_(title), pctl0(*this, {8, 8, 497, 289}), tab00Page(pctl0.addPage(L"はじめに (1/4)")),
       tab10Page(pctl0.addPage(L"インストール先の指定 (2/4)")),
       tab20Page(pctl0.addPage(L"セットアップオプションの選択 (3/4)")),
       tab30Page(pctl0.addPage(L"セットアップ中... (4/4)")),
@@ -39,33 +38,38 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
       lblNotice(tab00Page, {{8, 8, 473, 14},
                             L"現在 ZTP for win32 を実行している場合には、終了させて下さい。"}),
       memReadMe(tab00Page, {.bounds = {8, 28, 473, 177}, .text = kReadMe, .readOnlyText = true}),
-      lblStart(tab00Page,
-               {{8, 214, 473, 40},
-                L"以上の内容を見て、このソフトが必要だと思われた方は、「次へ」ボタンを押して下さい。"
-                L"不必要だと思われた方は、「キャンセル」ボタンを押して、セットアップを中止して下さい。",
-                true}),
-      Label1(tab10Page, {{8, 8, 473, 28},
-                         L"以下のフォルダに ZTP for win32 をインストールします。「次へ」ボタンを押して下さい。",
-                         true}),
+      lblStart(
+          tab00Page,
+          {{8, 214, 473, 40},
+           L"以上の内容を見て、このソフトが必要だと思われた方は、「次へ」ボタンを押して下さい。"
+           L"不必要だと思われた方は、「キャンセル」ボタンを押して、セットアップを中止して下さい。",
+           true}),
+      Label1(
+          tab10Page,
+          {{8, 8, 473, 28},
+           L"以下のフォルダに ZTP for win32 をインストールします。「次へ」ボタンを押して下さい。",
+           true}),
       grpInsDir(tab10Page, {{8, 36, 473, 185}, L"インストール先"}),
-      lblInsDir(grpInsDir, {{8, 20, 457, 14}, L""}),
-      dirList(grpInsDir, {{8, 40, 457, 105}}),
+      lblInsDir(grpInsDir, {{8, 20, 457, 14}, L""}), dirList(grpInsDir, {{8, 40, 457, 105}}),
       drvList(grpInsDir, {{8, 152, 457, 20}}),
-      Label4(tab10Page,
-             {{8, 226, 473, 28},
-              L"※ 選択されているフォルダの下に、「ZTP」フォルダが作成されますので、注意して下さい。",
+      Label4(
+          tab10Page,
+          {{8, 226, 473, 28},
+           L"※ 選択されているフォルダの下に、「ZTP」フォルダが作成されますので、注意して下さい。",
+           true}),
+      Label2(tab20Page,
+             {{8, 8, 473, 28},
+              L"必要なセットアップオプションをチェックして、「次へ」ボタンを押して下さい。",
               true}),
-      Label2(tab20Page, {{8, 8, 473, 28},
-                         L"必要なセットアップオプションをチェックして、「次へ」ボタンを押して下さい。",
-                         true}),
       grpOption(tab20Page, {{8, 40, 473, 105}, L"セットアップオプション"}),
       chkStartup(grpOption, {{16, 22, 440, 17}, L"スタートアップに登録", false}),
       chkDesktop(grpOption, {{16, 48, 440, 17}, L"デスクトップにショートカットを作成", false}),
       chkStartMenu(grpOption,
                    {{16, 74, 440, 17}, L"スタートメニューにプログラムグループを登録", true}),
-      Label3(tab30Page, {{8, 8, 473, 28},
-                         L"セットアップの準備が整いました。「次へ」ボタンを押すとインストールを開始します。",
-                         true}),
+      Label3(tab30Page,
+             {{8, 8, 473, 28},
+              L"セットアップの準備が整いました。「次へ」ボタンを押すとインストールを開始します。",
+              true}),
       lstCopyFile(tab30Page, {{8, 36, 473, 217}}),
       lblEnd(tab40Page,
              {{8, 8, 473, 40},
@@ -76,20 +80,17 @@ TQV_Inst1::TQV_Inst1(TQV_Inst& title)
       chkRun(grpFinish, {{16, 20, 440, 17}, L"早速 ZTP を使ってみる", true}),
       chkReadMe(grpFinish, {{16, 42, 440, 17}, L"使用説明書を読む", true}),
       Label6(tab40Page, {{8, 124, 12, 14}, L"※"}),
-      Label5(tab40Page,
-             {{22, 124, 459, 28},
-              L"アンインストールを行った場合に、インストールしたフォルダが残りますので、各自で削除して下さい。",
-              true}),
-      grpAuthor(tab40Page, {{8, 158, 473, 95}, L"作者"}),
-      qh(grpAuthor, {{12, 22, 75, 25}}),
+      Label5(tab40Page, {{22, 124, 459, 28},
+                         L"アンインストールを行った場合に、インストールしたフォルダが残りますので、"
+                         L"各自で削除して下さい。",
+                         true}),
+      grpAuthor(tab40Page, {{8, 158, 473, 95}, L"作者"}), qh(grpAuthor, {{12, 22, 75, 25}}),
       lblURL(grpAuthor, {{100, 20, 360, 14}, product::kWebPage}),
       lblEMail(grpAuthor, {{100, 38, 360, 14}, product::kEMail}),
       lblCopyright(grpAuthor, {{100, 64, 360, 14}, product::kCopyright}),
-      bvlLine(*this, {{8, 304, 497, 2}}),
-      btnBack(*this, {{232, 316, 85, 21}, L"< 戻る (&B)"}),
+      bvlLine(*this, {{8, 304, 497, 2}}), btnBack(*this, {{232, 316, 85, 21}, L"< 戻る (&B)"}),
       btnNext(*this, {{317, 316, 85, 21}, L"次へ (&N) >", true}),
-      btnCancel(*this, {{420, 316, 85, 21}, kCancel}),
-      tips_(*this) {
+      btnCancel(*this, {{420, 316, 85, 21}, kCancel}), tips_(*this) {
     title_.setWizard(handle());
     tips_.add(chkStartup, L"Windows 起動時にプログラムを実行する場合にチェックします");
     tips_.add(chkDesktop, L"デスクトップにショートカットを作成する場合にチェックします");
@@ -182,7 +183,8 @@ void TQV_Inst1::btnBackClick() {
 
 void TQV_Inst1::btnCancelClick() {
     if (btnCancel.text() == kCancel) {
-        std::wstring q = std::wstring(product::kNameAndVersion) + L" のセットアップを中止しますがよろしいですか";
+        std::wstring q =
+            std::wstring(product::kNameAndVersion) + L" のセットアップを中止しますがよろしいですか";
         if (fw::askYesNo(handle(), q, kSetupCaption)) title_.finish();
         return;
     }
@@ -203,7 +205,8 @@ bool TQV_Inst1::installStep() {
         std::wstring dest = lstCopyFile.itemText(i);
         std::wstring source = sourceFolder_ + lastComponent(dest);
         if (!copyInstalledFile(source, dest)) {
-            std::wstring text = std::wstring(product::kNameAndVersion) + L" のセットアップは失敗しました";
+            std::wstring text =
+                std::wstring(product::kNameAndVersion) + L" のセットアップは失敗しました";
             fw::message(handle(), text, kSetupCaption, MB_ICONERROR);
             title_.finish();
             return false;

@@ -70,7 +70,8 @@ void AsyncSearch::whenDone(std::function<void()> f) {
 }
 
 std::chrono::milliseconds AsyncSearch::elapsed() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started_);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 started_);
 }
 
 bool AsyncSearch::completed() const {

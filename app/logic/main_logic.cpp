@@ -56,7 +56,8 @@ void MainLogic::saveResult() {
         view_.showMessage(kNotSavedMessage);
         return;
     }
-    const std::string bytes = resultBytes(resultSource(table_), view_.today(), view_.dateSeparator());
+    const std::string bytes =
+        resultBytes(resultSource(table_), view_.today(), view_.dateSeparator());
     writeFileReplacing(name, bytes, view_.fileSystem());
 }
 

@@ -121,9 +121,11 @@ std::wstring renameFile(const std::wstring& windowsDir) {
 
 std::wstring uninstallDoneMessage(bool deferred, const std::wstring& setupPath) {
     if (deferred)
-        return L"アンインストールは完了しました。\r\n以下のファイルは Windows 再起動後に削除されます\r\n\r\n" +
+        return L"アンインストールは完了しました。\r\n以下のファイルは Windows "
+               L"再起動後に削除されます\r\n\r\n" +
                setupPath;
-    return L"アンインストールは完了しました。\r\nお手数をお掛けしますが以下のファイルを削除して下さい。\r\n\r\n" +
+    return L"アンインストールは完了しました。\r\nお手数をお掛けしますが以下のファイルを削除して下さ"
+           L"い。\r\n\r\n" +
            setupPath;
 }
 

@@ -232,7 +232,8 @@ void pressKeys(HWND window, std::initializer_list<WORD> chord) {
 
 void clickTab(DWORD pid, HWND tab, int index) {
     RECT r{};
-    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    HANDLE proc =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!proc) throw std::runtime_error("OpenProcess failed");
     void* remote = VirtualAllocEx(proc, nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE);
     SendMessageW(tab, TCM_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(remote));
@@ -251,17 +252,19 @@ std::wstring tabCaption(DWORD pid, HWND tab) {
         TCITEMW item;
         wchar_t text[256];
     };
-    return remoteSend<Block>(pid, tab, TCM_GETITEMW, 0, [](Block& b, Block* remote) {
-               b.item.mask = TCIF_TEXT;
-               b.item.pszText = remote->text;
-               b.item.cchTextMax = 256;
-           }).text;
+    return remoteSend<Block>(pid, tab, TCM_GETITEMW, 0,
+                             [](Block& b, Block* remote) {
+                                 b.item.mask = TCIF_TEXT;
+                                 b.item.pszText = remote->text;
+                                 b.item.cchTextMax = 256;
+                             })
+        .text;
 }
-
 
 void writeRect(const std::wstring& file, const RECT& r) {
     char line[64];
-    int n = snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    int n =
+        snprintf(line, 64, "%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
     HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(f, line, DWORD(n), &written, nullptr);

@@ -88,9 +88,11 @@ std::wstring tabCaption(DWORD pid, HWND tab);
 template <class Block, class Fill>
 Block remoteSend(DWORD pid, HWND h, UINT msg, WPARAM wp, Fill fill) {
     Block local{};
-    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    HANDLE proc =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!proc) return local;
-    auto* remote = static_cast<Block*>(VirtualAllocEx(proc, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
+    auto* remote = static_cast<Block*>(
+        VirtualAllocEx(proc, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
     fill(local, remote);
     WriteProcessMemory(proc, remote, &local, sizeof local, nullptr);
     SendMessageW(h, msg, wp, reinterpret_cast<LPARAM>(remote));

@@ -19,8 +19,12 @@ struct MainWindow {
     // pnlHead0, pnlSelectKei, pnlHead1, pnlHead2, pnlAKei, pnlBKei, pnlFin
     std::wstring panel(int n) const { return windowText(findChild(h, L"FwPanel", L"", n)); }
     std::wstring pnlSelectKei() const { return panel(1); }
-    std::wstring lblTotalTracks() const { return windowText(nextSibling(findChild(h, L"Static", L"総トラック数 :"))); }
-    std::wstring lblTotalTime() const { return windowText(nextSibling(findChild(h, L"Static", L"総時間 :"))); }
+    std::wstring lblTotalTracks() const {
+        return windowText(nextSibling(findChild(h, L"Static", L"総トラック数 :")));
+    }
+    std::wstring lblTotalTime() const {
+        return windowText(nextSibling(findChild(h, L"Static", L"総時間 :")));
+    }
     HWND player(const std::wstring& name) const { return findChild(h, L"FwSpeedButton", name); }
     HWND edtTapeTime() const { return findChild(h, L"Edit"); }
 };

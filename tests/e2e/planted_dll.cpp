@@ -19,4 +19,6 @@ extern "C" __declspec(dllexport) DWORD WINAPI mciSendCommandW(UINT, UINT, DWORD_
     return 266;  // MCIERR_CANNOT_LOAD_DRIVER
 }
 
-extern "C" __declspec(dllexport) BOOL WINAPI mciGetErrorStringW(DWORD, LPWSTR, UINT) { return FALSE; }
+extern "C" __declspec(dllexport) BOOL WINAPI mciGetErrorStringW(DWORD, LPWSTR, UINT) {
+    return FALSE;
+}

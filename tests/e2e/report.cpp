@@ -52,9 +52,11 @@ void checkEq(const std::vector<std::wstring>& got, const std::vector<std::wstrin
 
 HWND need(HWND h, const std::wstring& what) {
     if (!h) {
-        int n = WideCharToMultiByte(CP_UTF8, 0, what.c_str(), int(what.size()), nullptr, 0, nullptr, nullptr);
+        int n = WideCharToMultiByte(CP_UTF8, 0, what.c_str(), int(what.size()), nullptr, 0, nullptr,
+                                    nullptr);
         std::string u(size_t(n), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, what.c_str(), int(what.size()), u.data(), n, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, what.c_str(), int(what.size()), u.data(), n, nullptr,
+                            nullptr);
         throw std::runtime_error("missing window: " + u);
     }
     return h;

@@ -28,7 +28,8 @@ const std::wstring kCaption = L"ZTP for win32 Setup";
 const std::wstring kUninstallCaption = L"ZTP for win32 Uninstall";
 const std::wstring kInsDir = L"C:\\Program Files\\ZTP";
 const std::wstring kScratch = L"C:\\ztp-e2e";
-const wchar_t* const kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZTP";
+const wchar_t* const kUninstallKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZTP";
 const wchar_t* const kShellFolders =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const wchar_t* const kSessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
@@ -36,7 +37,9 @@ std::wstring package;  // the folder the installer copies from
 
 // --- file system and registry
 
-bool exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::wstring& p) {
+    return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string readAll(const std::wstring& p) {
     std::ifstream f(p.c_str(), std::ios::binary);
@@ -84,7 +87,8 @@ std::vector<std::wstring> valueNames(HKEY root, const wchar_t* key) {
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
         DWORD n = 256;
-        if (RegEnumValueW(k, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumValueW(k, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         out.push_back(name);
     }
     RegCloseKey(k);
@@ -137,8 +141,8 @@ std::wstring expectedShortPath(const std::wstring& path) {
         if (h != INVALID_HANDLE_VALUE) {
             FindClose(h);
             std::wstring alt = fd.cAlternateFileName;
-            if (!alt.empty() && (lstrcmpiW(alt.c_str(), name.c_str()) == 0 ||
-                                 alt.find(L'~') != std::wstring::npos))
+            if (!alt.empty() &&
+                (lstrcmpiW(alt.c_str(), name.c_str()) == 0 || alt.find(L'~') != std::wstring::npos))
                 part = alt;
         }
         out += (out.back() == L'\\' ? L"" : L"\\") + part;
@@ -192,13 +196,13 @@ LinkInfo readLink(const std::wstring& path) {
 // A folder's DACL in SDDL ("" if it cannot be read).
 std::wstring daclOf(const std::wstring& path) {
     PSECURITY_DESCRIPTOR sd = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                              nullptr, nullptr, &sd) != ERROR_SUCCESS)
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
         return L"";
     wchar_t* text = nullptr;
     std::wstring out;
-    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                             &text, nullptr))
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
         out = text;
     if (text) LocalFree(text);
     LocalFree(sd);
@@ -215,7 +219,8 @@ void cleanState() {
         DeleteFileW(shortcutOf(place).c_str());
     DeleteFileW(renameFile().c_str());
     HKEY k;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, &k) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, &k) ==
+        ERROR_SUCCESS) {
         RegDeleteValueW(k, L"PendingFileRenameOperations");
         RegCloseKey(k);
     }
@@ -253,7 +258,8 @@ std::vector<std::wstring> toolTexts(DWORD pid) {
                                         [](Block& b, Block* remote) {
                                             b.info.cbSize = sizeof b.info;
                                             b.info.lpszText = remote->text;
-                                        }).text);
+                                        })
+                          .text);
     return out;
 }
 
@@ -269,8 +275,12 @@ struct Wizard {
         HWND b = button(L"キャンセル");
         return b ? b : button(L"完了");
     }
-    HWND lblInsDir() const { return findChild(findChild(h, L"FwGroupBox", L"インストール先"), L"Static"); }
-    HWND dirList() const { return findChild(findChild(h, L"FwGroupBox", L"インストール先"), L"ListBox"); }
+    HWND lblInsDir() const {
+        return findChild(findChild(h, L"FwGroupBox", L"インストール先"), L"Static");
+    }
+    HWND dirList() const {
+        return findChild(findChild(h, L"FwGroupBox", L"インストール先"), L"ListBox");
+    }
     HWND drvList() const { return findChild(h, L"ComboBox"); }
     HWND lstCopyFile() const { return findChild(h, L"ListBox", L"", 1); }
     bool checked(const std::wstring& caption) const {
@@ -302,7 +312,8 @@ struct Wizard {
         auto items = listItems(list);
         for (size_t i = 0; i < items.size(); ++i) {
             const std::wstring& t = items[i];
-            if (t.size() >= name.size() + 1 && t.compare(t.size() - name.size(), name.size(), name) == 0 &&
+            if (t.size() >= name.size() + 1 &&
+                t.compare(t.size() - name.size(), name.size(), name) == 0 &&
                 t[t.size() - name.size() - 1] == L' ') {
                 std::wstring before = windowText(lblInsDir());
                 SendMessageW(list, LB_SETCURSEL, i, 0);
@@ -316,9 +327,7 @@ struct Wizard {
     }
 };
 
-HWND waitBox(Program& p, const std::wstring& caption) {
-    return p.waitDialog(caption, false, 15s);
-}
+HWND waitBox(Program& p, const std::wstring& caption) { return p.waitDialog(caption, false, 15s); }
 
 void answer(HWND box, int id) { pressButton(GetDlgItem(box, id)); }
 
@@ -335,7 +344,9 @@ Wizard startWizard(Program& p) {
     return Wizard{p, w};
 }
 
-bool isBlue(COLORREF c, int blue) { return GetRValue(c) == 0 && GetGValue(c) == 0 && GetBValue(c) == blue; }
+bool isBlue(COLORREF c, int blue) {
+    return GetRValue(c) == 0 && GetGValue(c) == 0 && GetBValue(c) == blue;
+}
 
 // The version resource and the icon of setup.exe.
 void checkVersion(const std::wstring& exe) {
@@ -352,21 +363,25 @@ void checkVersion(const std::wstring& exe) {
         wchar_t* v = nullptr;
         UINT n = 0;
         std::wstring q = std::wstring(L"\\StringFileInfo\\041104E4\\") + name;
-        if (!ok || !VerQueryValueW(data.data(), q.c_str(), reinterpret_cast<void**>(&v), &n) || !v) return L"<none>";
+        if (!ok || !VerQueryValueW(data.data(), q.c_str(), reinterpret_cast<void**>(&v), &n) || !v)
+            return L"<none>";
         return v;
     };
     std::vector<std::wstring> got;
-    for (const wchar_t* n : {L"FileDescription", L"InternalName", L"OriginalFilename", L"ProductName",
-                             L"FileVersion", L"ProductVersion"})
+    for (const wchar_t* n : {L"FileDescription", L"InternalName", L"OriginalFilename",
+                             L"ProductName", L"FileVersion", L"ProductVersion"})
         got.push_back(str(n));
     checkEq(got, {L"SETUP", L"SETUP", L"setup.exe", L"ZTP for win32 Setup", L"1.0.0.1", L"1.0.0.1"},
             L"version strings in block 041104E4");
     DWORD* translation = nullptr;
-    check(ok && VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len) &&
+    check(ok &&
+              VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &len) &&
               len >= 4 && LOWORD(*translation) == 0x0411 && HIWORD(*translation) == 0x04E4,
           L"translation 0411 04E4");
     HMODULE m = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HICON icon = m ? static_cast<HICON>(LoadImageW(m, L"MAINICON", IMAGE_ICON, 32, 32, 0)) : nullptr;
+    HICON icon =
+        m ? static_cast<HICON>(LoadImageW(m, L"MAINICON", IMAGE_ICON, 32, 32, 0)) : nullptr;
     check(icon != nullptr, L"icon MAINICON");
     if (icon) DestroyIcon(icon);
     if (m) FreeLibrary(m);
@@ -427,7 +442,8 @@ void installFlow() {
         RECT r;
         GetWindowRect(title, &r);
         int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-        check(r.left == 0 && r.top == 0 && r.right == sw && r.bottom == sh, L"title form covers the screen");
+        check(r.left == 0 && r.top == 0 && r.right == sw && r.bottom == sh,
+              L"title form covers the screen");
         LONG style = GetWindowLongW(title, GWL_STYLE);
         check(!(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU)), L"title form has no border");
 
@@ -465,7 +481,8 @@ void installFlow() {
         GetClientRect(w.h, &c);
         check(c.right == 516 && c.bottom == 346, L"wizard client area 516 x 346");
         GetWindowRect(w.h, &r);
-        check(std::abs((r.left + r.right) / 2 - sw / 2) <= 1 && std::abs((r.top + r.bottom) / 2 - sh / 2) <= 1,
+        check(std::abs((r.left + r.right) / 2 - sw / 2) <= 1 &&
+                  std::abs((r.top + r.bottom) / 2 - sh / 2) <= 1,
               L"wizard centred");
         style = GetWindowLongW(w.h, GWL_STYLE);
         check((style & WS_CAPTION) == WS_CAPTION && !(style & (WS_SYSMENU | WS_THICKFRAME)),
@@ -484,15 +501,18 @@ void installFlow() {
         // tab00
         checkEq(w.page(), L"はじめに (1/4)", L"first page");
         check(SendMessageW(w.tabs(), TCM_GETITEMCOUNT, 0, 0) == 1, L"only the current page's tab");
-        check(!IsWindowEnabled(w.back()) && IsWindowEnabled(w.next()), L"tab00: Back disabled, Next enabled");
+        check(!IsWindowEnabled(w.back()) && IsWindowEnabled(w.next()),
+              L"tab00: Back disabled, Next enabled");
         HWND memo = findChild(w.h, L"Edit");
         LONG ms = GetWindowLongW(memo, GWL_STYLE);
-        check((ms & ES_READONLY) && (ms & WS_VSCROLL) && windowText(memo).find(L"インデックスカード") != std::wstring::npos,
+        check((ms & ES_READONLY) && (ms & WS_VSCROLL) &&
+                  windowText(memo).find(L"インデックスカード") != std::wstring::npos,
               L"read-only description with a scroll bar");
         // Enter presses Next.
         SetForegroundWindow(w.h);
         PostMessageW(memo, WM_KEYDOWN, VK_RETURN, 0);
-        check(w.waitPage(L"インストール先の指定 (2/4)"), L"Enter goes to the folder page", w.page());
+        check(w.waitPage(L"インストール先の指定 (2/4)"), L"Enter goes to the folder page",
+              w.page());
 
         // tab10: the default folder, a drive root, a folder named ztp, back.
         checkEq(windowText(w.lblInsDir()), kInsDir, L"default install folder");
@@ -503,7 +523,8 @@ void installFlow() {
         w.openFolder(L"ztp-e2e");
         checkEq(windowText(w.lblInsDir()), L"C:\\ztp-e2e\\ZTP", L"a folder gets ZTP appended");
         w.openFolder(L"Ztp");
-        checkEq(windowText(w.lblInsDir()), L"C:\\ztp-e2e\\Ztp", L"a folder named Ztp is used itself");
+        checkEq(windowText(w.lblInsDir()), L"C:\\ztp-e2e\\Ztp",
+                L"a folder named Ztp is used itself");
         w.chooseDrive(L'Z');
         checkEq(windowText(w.lblInsDir()), L"Z:\\ZTP", L"the drive box moves the list to Z:\\");
         w.chooseDrive(L'C');
@@ -522,7 +543,8 @@ void installFlow() {
         check(w.waitPage(L"インストール先の指定 (2/4)"), L"Alt+B ignored on tab00, Alt+N: Next");
         pressButton(w.next());
         check(w.waitPage(L"セットアップオプションの選択 (3/4)"), L"options page");
-        check(!w.checked(L"スタートアップに登録") && !w.checked(L"デスクトップにショートカットを作成") &&
+        check(!w.checked(L"スタートアップに登録") &&
+                  !w.checked(L"デスクトップにショートカットを作成") &&
                   w.checked(L"スタートメニューにプログラムグループを登録"),
               L"options start as Startup off, Desktop off, Start menu on");
         checkEq(toolTexts(p.pid()),
@@ -536,8 +558,9 @@ void installFlow() {
         w.waitPage(L"インストール先の指定 (2/4)");
         pressButton(w.next());
         w.waitPage(L"セットアップオプションの選択 (3/4)");
-        check(w.checked(L"スタートアップに登録") && w.checked(L"デスクトップにショートカットを作成"),
-              L"options keep their state across pages");
+        check(
+            w.checked(L"スタートアップに登録") && w.checked(L"デスクトップにショートカットを作成"),
+            L"options keep their state across pages");
         pressButton(w.next());
         check(w.waitPage(L"セットアップ中... (4/4)"), L"install page");
         checkEq(listItems(w.lstCopyFile()),
@@ -547,18 +570,22 @@ void installFlow() {
         check(!exists(kInsDir), L"nothing written before the install step");
         pressButton(w.next());
         check(w.waitPage(L"セットアップ完了"), L"finish page after the install", w.page());
-        check(SendMessageW(w.lstCopyFile(), LB_GETCURSEL, 0, 0) == 2, L"last line selected after copying");
-        check(!IsWindowVisible(w.back()) && !IsWindowVisible(w.next()) && !IsWindowEnabled(w.back()) &&
-                  !IsWindowEnabled(w.next()),
+        check(SendMessageW(w.lstCopyFile(), LB_GETCURSEL, 0, 0) == 2,
+              L"last line selected after copying");
+        check(!IsWindowVisible(w.back()) && !IsWindowVisible(w.next()) &&
+                  !IsWindowEnabled(w.back()) && !IsWindowEnabled(w.next()),
               L"finish page: Back and Next hidden and disabled");
         checkEq(windowText(w.cancel()), L"完了", L"third button reads 完了");
-        check(w.checked(L"早速 ZTP を使ってみる") && w.checked(L"使用説明書を読む"), L"finish options start checked");
+        check(w.checked(L"早速 ZTP を使ってみる") && w.checked(L"使用説明書を読む"),
+              L"finish options start checked");
 
         for (const wchar_t* f : {L"ztp.exe", L"ztp.txt", L"setup.exe"})
-            check(readAll(kInsDir + L"\\" + f) == readAll(package + L"\\" + f) && !readAll(kInsDir + L"\\" + f).empty(),
+            check(readAll(kInsDir + L"\\" + f) == readAll(package + L"\\" + f) &&
+                      !readAll(kInsDir + L"\\" + f).empty(),
                   std::wstring(L"installed ") + f + L" equals the package's");
         DWORD type = 0;
-        checkEq(regString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", &type), L"ZTP for win32", L"DisplayName");
+        checkEq(regString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", &type),
+                L"ZTP for win32", L"DisplayName");
         check(type == REG_SZ, L"DisplayName is REG_SZ");
         checkEq(regString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", &type),
                 L"\"" + kInsDir + L"\\setup.exe\" -R", L"UninstallString");
@@ -569,7 +596,8 @@ void installFlow() {
             check(l.ok && lstrcmpiW(l.target.c_str(), (kInsDir + L"\\ztp.exe").c_str()) == 0 &&
                       l.workDir == kInsDir && l.description == L"ZTP for win32",
                   std::wstring(L"shortcut in ") + place,
-                  shortcutOf(place) + L" -> " + l.target + L" in " + l.workDir + L" (" + l.description + L")");
+                  shortcutOf(place) + L" -> " + l.target + L" in " + l.workDir + L" (" +
+                      l.description + L")");
         }
         checkVersion(kInsDir + L"\\setup.exe");
         // The folder the installer made has rights of its own. Where the
@@ -593,7 +621,8 @@ void installFlow() {
         DWORD code = 1;
         check(p.waitExit(10s, &code) && code == 0, L"Finish ends the setup");
         Sleep(300);
-        check(FindWindowW(L"TfrmMain", nullptr) == nullptr, L"unchecked: the program is not started");
+        check(FindWindowW(L"TfrmMain", nullptr) == nullptr,
+              L"unchecked: the program is not started");
     }
 
     // Again, with the Desktop shortcut only, started from the install folder
@@ -617,13 +646,15 @@ void installFlow() {
         check(!exists(shortcutOf(L"Startup")) && !exists(shortcutOf(L"Programs")) &&
                   readLink(shortcutOf(L"Desktop")).ok,
               L"reinstall: only the newly chosen shortcut remains");
-        check(valueNames(HKEY_LOCAL_MACHINE, kUninstallKey).size() == 2, L"reinstall: one entry, two values");
+        check(valueNames(HKEY_LOCAL_MACHINE, kUninstallKey).size() == 2,
+              L"reinstall: one entry, two values");
         // Once Cancel reads 完了, Escape no longer presses it; Alt+N finds Next hidden.
         PostMessageW(w.cancel(), WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageW(w.cancel(), WM_SYSKEYDOWN, L'N', LPARAM(1) << 29);
         PostMessageW(w.cancel(), WM_SYSKEYUP, L'N', LPARAM(1) << 29);
         Sleep(500);
-        check(IsWindow(w.h) && p.topWindows(L"#32770", L"").empty() && w.page() == L"セットアップ完了",
+        check(IsWindow(w.h) && p.topWindows(L"#32770", L"").empty() &&
+                  w.page() == L"セットアップ完了",
               L"finish page: Escape and Alt+N do nothing");
         auto style = [](HWND b) { return GetWindowLongW(b, GWL_STYLE) & BS_TYPEMASK; };
         check(style(w.cancel()) == BS_DEFPUSHBUTTON && style(w.next()) == BS_PUSHBUTTON,
@@ -636,23 +667,27 @@ void installFlow() {
         HWND run = w.button(L"早速 ZTP を使ってみる");
         SendMessageW(run, BM_CLICK, 0, 0);
         SendMessageW(run, BM_CLICK, 0, 0);
-        check(w.checked(L"早速 ZTP を使ってみる") && w.checked(L"使用説明書を読む") && focusOf(w.h) == run,
+        check(w.checked(L"早速 ZTP を使ってみる") && w.checked(L"使用説明書を読む") &&
+                  focusOf(w.h) == run,
               L"finish page: both options checked, the focus on one");
         const std::vector<Proc> before = processes();
         PostMessageW(run, WM_KEYDOWN, VK_RETURN, 0);
         DWORD code = 1;
-        check(p.waitExit(10s, &code) && code == 0, L"finish page: Enter on a check box presses 完了");
+        check(p.waitExit(10s, &code) && code == 0,
+              L"finish page: Enter on a check box presses 完了");
         Proc ztp = waitNewProcess(L"ztp.exe", before);
-        check(ztp.pid && exeOf(ztp.parent) == L"explorer.exe", L"finish: ztp.exe started by the desktop's shell",
-              L"parent " + exeOf(ztp.parent));
+        check(ztp.pid && exeOf(ztp.parent) == L"explorer.exe",
+              L"finish: ztp.exe started by the desktop's shell", L"parent " + exeOf(ztp.parent));
         // It has no CD device here: its fatal box shows that it runs.
         HWND fatal = nullptr;
         if (ztp.pid)
-            waitFor([&] {
-                auto v = topWindows(ztp.pid, L"#32770", L"");
-                fatal = v.empty() ? nullptr : v[0];
-                return fatal != nullptr;
-            }, 15s);
+            waitFor(
+                [&] {
+                    auto v = topWindows(ztp.pid, L"#32770", L"");
+                    fatal = v.empty() ? nullptr : v[0];
+                    return fatal != nullptr;
+                },
+                15s);
         check(fatal != nullptr, L"finish: the program came up");
         if (fatal) pressButton(findChild(fatal, L"Button"));
         waitFor([&] { return exeOf(ztp.pid).empty(); }, 10s);
@@ -662,7 +697,8 @@ void installFlow() {
     {
         Program p(kInsDir + L"\\setup.exe", nullptr, L"-r");
         HWND q = need(waitBox(p, kUninstallCaption), L"uninstall question");
-        checkEq(dialogText(q), L"ZTP for win32 ver1.0.0.1 のアンインストールを行いますがよろしいですか",
+        checkEq(dialogText(q),
+                L"ZTP for win32 ver1.0.0.1 のアンインストールを行いますがよろしいですか",
                 L"uninstall question");
         check(GetDlgItem(q, IDYES) && GetDlgItem(q, IDNO), L"question has Yes and No");
         check(p.topWindows(L"TQV_Inst", L"").empty(), L"no window of its own in uninstall mode");
@@ -670,7 +706,9 @@ void installFlow() {
         waitFor([&] { return dialogText(done).find(L"完了") != std::wstring::npos; }, 5s);
         std::wstring self = kInsDir + L"\\setup.exe";
         checkEq(dialogText(done),
-                L"アンインストールは完了しました。\r\n以下のファイルは Windows 再起動後に削除されます\r\n\r\n" + self,
+                L"アンインストールは完了しました。\r\n以下のファイルは Windows "
+                L"再起動後に削除されます\r\n\r\n" +
+                    self,
                 L"completion message with the long path");
         check(noShortcuts(), L"uninstall: no shortcut left");
         check(!keyExists(HKEY_LOCAL_MACHINE, kUninstallKey), L"uninstall: entry gone");
@@ -683,7 +721,8 @@ void installFlow() {
         bool recorded = false;
         for (size_t i = 0; i + 1 < pend.size(); ++i) {
             const std::wstring& s = pend[i];
-            if (s.size() >= self.size() && lstrcmpiW(s.c_str() + s.size() - self.size(), self.c_str()) == 0 &&
+            if (s.size() >= self.size() &&
+                lstrcmpiW(s.c_str() + s.size() - self.size(), self.c_str()) == 0 &&
                 pend[i + 1].empty())
                 recorded = true;
         }
@@ -709,18 +748,21 @@ void refusalFlow() {
         Wizard w = startWizard(p);
         pressButton(w.next());
         HWND box = need(waitBox(p, kCaption), L"running-program message");
-        checkEq(dialogText(box), L"ZTP for win32 を終了して下さい", L"Next while ZTP runs: message");
+        checkEq(dialogText(box), L"ZTP for win32 を終了して下さい",
+                L"Next while ZTP runs: message");
         answer(box, IDOK);
         waitFor([&] { return p.topWindows(L"#32770", L"").empty(); }, 5s);
         checkEq(w.page(), L"はじめに (1/4)", L"stays on the first page");
         SetWindowTextW(fake, L"ZTP");
         pressButton(w.next());
-        check(w.waitPage(L"インストール先の指定 (2/4)"), L"a TfrmMain with another title does not stop it");
+        check(w.waitPage(L"インストール先の指定 (2/4)"),
+              L"a TfrmMain with another title does not stop it");
         SetWindowTextW(fake, L"ZTP for win32");
 
         PostMessageW(w.next(), WM_KEYDOWN, VK_ESCAPE, 0);  // Escape is Cancel
         box = need(waitBox(p, kCaption), L"cancel question");
-        checkEq(dialogText(box), L"ZTP for win32 ver1.0.0.1 のセットアップを中止しますがよろしいですか",
+        checkEq(dialogText(box),
+                L"ZTP for win32 ver1.0.0.1 のセットアップを中止しますがよろしいですか",
                 L"Escape: the cancel question");
         answer(box, IDNO);
         Sleep(500);
@@ -741,8 +783,10 @@ void refusalFlow() {
     CopyFileW((package + L"\\ztp.txt").c_str(), (other + L"\\ztp.exe").c_str(), FALSE);
     CopyFileW((package + L"\\ztp.txt").c_str(), (other + L"\\ztp.txt").c_str(), FALSE);
     HKEY k;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-    RegSetValueExW(k, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"ZTP for win32"), 28);
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                    nullptr);
+    RegSetValueExW(k, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"ZTP for win32"),
+                   28);
     RegCloseKey(k);
     auto unchanged = [&] {
         return exists(other + L"\\ztp.exe") && exists(other + L"\\ztp.txt") &&
@@ -766,7 +810,8 @@ void refusalFlow() {
         answer(q, IDYES);
         waitFor([&] { return !IsWindow(q); }, 5s);
         HWND box = need(waitBox(p, kUninstallCaption), L"running message");
-        checkEq(dialogText(box), L"ZTP for win32 を終了して下さい", L"uninstall while ZTP runs: message");
+        checkEq(dialogText(box), L"ZTP for win32 を終了して下さい",
+                L"uninstall while ZTP runs: message");
         answer(box, IDOK);
         check(p.waitExit(10s), L"uninstall ends");
         check(unchanged(), L"uninstall while ZTP runs changes nothing");
@@ -816,8 +861,10 @@ void failureFlow() {
         toInstallPage(w);
         pressButton(w.next());
         HWND box = need(waitBox(p, kCaption), L"failure message");
-        checkEq(dialogText(box), L"ZTP for win32 ver1.0.0.1 のセットアップは失敗しました", L"failed copy: message");
-        check(SendMessageW(w.lstCopyFile(), LB_GETCURSEL, 0, 0) == 1, L"the failing line is selected");
+        checkEq(dialogText(box), L"ZTP for win32 ver1.0.0.1 のセットアップは失敗しました",
+                L"failed copy: message");
+        check(SendMessageW(w.lstCopyFile(), LB_GETCURSEL, 0, 0) == 1,
+              L"the failing line is selected");
         answer(box, IDOK);
         DWORD code = 1;
         check(p.waitExit(10s, &code), L"failed copy ends the setup");
@@ -834,14 +881,16 @@ void failureFlow() {
     HKEY k;
     RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &k);
     DWORD number = 7;
-    RegSetValueExW(k, L"Startup", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegSetValueExW(k, L"Startup", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
     {
         Program p(package + L"\\setup.exe", nullptr);
         Wizard w = startWizard(p);
         toInstallPage(w);
         pressButton(w.next());
         HWND box = need(waitBox(p, kCaption), L"registry error box");
-        checkEq(dialogText(box), L"'Startup' のﾃﾞｰﾀ型が不正です.", L"non-string Shell Folders value: error box");
+        checkEq(dialogText(box), L"'Startup' のﾃﾞｰﾀ型が不正です.",
+                L"non-string Shell Folders value: error box");
         answer(box, IDOK);
         Sleep(500);
         checkEq(w.page(), L"セットアップ中... (4/4)", L"the wizard stays on the install page");
@@ -861,11 +910,12 @@ void failureFlow() {
         pressButton(w.next());
         check(w.waitPage(L"セットアップ完了"), L"empty Startup value: the install completes");
         check(!exists(L"\\ZTP for win32.lnk") && !exists(L"C:\\ZTP for win32.lnk") &&
-                  readLink(shortcutOf(L"Desktop")).ok && keyExists(HKEY_LOCAL_MACHINE, kUninstallKey),
+                  readLink(shortcutOf(L"Desktop")).ok &&
+                  keyExists(HKEY_LOCAL_MACHINE, kUninstallKey),
               L"empty Startup value: no shortcut at a root, the Desktop one made");
         std::wstring after = daclOf(target);
-        check(!existing.empty() && after == existing, L"an existing install folder keeps its rights",
-              existing + L" -> " + after);
+        check(!existing.empty() && after == existing,
+              L"an existing install folder keeps its rights", existing + L" -> " + after);
         w.setCheck(L"早速 ZTP を使ってみる", false);
         w.setCheck(L"使用説明書を読む", false);
         pressButton(w.cancel());

@@ -16,7 +16,8 @@ const std::wstring kCaption = L"ZTP for win32 Setup";
 
 int pose(int pageIndex, const std::wstring& rectFile) {
     HWND h = nullptr;
-    waitFor([&] { return (h = FindWindowW(L"TQV_Inst1", kCaption.c_str())) && IsWindowVisible(h); }, 20s);
+    waitFor([&] { return (h = FindWindowW(L"TQV_Inst1", kCaption.c_str())) && IsWindowVisible(h); },
+            20s);
     if (!h) return 1;
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);

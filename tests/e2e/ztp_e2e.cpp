@@ -31,7 +31,9 @@ std::wstring writeDisc(const std::wstring& name, const std::string& text) {
     return path;
 }
 
-bool fileExists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool fileExists(const std::wstring& p) {
+    return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // The folder of this test program (the planted DLL is built there).
 std::wstring ownFolder() {
@@ -40,7 +42,6 @@ std::wstring ownFolder() {
     std::wstring p(buf, n);
     return p.substr(0, p.find_last_of(L'\\') + 1);
 }
-
 
 // Start-up with a disc, then eject and add, delete and the show button.
 void collectTracks() {
@@ -149,8 +150,8 @@ void editPage() {
 
     check(toEdit(), L"both sides equal: the edit page shows a result");
     auto a = listItems(w.lstA()), b = listItems(w.lstB());
-    check(a.size() + b.size() == 6 && !a.empty() && !b.empty(), L"both sides equal: all tracks split",
-          join(a) + L" / " + join(b));
+    check(a.size() + b.size() == 6 && !a.empty() && !b.empty(),
+          L"both sides equal: all tracks split", join(a) + L" / " + join(b));
     toSettings();
 
     pressButton(w.button(L"A面優先"));
@@ -161,7 +162,8 @@ void editPage() {
     // Wait for this mode's result (on this disc the two results differ).
     waitFor([&] { return w.panel(4).substr(10) == L" -   10:00" && listItems(w.lstA()) != a; });
     auto aA = listItems(w.lstA()), aB = listItems(w.lstB());
-    checkEq(w.panel(4).substr(10), std::wstring(L" -   10:00"), L"side A first: side A fills 10:00");
+    checkEq(w.panel(4).substr(10), std::wstring(L" -   10:00"),
+            L"side A first: side A fills 10:00");
     toSettings();
 
     pressButton(w.button(L"B面優先"));
@@ -174,13 +176,15 @@ void editPage() {
     SendMessageW(w.edtTapeTime(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
     clickTab(p.pid(), tabs, 1);
     HWND box = need(p.waitDialog(L"ZTP for win32", false), L"error box");
-    checkEq(dialogText(box), std::wstring(L"'abc' は整数ではありません."), L"bad tape time: error box");
+    checkEq(dialogText(box), std::wstring(L"'abc' は整数ではありません."),
+            L"bad tape time: error box");
     pressButton(GetDlgItem(box, IDOK));
     waitFor([&] { return p.topWindows(L"#32770", L"").empty(); });
     check(currentTab(tabs) == 1, L"bad tape time: the edit page stays active");
     pressButton(w.button(L"両面均等"));
     waitFor([&] { return !IsWindowEnabled(w.edtTapeTime()); });
-    checkEq(windowText(w.edtTapeTime()), std::wstring(L"abc"), L"both sides equal keeps the tape text");
+    checkEq(windowText(w.edtTapeTime()), std::wstring(L"abc"),
+            L"both sides equal keeps the tape text");
     check(!IsWindowEnabled(w.edtTapeTime()), L"both sides equal disables the tape time");
 }
 
@@ -207,7 +211,8 @@ bool enterOn(HWND main, HWND button) {
 // order, Ctrl+Tab and its kin turn the pages as a click on a tab does, and
 // Enter presses the focused push button.
 void tabOrder() {
-    std::wstring disc = writeDisc(L"keys.disc", "disc Keys\n4:00 3:00\ndisc More\n1:00 2:00 3:00\n");
+    std::wstring disc =
+        writeDisc(L"keys.disc", "disc Keys\n4:00 3:00\ndisc More\n1:00 2:00 3:00\n");
     Program p(exePath, disc.c_str());
     answerPrompt(need(p.waitDialog(L"ZTP", true), L"title prompt"), L"Keys");
     MainWindow w{need(p.waitMain(), L"main window")};
@@ -215,12 +220,15 @@ void tabOrder() {
     check(focusOf(w.h) == w.tabs(), L"the page control has the focus at start");
     HWND player = GetParent(w.player(L"btPlay"));
     // Settings page, mode 両面均等: the tape time box is disabled and skipped.
-    std::vector<std::pair<HWND, std::wstring>> order = {
-        {w.button(L"追加"), L"btnTrackAdd"}, {w.lstTrackSelect(), L"lstTrackSelect"},
-        {w.button(L"削除"), L"btnTrackDel"}, {w.button(L"両面均等"), L"radRyoumen"},
-        {player, L"mplCD"},                 {w.button(L"表示"), L"btnCDInfo"},
-        {w.button(L"ﾊﾞｰｼﾞｮﾝ情報"), L"btnVersion"}, {w.button(L"終了"), L"btnExit"},
-        {w.tabs(), L"pctWizard"}};
+    std::vector<std::pair<HWND, std::wstring>> order = {{w.button(L"追加"), L"btnTrackAdd"},
+                                                        {w.lstTrackSelect(), L"lstTrackSelect"},
+                                                        {w.button(L"削除"), L"btnTrackDel"},
+                                                        {w.button(L"両面均等"), L"radRyoumen"},
+                                                        {player, L"mplCD"},
+                                                        {w.button(L"表示"), L"btnCDInfo"},
+                                                        {w.button(L"ﾊﾞｰｼﾞｮﾝ情報"), L"btnVersion"},
+                                                        {w.button(L"終了"), L"btnExit"},
+                                                        {w.tabs(), L"pctWizard"}};
     std::wstring got, want;
     for (auto& [h, name] : order) {
         HWND before = focusOf(w.h);
@@ -251,12 +259,15 @@ void tabOrder() {
     check(focusByTab(w.h, w.lstTrackSelect()), L"focus on the selection list");
     pressKeys(w.h, {VK_CONTROL, VK_TAB});
     check(waitFor(onEdit, 5s), L"Ctrl+Tab: the edit page, searched", w.panel(6));
-    check(IsWindowVisible(w.lstA()) && !IsWindowVisible(w.lstTrackSelect()), L"Ctrl+Tab: the edit page shown");
+    check(IsWindowVisible(w.lstA()) && !IsWindowVisible(w.lstTrackSelect()),
+          L"Ctrl+Tab: the edit page shown");
     pressKeys(w.h, {VK_CONTROL, VK_TAB});
     check(waitFor(onSettings, 5s), L"Ctrl+Tab on the last page: round to the settings page, reset");
-    check(IsWindowVisible(w.lstTrackSelect()) && !IsWindowVisible(w.lstA()), L"Ctrl+Tab: the settings page shown");
+    check(IsWindowVisible(w.lstTrackSelect()) && !IsWindowVisible(w.lstA()),
+          L"Ctrl+Tab: the settings page shown");
     pressKeys(w.h, {VK_CONTROL, VK_SHIFT, VK_TAB});
-    check(waitFor(onEdit, 5s), L"Ctrl+Shift+Tab on the first page: round to the edit page, searched");
+    check(waitFor(onEdit, 5s),
+          L"Ctrl+Shift+Tab on the first page: round to the edit page, searched");
     pressKeys(w.h, {VK_CONTROL, VK_PRIOR});
     check(waitFor(onSettings, 5s), L"Ctrl+PageUp: the settings page, reset");
     pressKeys(w.h, {VK_CONTROL, VK_NEXT});
@@ -265,7 +276,8 @@ void tabOrder() {
     // Enter on each push button, as Space does.
     check(enterOn(w.h, w.button(L"保存")), L"focus on 保存");
     HWND q = p.waitDialog(L"ZTP", false, 5s);
-    check(q && dialogText(q) == L"結果をファイルに保存しますか？", L"Enter on 保存: the save question");
+    check(q && dialogText(q) == L"結果をファイルに保存しますか？",
+          L"Enter on 保存: the save question");
     if (q) pressButton(GetDlgItem(q, IDNO));
     waitFor([&] { return p.topWindows(L"#32770", L"").empty(); }, 5s);
     pressKeys(w.h, {VK_CONTROL, VK_PRIOR});
@@ -275,7 +287,8 @@ void tabOrder() {
     HWND prompt = p.waitDialog(L"ZTP", true, 5s);
     check(prompt != nullptr, L"Enter on 追加: the title prompt");
     if (prompt) answerPrompt(prompt, L"More");
-    check(waitFor([&] { return listItems(w.lstTrackSelect()).size() == 5; }, 5s), L"Enter on 追加: the CD added");
+    check(waitFor([&] { return listItems(w.lstTrackSelect()).size() == 5; }, 5s),
+          L"Enter on 追加: the CD added");
     check(enterOn(w.h, w.button(L"ﾊﾞｰｼﾞｮﾝ情報")), L"focus on ﾊﾞｰｼﾞｮﾝ情報");
     HWND about = p.waitTop(L"TfrmVersion", L"ﾊﾞｰｼﾞｮﾝ情報", 5s);
     check(about != nullptr, L"Enter on ﾊﾞｰｼﾞｮﾝ情報: the about box");
@@ -296,7 +309,8 @@ void fatalStart() {
         Program p(exePath, nullptr);
         HWND box = need(p.waitTop(L"#32770", L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", 20s), L"fatal box");
         first = dialogText(box);
-        check(first.find(L"EMCIDeviceError") != std::wstring::npos, L"fatal box names EMCIDeviceError", first);
+        check(first.find(L"EMCIDeviceError") != std::wstring::npos,
+              L"fatal box names EMCIDeviceError", first);
         check(FindWindowW(L"TfrmMain", nullptr) == nullptr, L"no main window");
         HWND ok = findChild(box, L"Button");
         pressButton(ok);
@@ -305,7 +319,8 @@ void fatalStart() {
 
     std::wstring folder = scratch + L"\\planted";
     CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring exe = folder + L"\\ztp-planted.exe", dll = folder + L"\\winmm.dll", marker = dll + L".loaded";
+    std::wstring exe = folder + L"\\ztp-planted.exe", dll = folder + L"\\winmm.dll",
+                 marker = dll + L".loaded";
     check(CopyFileW(exePath.c_str(), exe.c_str(), FALSE) &&
               CopyFileW((ownFolder() + L"planted_winmm.dll").c_str(), dll.c_str(), FALSE),
           L"planted: ztp.exe beside a winmm.dll");
@@ -321,13 +336,16 @@ void fatalStart() {
     // Wine's own choice for this copy only (Windows does not read the key).
     const wchar_t* kOverrides = L"Software\\Wine\\AppDefaults\\ztp-planted.exe\\DllOverrides";
     HKEY k = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) ==
-        ERROR_SUCCESS) {
-        RegSetValueExW(k, L"winmm", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native,builtin"), 30);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExW(k, L"winmm", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native,builtin"),
+                       30);
         RegCloseKey(k);
     }
     struct Undo {
-        ~Undo() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ztp-planted.exe"); }
+        ~Undo() {
+            RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ztp-planted.exe");
+        }
     } undo;
     Program p(exe, nullptr);
     HWND box = need(p.waitTop(L"#32770", L"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", 20s), L"planted: fatal box");
@@ -356,7 +374,9 @@ void checkSel(HWND list, const std::vector<int>& want, const std::wstring& what)
 }
 
 // Seconds of an entry text's time ("   1.    2 -    3:58").
-int entrySeconds(const std::wstring& e) { return std::stoi(e.substr(13, 4)) * 60 + std::stoi(e.substr(18, 2)); }
+int entrySeconds(const std::wstring& e) {
+    return std::stoi(e.substr(13, 4)) * 60 + std::stoi(e.substr(18, 2));
+}
 
 std::wstring totalsOf(const std::vector<std::wstring>& list) {
     int sum = 0;
@@ -384,12 +404,14 @@ std::string expectedFile(const std::vector<std::wstring>& a, const std::vector<s
     GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, sep, 8);
     wchar_t date[64];
     swprintf(date, 64, L"%04d%ls%02d%ls%02d", st.wYear, sep, st.wMonth, sep, st.wDay);
-    std::wstring t = L"Date." + std::wstring(date) + L" - ZTP for win32 作成\r\n\r\n\r\n◆最適テープ : " +
-                     tapeOf(a, b) + L"分\r\n\r\n";
+    std::wstring t = L"Date." + std::wstring(date) +
+                     L" - ZTP for win32 作成\r\n\r\n\r\n◆最適テープ : " + tapeOf(a, b) +
+                     L"分\r\n\r\n";
     auto side = [&](const wchar_t* head, const std::vector<std::wstring>& list) {
         t += head + std::wstring(L"\r\n\tTrack -    Time -  No.: [Disk Title]\r\n");
         for (auto& e : list)
-            t += L"\t" + e.substr(5) + L" - " + e.substr(0, 4) + L": " + titles.at(size_t(std::stoi(e.substr(0, 4)) - 1)) + L"\r\n";
+            t += L"\t" + e.substr(5) + L" - " + e.substr(0, 4) + L": " +
+                 titles.at(size_t(std::stoi(e.substr(0, 4)) - 1)) + L"\r\n";
         t += L"\t------------------------------------\r\n\t" + totalsOf(list).substr(5) + L"\r\n";
     };
     side(L"◆Ａ面", a);
@@ -401,7 +423,8 @@ std::string expectedFile(const std::vector<std::wstring>& a, const std::vector<s
 }
 
 std::string readFile(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     if (f == INVALID_HANDLE_VALUE) return "<missing>";
     std::string out;
     char buf[4096];
@@ -432,8 +455,10 @@ std::wstring saveThroughDialogs(Program& p, MainWindow& w, const std::wstring& n
                                 const std::wstring& tag) {
     pressButton(w.button(L"保存"));
     HWND q = need(p.waitDialog(L"ZTP", false), L"save question");
-    checkEq(dialogText(q), std::wstring(L"結果をファイルに保存しますか？"), tag + L": the question");
-    check(GetDlgItem(q, IDYES) && GetDlgItem(q, IDNO) && !GetDlgItem(q, IDCANCEL), tag + L": Yes and No");
+    checkEq(dialogText(q), std::wstring(L"結果をファイルに保存しますか？"),
+            tag + L": the question");
+    check(GetDlgItem(q, IDYES) && GetDlgItem(q, IDNO) && !GetDlgItem(q, IDCANCEL),
+          tag + L": Yes and No");
     pressButton(GetDlgItem(q, IDYES));
     HWND dlg = need(p.waitTop(L"#32770", kSaveTitle), L"save dialog");
     HWND combo = GetDlgItem(dlg, 1148);
@@ -467,9 +492,10 @@ std::wstring saveThroughDialogs(Program& p, MainWindow& w, const std::wstring& n
 // highlights kept over add and delete, side A first on 46 minutes, moves
 // both ways, saving twice to one name and a save that fails.
 void roadOfATape() {
-    std::wstring disc = writeDisc(L"road.disc",
-                                  "disc Morning\n3:10 4:05 2:48 5:30 3:58 4:44 2:15 6:12 3:33 4:01 2:59 5:05 3:21 4:17\n"
-                                  "disc Evening\n4:30 3:45 5:15 2:40 6:00 3:05 4:10 2:35\n");
+    std::wstring disc = writeDisc(
+        L"road.disc",
+        "disc Morning\n3:10 4:05 2:48 5:30 3:58 4:44 2:15 6:12 3:33 4:01 2:59 5:05 3:21 4:17\n"
+        "disc Evening\n4:30 3:45 5:15 2:40 6:00 3:05 4:10 2:35\n");
     // The second title as typed (with a tab, C0 codes, DEL and C1 codes)
     // and as it goes on the card: a blank for each control character.
     const std::wstring typed = L"\tEve\x01ning\x07\x1b\x7f\x85\x9f!";
@@ -484,12 +510,14 @@ void roadOfATape() {
         check(rc.right == 180 && rc.bottom == 85, L"splash screen 180 x 85");
         RECT wr;
         GetWindowRect(splash[0], &wr);
-        check(wr.right - wr.left == 180 && wr.bottom - wr.top == 85, L"splash screen has no border");
+        check(wr.right - wr.left == 180 && wr.bottom - wr.top == 85,
+              L"splash screen has no border");
     }
     check(p.topWindows(L"TfrmMain", L"").empty(), L"main window not yet shown");
     answerPrompt(prompt, titles[0]);
     MainWindow w{need(p.waitMain(), L"main window")};
-    check(waitFor([&] { return FindWindowW(L"TSplashScreen", nullptr) == nullptr; }), L"splash screen gone with the main window up");
+    check(waitFor([&] { return FindWindowW(L"TSplashScreen", nullptr) == nullptr; }),
+          L"splash screen gone with the main window up");
 
     // Highlights and scroll position survive an add.
     HWND sel = w.lstTrackSelect();
@@ -500,7 +528,8 @@ void roadOfATape() {
     pressButton(w.player(L"btEject"));
     pressButton(w.button(L"追加"));
     prompt = need(p.waitDialog(L"ZTP", true), L"second title prompt");
-    check(listItems(sel).size() == 22, L"the new disk's entries are listed before its title is asked");
+    check(listItems(sel).size() == 22,
+          L"the new disk's entries are listed before its title is asked");
     answerPrompt(prompt, typed);
     waitFor([&] { return w.pnlSelectKei().substr(5, 5) == L"   22"; });
     checkSel(sel, {6, 8}, L"highlights survive an add");
@@ -511,7 +540,8 @@ void roadOfATape() {
     const int before = int(SendMessageW(sel, LB_GETTOPINDEX, 0, 0));
     pressButton(w.button(L"削除"));
     waitFor([&] { return listItems(sel).size() == 20; });
-    check(listItems(sel).back() == L"   2.    6 -    3:05", L"delete removes the highlighted entries");
+    check(listItems(sel).back() == L"   2.    6 -    3:05",
+          L"delete removes the highlighted entries");
     const int after = int(SendMessageW(sel, LB_GETTOPINDEX, 0, 0));
     check(after == before && before == 4, L"scroll position survives a delete",
           std::to_wstring(after) + L" vs " + std::to_wstring(before));
@@ -524,7 +554,8 @@ void roadOfATape() {
     const auto searchedA = listItems(w.lstA()), searchedB = listItems(w.lstB());
     int sumA = 0;
     for (auto& e : searchedA) sumA += entrySeconds(e);
-    check(sumA <= 23 * 60 && sumA > 22 * 60, L"side A comes close to 23 minutes", std::to_wstring(sumA));
+    check(sumA <= 23 * 60 && sumA > 22 * 60, L"side A comes close to 23 minutes",
+          std::to_wstring(sumA));
 
     // A to B with entries highlighted in both lists.
     setListSelection(w.lstA(), {0, 2});
@@ -578,9 +609,11 @@ void roadOfATape() {
     wantA.erase(wantA.begin() + 1);
     waitFor([&] { return listItems(w.lstB()).size() == wantB.size(); });
     std::wstring offered = saveThroughDialogs(p, w, target, true, L"second save");
-    check(offered.find(L"tape.ztp") != std::wstring::npos, L"second save: the dialog offers the last name", offered);
+    check(offered.find(L"tape.ztp") != std::wstring::npos,
+          L"second save: the dialog offers the last name", offered);
     std::string second = expectedFile(wantA, wantB, titles);
-    check(waitFor([&] { return readFile(target) == second; }), L"second save replaces the whole file");
+    check(waitFor([&] { return readFile(target) == second; }),
+          L"second save replaces the whole file");
     check(first != second, L"second save: another result");
 
     // A save that fails: the file is held open without sharing.
@@ -591,7 +624,8 @@ void roadOfATape() {
     std::wstring text = dialogText(box);
     // Windows reports the sharing violation (32); Wine's MoveFileExW says
     // access denied (5).
-    check(text == L"I/O ｴﾗｰ (32)." || text == L"ﾌｧｲﾙへのｱｸｾｽが拒否されました.", L"failing save: the error box", text);
+    check(text == L"I/O ｴﾗｰ (32)." || text == L"ﾌｧｲﾙへのｱｸｾｽが拒否されました.",
+          L"failing save: the error box", text);
     pressButton(GetDlgItem(box, IDOK));
     CloseHandle(held);
     check(readFile(target) == second, L"failing save: the earlier file is unchanged");
@@ -610,7 +644,8 @@ void roadOfATape() {
 
 // Discs of random track lengths (seconds from lo to hi) for the soak: a
 // fixed seed, so every run plans the same tracks.
-std::string randomDiscs(unsigned seed, int discs, int tracks, const std::vector<int>& lengths, int lo, int hi) {
+std::string randomDiscs(unsigned seed, int discs, int tracks, const std::vector<int>& lengths,
+                        int lo, int hi) {
     std::string text;
     unsigned x = seed;
     auto next = [&] {
@@ -648,7 +683,10 @@ void soak(const std::wstring& discFile, int discs, const wchar_t* mode, const wc
         pressButton(w.button(L"追加"));
         answerPrompt(need(p.waitDialog(L"ZTP", true), L"title prompt of a later disc"),
                      L"Disc " + std::to_wstring(d));
-        waitFor([&] { return listItems(w.lstTrackSelect()).size() > before && p.topWindows(L"#32770", L"").empty(); });
+        waitFor([&] {
+            return listItems(w.lstTrackSelect()).size() > before &&
+                   p.topWindows(L"#32770", L"").empty();
+        });
     }
     const size_t tracks = listItems(w.lstTrackSelect()).size();
     check(tracks > 0, L"soak: tracks collected", std::to_wstring(tracks));
@@ -667,7 +705,9 @@ void soak(const std::wstring& discFile, int discs, const wchar_t* mode, const wc
     for (int visit = 1; visit <= 10; ++visit) {
         if (!alive()) {
             check(false, L"soak: the program answers before visit " + std::to_wstring(visit),
-                  crashDialogUp(p.pid()) ? L"the program crashed" : IsWindow(w.h) ? L"it hangs" : L"it ended");
+                  crashDialogUp(p.pid()) ? L"the program crashed"
+                  : IsWindow(w.h)        ? L"it hangs"
+                                         : L"it ended");
             return;
         }
         SendMessageW(w.lstA(), LB_RESETCONTENT, 0, 0);
@@ -684,7 +724,9 @@ void soak(const std::wstring& discFile, int discs, const wchar_t* mode, const wc
             30s);
         if (!shown || hung) {
             check(false, L"soak: visit " + std::to_wstring(visit) + L" shows a result",
-                  crashDialogUp(p.pid()) ? L"the program crashed" : IsWindow(w.h) ? L"no result" : L"it ended");
+                  crashDialogUp(p.pid()) ? L"the program crashed"
+                  : IsWindow(w.h)        ? L"no result"
+                                         : L"it ended");
             return;
         }
         ++fresh;
@@ -692,7 +734,8 @@ void soak(const std::wstring& discFile, int discs, const wchar_t* mode, const wc
         if (visit == 1) {
             firstA = a;
             firstB = b;
-            if (!wantTape.empty()) checkEq(w.panel(6), wantTape, L"soak: the tape length of the first visit");
+            if (!wantTape.empty())
+                checkEq(w.panel(6), wantTape, L"soak: the tape length of the first visit");
             checkEq(w.panel(4), totalsOf(a), L"soak: side A total");
             checkEq(w.panel(5), totalsOf(b), L"soak: side B total");
             checkEq(w.panel(6), tapeOf(a, b), L"soak: the tape length fits the sides");
@@ -715,8 +758,10 @@ void soak(const std::wstring& discFile, int discs, const wchar_t* mode, const wc
 // three discs of 24 tracks of four lengths (side B first, 60 minutes).
 void soakFlow() {
     soak(samplesDir + L"\\albums.disc", 3, nullptr, nullptr, L"119.27");
-    soak(writeDisc(L"soak-four.disc", randomDiscs(21, 4, 21, {}, 120, 420)), 4, L"A面優先", L"46", L"");
-    soak(writeDisc(L"soak-few.disc", randomDiscs(24, 3, 24, {190, 245, 290, 263}, 0, 0)), 3, L"B面優先", L"60", L"");
+    soak(writeDisc(L"soak-four.disc", randomDiscs(21, 4, 21, {}, 120, 420)), 4, L"A面優先", L"46",
+         L"");
+    soak(writeDisc(L"soak-few.disc", randomDiscs(24, 3, 24, {190, 245, 290, 263}, 0, 0)), 3,
+         L"B面優先", L"60", L"");
 }
 
 // The about box, the version data, and the edit page without a result.
@@ -734,18 +779,21 @@ void aboutAndNoResult() {
     RECT rc;
     GetClientRect(about, &rc);
     check(rc.right == 425 && rc.bottom == 233, L"about box client 425 x 233");
-    check(findChild(about, L"Static", L"ZTP for win32 ver1.0.0.1") && findChild(about, L"Static", L"Windows 95 / NT ready") &&
+    check(findChild(about, L"Static", L"ZTP for win32 ver1.0.0.1") &&
+              findChild(about, L"Static", L"Windows 95 / NT ready") &&
               findChild(about, L"Static", L"注意 :"),
           L"about box texts");
     HWND ok = findChild(about, L"Button", L"OK");
-    check(ok && (GetWindowLongW(ok, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON, L"OK is the default button");
+    check(ok && (GetWindowLongW(ok, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON,
+          L"OK is the default button");
     check(findChild(about, L"Button", L"最新版") != nullptr, L"the latest-version button");
     check(IsWindowEnabled(w.h) != FALSE, L"the main window stays usable");
     pressButton(ok);
     check(waitFor([&] { return !IsWindowVisible(about); }), L"OK hides the box");
     check(IsWindow(about) != FALSE, L"the box is only hidden");
     pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
-    check(waitFor([&] { return IsWindowVisible(about) != FALSE; }), L"a third press shows it again");
+    check(waitFor([&] { return IsWindowVisible(about) != FALSE; }),
+          L"a third press shows it again");
     check(FindWindowW(L"TfrmVersion", nullptr) == about, L"the same box");
     PostMessageW(focusOf(about) ? focusOf(about) : about, WM_KEYDOWN, VK_ESCAPE, 0);
     Sleep(300);
@@ -755,7 +803,8 @@ void aboutAndNoResult() {
     pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
     waitFor([&] { return IsWindowVisible(about) != FALSE; });
     PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
-    check(waitFor([&] { return !IsWindowVisible(about); }) && IsWindow(about), L"the close box hides the box");
+    check(waitFor([&] { return !IsWindowVisible(about); }) && IsWindow(about),
+          L"the close box hides the box");
 
     // The version resource.
     DWORD ignored = 0, size = GetFileVersionInfoSizeW(exePath.c_str(), &ignored);
@@ -765,18 +814,24 @@ void aboutAndNoResult() {
     bool got = size && GetFileVersionInfoW(exePath.c_str(), 0, size, info.data()) &&
                VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &len);
     check(got && fixed->dwFileVersionMS == 0x10000 && fixed->dwFileVersionLS == 1 &&
-              fixed->dwProductVersionMS == 0x10000 && fixed->dwProductVersionLS == 1 && fixed->dwFileFlags == 0 &&
-              fixed->dwFileOS == 0x40004 && fixed->dwFileType == 1,
+              fixed->dwProductVersionMS == 0x10000 && fixed->dwProductVersionLS == 1 &&
+              fixed->dwFileFlags == 0 && fixed->dwFileOS == 0x40004 && fixed->dwFileType == 1,
           L"version 1.0.0.1, flags 0, OS 0x40004, type 1");
     WORD* lang = nullptr;
-    got = got && VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&lang), &len);
+    got = got && VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                                reinterpret_cast<void**>(&lang), &len);
     check(got && lang[0] == 0x0411 && lang[1] == 1252, L"translation 0x0411, 1252");
     std::wstring names;
-    for (auto [key, want] : {std::pair{L"FileDescription", L"ZTP"}, {L"FileVersion", L"1.0.0.1"}, {L"InternalName", L"ZTP"},
-                             {L"OriginalFilename", L"ztp.exe"}, {L"ProductName", L"ZTP for win32"}, {L"ProductVersion", L"1.0.0.1"}}) {
+    for (auto [key, want] : {std::pair{L"FileDescription", L"ZTP"},
+                             {L"FileVersion", L"1.0.0.1"},
+                             {L"InternalName", L"ZTP"},
+                             {L"OriginalFilename", L"ztp.exe"},
+                             {L"ProductName", L"ZTP for win32"},
+                             {L"ProductVersion", L"1.0.0.1"}}) {
         wchar_t* v = nullptr;
         std::wstring path = std::wstring(L"\\StringFileInfo\\041104E4\\") + key;
-        if (!(VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&v), &len) && std::wstring(v) == want))
+        if (!(VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&v), &len) &&
+              std::wstring(v) == want))
             names += std::wstring(key) + L" ";
     }
     checkEq(names, std::wstring(), L"the string block 041104E4");
@@ -795,15 +850,17 @@ void aboutAndNoResult() {
     waitFor([&] { return p.topWindows(L"#32770", L"").empty(); });
     check(IsWindowEnabled(w.h) != FALSE, L"the main window is enabled after the error");
     // Nothing shown as a result, and nothing to move or save.
-    check(listItems(w.lstA()).empty() && listItems(w.lstB()).empty(), L"no result: both side lists empty",
-          join(listItems(w.lstA())));
-    checkEq({w.panel(4), w.panel(5), w.panel(6)}, {L"", L"", L""}, L"no result: the three totals empty");
+    check(listItems(w.lstA()).empty() && listItems(w.lstB()).empty(),
+          L"no result: both side lists empty", join(listItems(w.lstA())));
+    checkEq({w.panel(4), w.panel(5), w.panel(6)}, {L"", L"", L""},
+            L"no result: the three totals empty");
     HWND right = w.player(L"sbtTrackR"), left = w.player(L"sbtTrackL"), save = w.button(L"保存");
     check(!IsWindowEnabled(right) && !IsWindowEnabled(left) && !IsWindowEnabled(save),
           L"no result: the arrows and 保存 disabled");
     pressButton(right);
     Sleep(300);
-    check(listItems(w.lstB()).empty() && p.topWindows(L"#32770", L"").empty(), L"no result: the arrow does nothing");
+    check(listItems(w.lstB()).empty() && p.topWindows(L"#32770", L"").empty(),
+          L"no result: the arrow does nothing");
     // A good tape time: the result, and the buttons, are back.
     clickTab(p.pid(), w.tabs(), 0);
     waitFor([&] { return currentTab(w.tabs()) == 0; });
@@ -833,14 +890,9 @@ int wmain(int argc, wchar_t** argv) {
     struct Flow {
         const wchar_t* name;
         void (*fn)();
-    } flows[] = {{L"fatal", fatalStart},
-                 {L"collect", collectTracks},
-                 {L"empty", emptyDrive},
-                 {L"edit", editPage},
-                 {L"keys", tabOrder},
-                 {L"road", roadOfATape},
-                 {L"about", aboutAndNoResult},
-                 {L"soak", soakFlow}};
+    } flows[] = {{L"fatal", fatalStart},       {L"collect", collectTracks}, {L"empty", emptyDrive},
+                 {L"edit", editPage},          {L"keys", tabOrder},         {L"road", roadOfATape},
+                 {L"about", aboutAndNoResult}, {L"soak", soakFlow}};
     for (auto& f : flows)
         if (only.empty() || only == f.name) runFlow(f.name, f.fn);
     return summary();

@@ -31,7 +31,8 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
         RECT a{}, b{};
         if (splash) GetWindowRect(splash, &b);
         GetWindowRect(prompt, &a);
-        SetWindowPos(prompt, nullptr, a.left, b.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(prompt, nullptr, a.left, b.bottom + 8, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         Sleep(300);
         GetWindowRect(prompt, &a);
         RECT u;
@@ -43,7 +44,9 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
     }
     answerPrompt(prompt, L"朝のうた");
     HWND main = nullptr;
-    waitFor([&] { return (main = FindWindowW(L"TfrmMain", L"ZTP for win32")) && IsWindowVisible(main); });
+    waitFor([&] {
+        return (main = FindWindowW(L"TfrmMain", L"ZTP for win32")) && IsWindowVisible(main);
+    });
     if (!main) return 1;
     MainWindow w{main};
     DWORD pid = 0;
@@ -76,7 +79,8 @@ int pose(const std::wstring& page, const std::wstring& rectFile) {
         waitFor([&] { return !IsWindow(box); });
     } else if (page == L"about") {
         pressButton(w.button(L"ﾊﾞｰｼﾞｮﾝ情報"));
-        waitFor([&] { return (shot = FindWindowW(L"TfrmVersion", nullptr)) && IsWindowVisible(shot); });
+        waitFor(
+            [&] { return (shot = FindWindowW(L"TfrmVersion", nullptr)) && IsWindowVisible(shot); });
     } else {
         setListSelection(w.lstTrackSelect(), {2, 3});
     }

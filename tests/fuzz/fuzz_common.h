@@ -33,34 +33,48 @@ inline ztp::DataFile fakeFile(const std::string& raw, const std::string&, bool d
 
 inline std::vector<std::string> cueSeeds() {
     return {
-        "\xEF\xBB\xBFREM GENRE Rock\r\nPERFORMER \"P\"\r\nTITLE \"T \\\"q\\\"\"\r\nFILE \"a.bin\" BINARY\r\n"
+        "\xEF\xBB\xBFREM GENRE Rock\r\nPERFORMER \"P\"\r\nTITLE \"T \\\"q\\\"\"\r\nFILE \"a.bin\" "
+        "BINARY\r\n"
         "  TRACK 01 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:02:00\r\n  TRACK 02 AUDIO\r\n"
         "    TITLE \"Two\"\r\n    INDEX 00 03:00:00\r\n    INDEX 01 03:02:10\r\n",
-        "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 03:58:00\n"
-        "FILE \"02.wav\" WAVE\n    INDEX 01 00:00:00\n  TRACK 03 AUDIO\n    PREGAP 00:02:00\n    INDEX 01 00:00:00\n"
-        "    POSTGAP 00:01:00\nREM SESSION 02\nFILE \"d.bin\" BINARY\n  TRACK 04 MODE1/2352\n    INDEX 01 00:00:00\n",
-        "catalog 0000000000000\nfile c:\\rips\\x y.flac flac\n track 70 audio\n  flags dcp pre\n  isrc ABC\n"
+        "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    "
+        "INDEX 00 03:58:00\n"
+        "FILE \"02.wav\" WAVE\n    INDEX 01 00:00:00\n  TRACK 03 AUDIO\n    PREGAP 00:02:00\n    "
+        "INDEX 01 00:00:00\n"
+        "    POSTGAP 00:01:00\nREM SESSION 02\nFILE \"d.bin\" BINARY\n  TRACK 04 MODE1/2352\n    "
+        "INDEX 01 00:00:00\n",
+        "catalog 0000000000000\nfile c:\\rips\\x y.flac flac\n track 70 audio\n  flags dcp pre\n  "
+        "isrc ABC\n"
         "  songwriter \"s\"\n  index 01 00:00:00\n track 99 MODE2/2336\n  index 01 10:00:00\n",
     };
 }
 
 inline std::vector<std::string> tocSeeds() {
     return {
-        "CD_DA\nCATALOG \"0000000000000\"\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n    1: 105\n  }\n  LANGUAGE 0 {\n"
-        "    TITLE \"Caf\\351 \\\"x\\\"\"\n    PERFORMER \"\"\n    SIZE_INFO { 1, 0, 3, 0, 3, 4, 0, 0}\n    GENRE { 0, 0, 0}\n"
-        "  }\n}\n// Track 1\nTRACK AUDIO\nNO COPY\nPRE_EMPHASIS\nTWO_CHANNEL_AUDIO\nISRC \"DEX000000001\"\nCD_TEXT {\n"
-        "  LANGUAGE 0 {\n    TITLE \"One\"\n  }\n}\nFILE \"data.bin\" 0 04:21:74\nTRACK AUDIO\nSILENCE 00:02:00\n"
-        "START\nFILE \"data.bin\" 04:21:74 88200\nINDEX 00:30:00\nTRACK AUDIO\nPREGAP 0:2:0\nAUDIOFILE \"t.wav\" 0\n",
-        "CD_ROM_XA\nTRACK MODE2_FORM_MIX RW_RAW\nDATAFILE \"d.bin\" #1024 00:10:00\nZERO MODE2 00:02:00\n"
+        "CD_DA\nCATALOG \"0000000000000\"\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n    1: 105\n  "
+        "}\n  LANGUAGE 0 {\n"
+        "    TITLE \"Caf\\351 \\\"x\\\"\"\n    PERFORMER \"\"\n    SIZE_INFO { 1, 0, 3, 0, 3, 4, "
+        "0, 0}\n    GENRE { 0, 0, 0}\n"
+        "  }\n}\n// Track 1\nTRACK AUDIO\nNO COPY\nPRE_EMPHASIS\nTWO_CHANNEL_AUDIO\nISRC "
+        "\"DEX000000001\"\nCD_TEXT {\n"
+        "  LANGUAGE 0 {\n    TITLE \"One\"\n  }\n}\nFILE \"data.bin\" 0 04:21:74\nTRACK "
+        "AUDIO\nSILENCE 00:02:00\n"
+        "START\nFILE \"data.bin\" 04:21:74 88200\nINDEX 00:30:00\nTRACK AUDIO\nPREGAP "
+        "0:2:0\nAUDIOFILE \"t.wav\" 0\n",
+        "CD_ROM_XA\nTRACK MODE2_FORM_MIX RW_RAW\nDATAFILE \"d.bin\" #1024 00:10:00\nZERO MODE2 "
+        "00:02:00\n"
         "TRACK AUDIO\nFILE \"d.bin\" #235200 0\nSTART 00:01:00\nTRACK MODE1\nDATAFILE \"e.bin\"\n",
     };
 }
 
 inline std::vector<std::string> playlistSeeds() {
     return {
-        "m#EXTM3U\n#EXTINF:123,Artist - Title\n..\\music\\01 a.flac\nfile:///srv/m%20x/b.mp3\nhttp://x/y\n",
-        "p[playlist]\nFile1=a.flac\nTitle1=A\nFile2=b.ogg\nLength2=-1\nNumberOfEntries=2\nVersion=2\n",
-        "m\xEF\xBB\xBF" "caf\xe9.wav\r\n\x89\xc4.mp3\r\n",
+        "m#EXTM3U\n#EXTINF:123,Artist - Title\n..\\music\\01 "
+        "a.flac\nfile:///srv/m%20x/b.mp3\nhttp://x/y\n",
+        "p[playlist]\nFile1=a.flac\nTitle1=A\nFile2=b.ogg\nLength2=-1\nNumberOfEntries=2\nVersion="
+        "2\n",
+        "m\xEF\xBB\xBF"
+        "caf\xe9.wav\r\n\x89\xc4.mp3\r\n",
     };
 }
 
@@ -88,7 +102,8 @@ inline std::vector<std::string> audioSeeds() {
         SNDFILE* f = sf_open(name, SFM_WRITE, &info);
         if (!f) continue;
         std::vector<short> buf(2 * 2000);
-        for (std::size_t i = 0; i < buf.size(); ++i) buf[i] = static_cast<short>((i * 97) % 4000 - 2000);
+        for (std::size_t i = 0; i < buf.size(); ++i)
+            buf[i] = static_cast<short>((i * 97) % 4000 - 2000);
         sf_writef_short(f, buf.data(), 2000);
         sf_set_string(f, SF_STR_TITLE, "t");
         sf_close(f);
@@ -103,7 +118,8 @@ inline std::vector<std::string> audioSeeds() {
 
 // The audio harness's file name for an input: its first byte picks the extension.
 inline const char* audioExtensionFor(unsigned char c) {
-    static const char* const kExt[] = {".wav", ".aiff", ".flac", ".ogg", ".opus", ".mp3", ".m4a", ".ape"};
+    static const char* const kExt[] = {".wav",  ".aiff", ".flac", ".ogg",
+                                       ".opus", ".mp3",  ".m4a",  ".ape"};
     return kExt[c % 8];
 }
 
@@ -121,20 +137,33 @@ public:
         for (int r = 0; r < rounds; ++r) {
             const std::size_t at = in.empty() ? 0 : next() % in.size();
             switch (next() % 8) {
-                case 0: if (!in.empty()) in[at] = static_cast<char>(next()); break;
-                case 1: if (!in.empty()) in[at] ^= static_cast<char>(1u << (next() % 8)); break;
+                case 0:
+                    if (!in.empty()) in[at] = static_cast<char>(next());
+                    break;
+                case 1:
+                    if (!in.empty()) in[at] ^= static_cast<char>(1u << (next() % 8));
+                    break;
                 case 2: in.erase(at, next() % 16); break;
                 case 3: in.insert(at, std::string(next() % 8, static_cast<char>(next()))); break;
-                case 4: { const std::size_t len = next() % 64; in.insert(at, in.substr(next() % (in.size() + 1), len)); break; }
+                case 4: {
+                    const std::size_t len = next() % 64;
+                    in.insert(at, in.substr(next() % (in.size() + 1), len));
+                    break;
+                }
                 case 5: {
-                    static const char* const kWords[] = {"99:59:74", "INDEX 00 ", "\n  TRACK 01 AUDIO\n", "\"", "\\",
-                                                         "{", "}", "4294967295", "-1", "#", "\r", "\xEF\xBB\xBF"};
+                    static const char* const kWords[] = {
+                        "99:59:74", "INDEX 00 ",   "\n  TRACK 01 AUDIO\n", "\"", "\\",
+                        "{",        "}",           "4294967295",           "-1", "#",
+                        "\r",       "\xEF\xBB\xBF"};
                     in.insert(at, kWords[next() % 12]);
                     break;
                 }
-                case 6: if (in.size() > 8) in.resize(at); break;
+                case 6:
+                    if (in.size() > 8) in.resize(at);
+                    break;
                 default: {
-                    const std::size_t a = in.find('\n', at), b = a == std::string::npos ? a : in.find('\n', a + 1);
+                    const std::size_t a = in.find('\n', at),
+                                      b = a == std::string::npos ? a : in.find('\n', a + 1);
                     if (b != std::string::npos) in.insert(0, in.substr(a + 1, b - a));
                 }
             }
@@ -171,13 +200,15 @@ inline void refused(const ztp::CdReadError& e) {
 inline void readsBack(const ztp::Disc& d) {
     const std::vector<ztp::Disc> again = ztp::parseDiscText(ztp::discEntryText(d), "x");
     check(again.size() == 1 && again[0].tracks == d.tracks && again[0].title == d.title);
-    for (std::size_t i = 0; i < d.tracks.size(); ++i) check(again[0].trackTitles[i] == d.trackTitles[i]);
+    for (std::size_t i = 0; i < d.tracks.size(); ++i)
+        check(again[0].trackTitles[i] == d.trackTitles[i]);
 }
 
 inline void runSheet(const std::string& in, bool toc) {
     std::vector<std::string> notes;
     try {
-        const ztp::ImageToc t = toc ? ztp::readTocFile(in, "sheet", fakeFile, notes) : ztp::readCueSheet(in, "sheet", fakeFile, notes);
+        const ztp::ImageToc t = toc ? ztp::readTocFile(in, "sheet", fakeFile, notes)
+                                    : ztp::readCueSheet(in, "sheet", fakeFile, notes);
         ztp::Disc d = ztp::discFromToc("sheet", t, notes);
         if (d.title.empty()) d.title = "x";
         readsBack(d);
@@ -199,7 +230,8 @@ inline void runPlaylist(const std::string& in) {
 inline void runAudio(const std::string& in, const std::string& folder) {
     if (in.empty()) return;
     const std::filesystem::path p =
-        std::filesystem::path(folder) / (std::string("input") + audioExtensionFor(static_cast<unsigned char>(in[0])));
+        std::filesystem::path(folder) /
+        (std::string("input") + audioExtensionFor(static_cast<unsigned char>(in[0])));
     std::ofstream(p, std::ios::binary | std::ios::trunc) << in.substr(1);
     try {
         const ztp::AudioInfo info = ztp::readAudioFile(p, p.string());

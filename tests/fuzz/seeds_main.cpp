@@ -9,12 +9,15 @@ int main(int argc, char** argv) {
     }
     namespace fs = std::filesystem;
     const std::pair<const char*, std::vector<std::string>> sets[] = {
-        {"cue", fuzzing::cueSeeds()}, {"toc", fuzzing::tocSeeds()},
-        {"playlist", fuzzing::playlistSeeds()}, {"audio", fuzzing::audioSeeds()}};
+        {"cue", fuzzing::cueSeeds()},
+        {"toc", fuzzing::tocSeeds()},
+        {"playlist", fuzzing::playlistSeeds()},
+        {"audio", fuzzing::audioSeeds()}};
     for (const auto& [name, seeds] : sets) {
         fs::create_directories(fs::path(argv[1]) / name);
         for (std::size_t i = 0; i < seeds.size(); ++i)
-            std::ofstream(fs::path(argv[1]) / name / ("seed" + std::to_string(i)), std::ios::binary) << seeds[i];
+            std::ofstream(fs::path(argv[1]) / name / ("seed" + std::to_string(i)), std::ios::binary)
+                << seeds[i];
     }
     return 0;
 }

@@ -10,7 +10,8 @@ using B = BtnType;
 namespace {
 
 std::string names(BtnSet s) {
-    static const char* const n[] = {"Play", "Pause", "Stop", "Next", "Prev", "Step", "Back", "Record", "Eject"};
+    static const char* const n[] = {"Play", "Pause", "Stop",   "Next", "Prev",
+                                    "Step", "Back",  "Record", "Eject"};
     std::string out;
     for (int i = 0; i < kBtnCount; ++i)
         if (s.has(BtnType(i))) out += (out.empty() ? "" : " ") + std::string(n[i]);
@@ -21,7 +22,9 @@ std::vector<std::string> tail(const std::vector<std::string>& v, std::size_t fro
     return {v.begin() + static_cast<long>(from), v.end()};
 }
 
-DWORD tmsf(unsigned t, unsigned m, unsigned s, unsigned f = 0) { return t | m << 8 | s << 16 | f << 24; }
+DWORD tmsf(unsigned t, unsigned m, unsigned s, unsigned f = 0) {
+    return t | m << 8 | s << 16 | f << 24;
+}
 
 const std::vector<std::string> kOpenSequence = {
     "OPEN WAIT|SHAREABLE|TYPE type=CDAudio cb=4242",
@@ -73,7 +76,8 @@ TEST(CdPlayer, UsableButtonsAfterOpenFollowTheCapabilities) {
     };
     for (const Case& c : cases) {
         RecordingMci mci;
-        mci.caps = {{MCI_GETDEVCAPS_CAN_PLAY, c.play}, {MCI_GETDEVCAPS_CAN_EJECT, c.eject},
+        mci.caps = {{MCI_GETDEVCAPS_CAN_PLAY, c.play},
+                    {MCI_GETDEVCAPS_CAN_EJECT, c.eject},
                     {MCI_GETDEVCAPS_DEVICE_TYPE, c.type}};
         mci.mode = c.mode;
         CdPlayer p(mci);
@@ -157,24 +161,46 @@ TEST(CdPlayer, NextAndPreviousCommandSequences) {
         DWORD mode, position;
         std::vector<std::string> want;
     } cases[] = {
-        {"next, stopped", B::btNext, MCI_MODE_STOP, tmsf(2, 1, 23, 5),
-         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|ITEM TRACKS", "STATUS #7 WAIT|TRACK|ITEM POSITION 3",
-          "STATUS #7 WAIT|ITEM MODE", "SEEK #7 WAIT|TO 00000003"}},
-        {"next on the last track", B::btNext, MCI_MODE_STOP, tmsf(3, 0, 10),
-         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|ITEM TRACKS", "STATUS #7 WAIT|TRACK|ITEM POSITION 3",
-          "STATUS #7 WAIT|ITEM MODE", "SEEK #7 WAIT|TO 00000003"}},
-        {"next, playing", B::btNext, MCI_MODE_PLAY, tmsf(1, 0, 0),
-         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|ITEM TRACKS", "STATUS #7 WAIT|TRACK|ITEM POSITION 2",
-          "STATUS #7 WAIT|ITEM MODE", "PLAY #7 NOTIFY|FROM 00000002 cb=99"}},
-        {"prev within the first second", B::btPrev, MCI_MODE_STOP, tmsf(2, 0, 0, 40),
+        {"next, stopped",
+         B::btNext,
+         MCI_MODE_STOP,
+         tmsf(2, 1, 23, 5),
+         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|ITEM TRACKS",
+          "STATUS #7 WAIT|TRACK|ITEM POSITION 3", "STATUS #7 WAIT|ITEM MODE",
+          "SEEK #7 WAIT|TO 00000003"}},
+        {"next on the last track",
+         B::btNext,
+         MCI_MODE_STOP,
+         tmsf(3, 0, 10),
+         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|ITEM TRACKS",
+          "STATUS #7 WAIT|TRACK|ITEM POSITION 3", "STATUS #7 WAIT|ITEM MODE",
+          "SEEK #7 WAIT|TO 00000003"}},
+        {"next, playing",
+         B::btNext,
+         MCI_MODE_PLAY,
+         tmsf(1, 0, 0),
+         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|ITEM TRACKS",
+          "STATUS #7 WAIT|TRACK|ITEM POSITION 2", "STATUS #7 WAIT|ITEM MODE",
+          "PLAY #7 NOTIFY|FROM 00000002 cb=99"}},
+        {"prev within the first second",
+         B::btPrev,
+         MCI_MODE_STOP,
+         tmsf(2, 0, 0, 40),
          {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|TRACK|ITEM POSITION 2",
-          "STATUS #7 WAIT|TRACK|ITEM POSITION 1", "STATUS #7 WAIT|ITEM MODE", "SEEK #7 WAIT|TO 00000001"}},
-        {"prev later in the track", B::btPrev, MCI_MODE_STOP, tmsf(2, 0, 1),
-         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|TRACK|ITEM POSITION 2", "STATUS #7 WAIT|ITEM MODE",
-          "SEEK #7 WAIT|TO 00000002"}},
-        {"prev at the start of track 1", B::btPrev, MCI_MODE_PLAY, tmsf(1, 0, 0),
-         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|TRACK|ITEM POSITION 1", "STATUS #7 WAIT|ITEM MODE",
-          "PLAY #7 NOTIFY|FROM 00000001 cb=99"}},
+          "STATUS #7 WAIT|TRACK|ITEM POSITION 1", "STATUS #7 WAIT|ITEM MODE",
+          "SEEK #7 WAIT|TO 00000001"}},
+        {"prev later in the track",
+         B::btPrev,
+         MCI_MODE_STOP,
+         tmsf(2, 0, 1),
+         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|TRACK|ITEM POSITION 2",
+          "STATUS #7 WAIT|ITEM MODE", "SEEK #7 WAIT|TO 00000002"}},
+        {"prev at the start of track 1",
+         B::btPrev,
+         MCI_MODE_PLAY,
+         tmsf(1, 0, 0),
+         {"STATUS #7 WAIT|ITEM POSITION", "STATUS #7 WAIT|TRACK|ITEM POSITION 1",
+          "STATUS #7 WAIT|ITEM MODE", "PLAY #7 NOTIFY|FROM 00000001 cb=99"}},
     };
     for (const Case& c : cases) {
         RecordingMci mci;
@@ -204,18 +230,49 @@ TEST(CdPlayer, TransportCommandsAndUsableSet) {
         std::vector<std::string> sent;
         const char* usable;
     } steps[] = {
-        {"play", [&] { p.click(B::btPlay); }, {"PLAY #7 NOTIFY cb=5"}, "Pause Stop Next Prev Eject"},
-        {"play is not usable now", [&] { p.click(B::btPlay); }, {}, "Pause Stop Next Prev Eject"},
-        {"notify while still playing", [&] { mci.mode = MCI_MODE_PLAY; p.notify(); },
-         {"STATUS #7 WAIT|ITEM MODE"}, "Pause Stop Next Prev Eject"},
-        {"notify at the end", [&] { mci.mode = MCI_MODE_STOP; p.notify(); },
-         {"STATUS #7 WAIT|ITEM MODE"}, "Play Next Prev Eject"},
-        {"play again", [&] { p.click(B::btPlay); }, {"PLAY #7 NOTIFY cb=5"}, "Pause Stop Next Prev Eject"},
-        {"a failed stop changes nothing",
-         [&] { mci.failures["STOP #7 WAIT"] = 1; p.click(B::btStop); }, {"STOP #7 WAIT"},
+        {"play",
+         [&] { p.click(B::btPlay); },
+         {"PLAY #7 NOTIFY cb=5"},
          "Pause Stop Next Prev Eject"},
-        {"stop", [&] { mci.failures.clear(); p.click(B::btStop); }, {"STOP #7 WAIT"}, "Play Next Prev Eject"},
-        {"step and back send nothing", [&] { p.click(B::btStep); p.click(B::btBack); }, {},
+        {"play is not usable now", [&] { p.click(B::btPlay); }, {}, "Pause Stop Next Prev Eject"},
+        {"notify while still playing",
+         [&] {
+             mci.mode = MCI_MODE_PLAY;
+             p.notify();
+         },
+         {"STATUS #7 WAIT|ITEM MODE"},
+         "Pause Stop Next Prev Eject"},
+        {"notify at the end",
+         [&] {
+             mci.mode = MCI_MODE_STOP;
+             p.notify();
+         },
+         {"STATUS #7 WAIT|ITEM MODE"},
+         "Play Next Prev Eject"},
+        {"play again",
+         [&] { p.click(B::btPlay); },
+         {"PLAY #7 NOTIFY cb=5"},
+         "Pause Stop Next Prev Eject"},
+        {"a failed stop changes nothing",
+         [&] {
+             mci.failures["STOP #7 WAIT"] = 1;
+             p.click(B::btStop);
+         },
+         {"STOP #7 WAIT"},
+         "Pause Stop Next Prev Eject"},
+        {"stop",
+         [&] {
+             mci.failures.clear();
+             p.click(B::btStop);
+         },
+         {"STOP #7 WAIT"},
+         "Play Next Prev Eject"},
+        {"step and back send nothing",
+         [&] {
+             p.click(B::btStep);
+             p.click(B::btBack);
+         },
+         {},
          "Play Next Prev Eject"},
         {"eject", [&] { p.click(B::btEject); }, {"SET #7 WAIT|DOOR_OPEN"}, "Play Next Prev Eject"},
     };

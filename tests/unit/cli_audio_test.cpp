@@ -15,8 +15,9 @@ namespace {
 class AudioRead : public CliRun {
 protected:
     // An audio file of `samples` sample frames of a low tone, with tags.
-    void audio(const std::string& name, int format, int rate, long samples, const std::string& title = "",
-               const std::string& artist = "", const std::string& album = "", int track = 0) {
+    void audio(const std::string& name, int format, int rate, long samples,
+               const std::string& title = "", const std::string& artist = "",
+               const std::string& album = "", int track = 0) {
         const fs::path p = dir / name;
         fs::create_directories(p.parent_path());
         SF_INFO info{};
@@ -28,7 +29,8 @@ protected:
         std::vector<short> buf(2 * 4096);
         for (long at = 0; at < samples;) {
             const long n = std::min<long>(4096, samples - at);
-            for (long i = 0; i < 2 * n; ++i) buf[i] = static_cast<short>(((at * 2 + i) % 200) * 50 - 5000);
+            for (long i = 0; i < 2 * n; ++i)
+                buf[i] = static_cast<short>(((at * 2 + i) % 200) * 50 - 5000);
             sf_writef_short(f, buf.data(), n);
             at += n;
         }
@@ -38,7 +40,8 @@ protected:
         ASSERT_FALSE(ref.isNull()) << name;
         TagLib::PropertyMap props = ref.file()->properties();
         auto set = [&](const char* key, const std::string& v) {
-            if (!v.empty()) props.replace(key, TagLib::StringList(TagLib::String(v, TagLib::String::UTF8)));
+            if (!v.empty())
+                props.replace(key, TagLib::StringList(TagLib::String(v, TagLib::String::UTF8)));
         };
         set("TITLE", title), set("ARTIST", artist), set("ALBUM", album);
         if (track) set("TRACKNUMBER", std::to_string(track));
@@ -62,7 +65,9 @@ TEST_F(AudioRead, FilesFoldersAndPlaylistsReadAsOneDiscWithSongTitles) {
     write("album/album.cue", "ignored in a folder");
     Outcome folder = run("read album");
     ASSERT_EQ(folder.status, 0) << folder.err;
-    EXPECT_EQ(folder.out, "disc 朝のうた\ntrack 0:01:25 朝の光\ntrack 0:03:01 Sunrise\ntrack 1:01:00 Guest song / Other\n");
+    EXPECT_EQ(folder.out,
+              "disc 朝のうた\ntrack 0:01:25 朝の光\ntrack 0:03:01 Sunrise\ntrack 1:01:00 Guest "
+              "song / Other\n");
     EXPECT_EQ(folder.err, "");
 
     // Several files in the order given, each format libsndfile reads; an
@@ -73,9 +78,11 @@ TEST_F(AudioRead, FilesFoldersAndPlaylistsReadAsOneDiscWithSongTitles) {
     audio("mix/four.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 48000 * 4, "Four");
     audio("mix/five.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 44100 * 5, "Five");
     audio("mix/six 10.wav", kWav, 22050, 22050 * 6 + 1);
-    const std::string files = "mix/one.wav mix/two.aiff mix/three.ogg mix/four.opus mix/five.mp3 'mix/six 10.wav'";
+    const std::string files =
+        "mix/one.wav mix/two.aiff mix/three.ogg mix/four.opus mix/five.mp3 'mix/six 10.wav'";
     const std::string mix =
-        "track 0:01:00 One\ntrack 0:02:00 two\ntrack 0:03:00 Three\ntrack 0:04:00 Four\ntrack 0:05:00 Five\n"
+        "track 0:01:00 One\ntrack 0:02:00 two\ntrack 0:03:00 Three\ntrack 0:04:00 Four\ntrack "
+        "0:05:00 Five\n"
         "track 0:06:01 six 10\n";
     Outcome list = run("read --title 'Car Mix' " + files);
     ASSERT_EQ(list.status, 0) << list.err;
@@ -83,17 +90,26 @@ TEST_F(AudioRead, FilesFoldersAndPlaylistsReadAsOneDiscWithSongTitles) {
     EXPECT_EQ(run("read " + files).out, "disc 不明\n" + mix);
 
     // Untagged files in a folder: name order, numbers by their value.
-    for (const char* name : {"10.wav", "2.wav", "1.wav"}) audio(std::string("names/") + name, kWav, 44100, 44100 * std::atoi(name));
-    EXPECT_EQ(run("read names").out, "disc names\ntrack 0:01:00 1\ntrack 0:02:00 2\ntrack 0:10:00 10\n");
+    for (const char* name : {"10.wav", "2.wav", "1.wav"})
+        audio(std::string("names/") + name, kWav, 44100, 44100 * std::atoi(name));
+    EXPECT_EQ(run("read names").out,
+              "disc names\ntrack 0:01:00 1\ntrack 0:02:00 2\ntrack 0:10:00 10\n");
 
     // Playlists: relative paths, Windows folders, file URLs, titles of their own.
-    write("lists/car.m3u", "#EXTM3U\n#EXTINF:60,ignored for a tagged file\n..\\mix\\one.wav\n#EXTINF:120,Two (listed)\n"
-                           "../MIX/TWO.aiff\n\n" "file://" + (dir / "mix/three.ogg").string() + "\n");
+    write("lists/car.m3u",
+          "#EXTM3U\n#EXTINF:60,ignored for a tagged file\n..\\mix\\one.wav\n#EXTINF:120,Two "
+          "(listed)\n"
+          "../MIX/TWO.aiff\n\n"
+          "file://" +
+              (dir / "mix/three.ogg").string() + "\n");
     Outcome m3u = run("read lists/car.m3u");
     ASSERT_EQ(m3u.status, 0) << m3u.err;
-    EXPECT_EQ(m3u.out, "disc car\ntrack 0:01:00 One\ntrack 0:02:00 Two (listed)\ntrack 0:03:00 Three\n");
+    EXPECT_EQ(m3u.out,
+              "disc car\ntrack 0:01:00 One\ntrack 0:02:00 Two (listed)\ntrack 0:03:00 Three\n");
     EXPECT_NE(m3u.err.find("\"../MIX/TWO.aiff\" is read as"), std::string::npos) << m3u.err;
-    write("lists/pls.pls", "[playlist]\nFile2=../mix/five.mp3\nFile1=../mix/four.opus\nTitle2=Five!\nNumberOfEntries=2\nVersion=2\n");
+    write("lists/pls.pls",
+          "[playlist]\nFile2=../mix/five.mp3\nFile1=../mix/"
+          "four.opus\nTitle2=Five!\nNumberOfEntries=2\nVersion=2\n");
     EXPECT_EQ(run("read lists/pls.pls").out, "disc pls\ntrack 0:04:00 Four\ntrack 0:05:00 Five\n");
     write("lists/utf.m3u8", "\xEF\xBB\xBF../album/b.flac\r\n");
     EXPECT_EQ(run("read lists/utf.m3u8").out, "disc 朝のうた\ntrack 0:01:25 朝の光\n");
@@ -101,14 +117,16 @@ TEST_F(AudioRead, FilesFoldersAndPlaylistsReadAsOneDiscWithSongTitles) {
     // Image lines name a folder, a playlist or a file; the disc file read
     // prints reads back to the same disc, and the card shows the songs.
     const std::string printed = folder.out;
-    write("shelf.disc", "image album\n" + printed + "image lists/car.m3u\nimage mix/five.mp3\ndisc Old style\n4:05 3:58\n");
+    write("shelf.disc", "image album\n" + printed +
+                            "image lists/car.m3u\nimage mix/five.mp3\ndisc Old style\n4:05 3:58\n");
     Outcome plan = run("--date 2001/02/03 --out shelf.ztp --card shelf.pdf shelf.disc");
     ASSERT_EQ(plan.status, 0) << plan.err;
     const std::string ztp = read(dir / "shelf.ztp");
-    EXPECT_NE(ztp.find(" -    2: \x92\xa9\x82\xcc\x82\xa4\x82\xbd\r\n"), std::string::npos) << "the text card keeps disc titles";
+    EXPECT_NE(ztp.find(" -    2: \x92\xa9\x82\xcc\x82\xa4\x82\xbd\r\n"), std::string::npos)
+        << "the text card keeps disc titles";
     const std::string card = shell("pdftotext -layout shelf.pdf -").out;
-    for (const char* piece : {"1-3 Guest song / Other", "2-1 朝の光", "3-2 Two (listed)", "4-1 Five", "5-2 Old style",
-                              "5 Old style", "3 car"})
+    for (const char* piece : {"1-3 Guest song / Other", "2-1 朝の光", "3-2 Two (listed)",
+                              "4-1 Five", "5-2 Old style", "5 Old style", "3 car"})
         EXPECT_NE(card.find(piece), std::string::npos) << piece << "\n" << card;
 }
 

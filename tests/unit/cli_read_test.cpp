@@ -27,7 +27,8 @@ protected:
     }
     // A Nero image (footer chunks ETN2, SINF, END!) of tracks {frames, mode}:
     // mode 7 audio, 0 mode-1 data.
-    void nero(const std::string& name, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& tracks,
+    void nero(const std::string& name,
+              const std::vector<std::pair<std::uint32_t, std::uint32_t>>& tracks,
               bool truncateChunk = false) {
         std::string chunks, entries;
         auto be = [](std::string& s, std::uint64_t v, int bytes) {
@@ -37,11 +38,13 @@ protected:
         std::uint32_t lsn = 0;
         for (auto [frames, mode] : tracks) {
             const std::uint64_t size = frames * std::uint64_t(mode == 7 ? 2352 : 2048);
-            be(entries, offset, 8), be(entries, size, 8), be(entries, mode, 4), be(entries, lsn, 4), be(entries, 0, 8);
+            be(entries, offset, 8), be(entries, size, 8), be(entries, mode, 4), be(entries, lsn, 4),
+                be(entries, 0, 8);
             offset += size;
             lsn += frames;
         }
-        chunks += "ETN2", be(chunks, entries.size() + (truncateChunk ? 4000 : 0), 4), chunks += entries;
+        chunks += "ETN2", be(chunks, entries.size() + (truncateChunk ? 4000 : 0), 4),
+            chunks += entries;
         chunks += "SINF", be(chunks, 4, 4), be(chunks, 1, 4);
         chunks += "END!", be(chunks, 0, 4);
         chunks += "NER5", be(chunks, offset, 8);
@@ -70,7 +73,8 @@ TEST_F(ImageRead, CueSheetsGiveTitlesAndAudioLengthsFromTheTableOfContents) {
     EXPECT_EQ(run("read album.bin").out, r.out) << "the .bin opens with its cue sheet";
 
     // Titles saved as code page 932 (a 0x5C trail byte too) and as Latin-1.
-    cue("sjis", "TITLE \"\x89\xc4\x82\xcc\x83\x5c\x83\x93\x83\x4f\"\n", "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    cue("sjis", "TITLE \"\x89\xc4\x82\xcc\x83\x5c\x83\x93\x83\x4f\"\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
     EXPECT_EQ(run("read sjis.cue").out, "disc 夏のソング\n3:00:00\n");
     cue("latin", "TITLE \"Caf\xe9\"\n", "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
     EXPECT_EQ(run("read latin.cue").out, "disc Café\n3:00:00\n");
@@ -79,12 +83,14 @@ TEST_F(ImageRead, CueSheetsGiveTitlesAndAudioLengthsFromTheTableOfContents) {
     std::string many;
     for (int t = 1; t <= 11; ++t) {
         char line[64];
-        std::snprintf(line, sizeof line, "  TRACK %02d AUDIO\n    INDEX 01 %02d:%02d:00\n", t, (t - 1) / 6, (t - 1) % 6 * 10);
+        std::snprintf(line, sizeof line, "  TRACK %02d AUDIO\n    INDEX 01 %02d:%02d:00\n", t,
+                      (t - 1) / 6, (t - 1) % 6 * 10);
         many += line;
     }
     cue("plain", "", many);
     EXPECT_EQ(run("read --title 'My Mix' plain.cue").out,
-              "disc My Mix\n0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 0:10:00\n1:20:00\n");
+              "disc My Mix\n0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 0:10:00 "
+              "0:10:00 0:10:00\n1:20:00\n");
     EXPECT_EQ(run("read plain.cue").out.substr(0, 12), "disc 不明\n");
 }
 
@@ -93,7 +99,8 @@ TEST_F(ImageRead, TocFilesAndNeroImages) {
     // that folder; START marks track 2's pregap.
     sparse("rips/evening.bin", 3 * 60 * 75);
     write("rips/evening.toc",
-          "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP { 0 : 9 }\n  LANGUAGE 0 {\n    TITLE \"Evening Standards\"\n  }\n}\n"
+          "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP { 0 : 9 }\n  LANGUAGE 0 {\n    TITLE \"Evening "
+          "Standards\"\n  }\n}\n"
           "// track 1\nTRACK AUDIO\nFILE \"evening.bin\" 0 01:00:00\n"
           "TRACK AUDIO\nFILE \"evening.bin\" 01:00:00 01:30:00\nSTART 00:02:00\n"
           "TRACK AUDIO\nFILE \"evening.bin\" 02:30:00 00:30:00\n");
@@ -112,12 +119,15 @@ TEST_F(ImageRead, TocFilesAndNeroImages) {
 TEST_F(ImageRead, ImageLinesPlanAShelfOfRips) {
     cue("rips/album", "TITLE \"Morning\"\n", kAlbumTracks);
     nero("rips/live.nrg", {{4500, 7}, {3000, 7}});
-    write("shelf.disc", "# a shelf\nimage rips/album.cue\ndisc Single\n4:31 3:59\nimage rips/live.nrg\n");
+    write("shelf.disc",
+          "# a shelf\nimage rips/album.cue\ndisc Single\n4:31 3:59\nimage rips/live.nrg\n");
     // Run from elsewhere: image paths are relative to the disc file.
-    Outcome r = shell("cd / && " + std::string(ZTP_PLAN_EXE) + " --date 2001/02/03 " + (dir / "shelf.disc").string());
+    Outcome r = shell("cd / && " + std::string(ZTP_PLAN_EXE) + " --date 2001/02/03 " +
+                      (dir / "shelf.disc").string());
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* line : {"\t    1 -    1:02 -    1: Morning\r\n", "\t    3 -    0:30 -    1: Morning\r\n",
-                             "\t    1 -    4:31 -    2: Single\r\n", "\t    2 -    0:40 -    3: \x95\x73\x96\xbe\r\n"})
+    for (const char* line :
+         {"\t    1 -    1:02 -    1: Morning\r\n", "\t    3 -    0:30 -    1: Morning\r\n",
+          "\t    1 -    4:31 -    2: Single\r\n", "\t    2 -    0:40 -    3: \x95\x73\x96\xbe\r\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     int lines = 0;
     for (const char* disc : {" -    1: ", " -    2: ", " -    3: "})
@@ -128,13 +138,15 @@ TEST_F(ImageRead, ImageLinesPlanAShelfOfRips) {
     write("mixed.disc", "image rips/album.cue\n4:05\n");
     Outcome after = run("mixed.disc");
     EXPECT_EQ(after.status, 2);
-    EXPECT_NE(after.err.find("mixed.disc:2: track lengths after 'image' '4:05'"), std::string::npos) << after.err;
+    EXPECT_NE(after.err.find("mixed.disc:2: track lengths after 'image' '4:05'"), std::string::npos)
+        << after.err;
 }
 
 TEST_F(ImageRead, BadSourcesExitTwoWithOneLineAndNothingWritten) {
     cue("dataonly", "", "  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n");
     cue("garbled", "", "  TRACK xx AUDIO\n    INDEX 01 00:00:00\n");
-    cue("short", "", "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 09:00:00\n");
+    cue("short", "",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 09:00:00\n");
     cue("empty", "", "");
     write("lonely.cue", "FILE \"lonely.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
     sparse("orphan.bin", 75);
@@ -150,7 +162,8 @@ TEST_F(ImageRead, BadSourcesExitTwoWithOneLineAndNothingWritten) {
         {"read orphan.bin", "orphan.bin: no cue sheet orphan.cue beside it"},
         {"read dataonly.cue", "dataonly.cue: no audio track on the disc"},
         {"read garbled.cue", "garbled.cue: cannot read the image"},
-        {"read short.cue", "short.cue: malformed table of contents (track 2 starts past the end of the data)"},
+        {"read short.cue",
+         "short.cue: malformed table of contents (track 2 starts past the end of the data)"},
         {"read empty.cue", "empty.cue: no track on the disc"},
         {"read notes.txt", "notes.txt: not a CD image"},
         {"read cut.nrg", "cut.nrg: malformed Nero image (chunk ETN2 runs past the footer)"},
@@ -168,6 +181,7 @@ TEST_F(ImageRead, BadSourcesExitTwoWithOneLineAndNothingWritten) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " -> " << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
-    EXPECT_NE(run("--out out.ztp bad.disc").err.find("nowhere.cue: no such image file"), std::string::npos);
+    EXPECT_NE(run("--out out.ztp bad.disc").err.find("nowhere.cue: no such image file"),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "out.ztp"));
 }

@@ -18,7 +18,8 @@ protected:
 
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              (std::string("ztp-cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              (std::string("ztp-cli-") +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
@@ -38,7 +39,8 @@ protected:
     }
     // Runs a shell command line in the test's folder.
     Outcome shell(const std::string& command) {
-        const std::string cmd = "cd '" + dir.string() + "' && " + command + " 2>'" + (dir / ".err").string() + "'";
+        const std::string cmd =
+            "cd '" + dir.string() + "' && " + command + " 2>'" + (dir / ".err").string() + "'";
         FILE* p = popen(cmd.c_str(), "r");
         std::string out;
         char buf[4096];

@@ -28,18 +28,21 @@ protected:
         auto le = [&](std::uint32_t v, int bytes) {
             for (int i = 0; i < bytes; ++i) h += static_cast<char>((v >> (8 * i)) & 0xFF);
         };
-        le(36 + data, 4), h += "WAVEfmt ", le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(44100 * 4, 4), le(4, 2),
-            le(16, 2), h += "data", le(data, 4);
+        le(36 + data, 4), h += "WAVEfmt ", le(16, 4), le(1, 2), le(2, 2), le(44100, 4),
+            le(44100 * 4, 4), le(4, 2), le(16, 2), h += "data", le(data, 4);
         write(name, h);
         fs::resize_file(dir / name, h.size() + data);
     }
     std::string temporaries() {
         std::string names;
         for (const auto& e : fs::directory_iterator(dir))
-            if (e.path().filename().string().rfind(".ztp-plan-", 0) == 0) names += e.path().filename().string() + " ";
+            if (e.path().filename().string().rfind(".ztp-plan-", 0) == 0)
+                names += e.path().filename().string() + " ";
         return names;
     }
-    static int lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
+    static int lines(const std::string& s) {
+        return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+    }
 };
 
 }  // namespace
@@ -52,10 +55,13 @@ TEST_F(Safety, OutputsReplaceOnlyRegularFilesAndNeverAnInput) {
     struct Case {
         std::string args, message;
     } refused[] = {
-        {"--out /dev/full d.disc", "/dev/full is a device, not a file that the result file can replace"},
+        {"--out /dev/full d.disc",
+         "/dev/full is a device, not a file that the result file can replace"},
         {"--out pipe d.disc", "pipe is a named pipe, not a file"},
-        {"--out folder.ztp d.disc", "folder.ztp is a folder, not a file that the result file can replace"},
-        {"--out d.disc d.disc", "d.disc is a file this command reads; the result file would replace it"},
+        {"--out folder.ztp d.disc",
+         "folder.ztp is a folder, not a file that the result file can replace"},
+        {"--out d.disc d.disc",
+         "d.disc is a file this command reads; the result file would replace it"},
         {"--out x.pdf --card x.pdf d.disc", "the result file and the card would both go to x.pdf"},
         {"--out x.pdf --card ./x.pdf d.disc", "would both go to ./x.pdf"},
         {"--card - d.disc", "--card - needs --out FILE"},
@@ -82,10 +88,13 @@ TEST_F(Safety, OutputsReplaceOnlyRegularFilesAndNeverAnInput) {
     write("shelf.disc", "image rip.cue\nimage list.m3u\n");
     fs::create_symlink("rip.bin", dir / "bin.link");
     const std::string before = read(dir / "rip.bin").substr(0, 16);
-    for (const char* input : {"shelf.disc", "rip.cue", "rip.bin", "list.m3u", "song.wav", "bin.link"}) {
+    for (const char* input :
+         {"shelf.disc", "rip.cue", "rip.bin", "list.m3u", "song.wav", "bin.link"}) {
         const Outcome r = run("--out " + std::string(input) + " shelf.disc");
         EXPECT_EQ(r.status, 2) << input;
-        EXPECT_NE(r.err.find(std::string(input) + " is a file this command reads"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(std::string(input) + " is a file this command reads"),
+                  std::string::npos)
+            << r.err;
     }
     EXPECT_EQ(fs::file_size(dir / "rip.bin"), 75u * 2352 * 60);
     ASSERT_EQ(run("--out shelf.ztp shelf.disc").status, 0) << "the shelf itself plans";
@@ -126,7 +135,9 @@ TEST_F(Safety, AFailedOutputLeavesEveryOtherAsItWas) {
     write("keep.ztp", "old");
     Outcome r = run("--out keep.ztp --card /nonexistent/c.pdf d.disc");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ztp-plan: cannot write /nonexistent/c.pdf: No such file or directory; nothing written\n");
+    EXPECT_EQ(
+        r.err,
+        "ztp-plan: cannot write /nonexistent/c.pdf: No such file or directory; nothing written\n");
     r = run("--card /nonexistent/c.pdf d.disc");
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.empty()) << "no text card on stdout";
@@ -135,7 +146,9 @@ TEST_F(Safety, AFailedOutputLeavesEveryOtherAsItWas) {
     // already renamed into place is put back, a hard-linked one rewritten.
     r = run("--out keep.ztp --card - d.disc >/dev/full");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ztp-plan: cannot write to standard output: No space left on device; nothing written\n");
+    EXPECT_EQ(
+        r.err,
+        "ztp-plan: cannot write to standard output: No space left on device; nothing written\n");
     EXPECT_EQ(read(dir / "keep.ztp"), "old");
     fs::create_hard_link(dir / "keep.ztp", dir / "also.ztp");
     EXPECT_EQ(run("--out keep.ztp --card - d.disc >/dev/full").status, 1);
@@ -143,7 +156,8 @@ TEST_F(Safety, AFailedOutputLeavesEveryOtherAsItWas) {
     EXPECT_EQ(read(dir / "also.ztp"), "old");
 
     // A temporary file that cannot be written whole (the file size limit).
-    r = shell("(trap '' XFSZ; ulimit -f 16; exec " + std::string(ZTP_PLAN_EXE) + " --out keep.ztp --card c.pdf d.disc)");
+    r = shell("(trap '' XFSZ; ulimit -f 16; exec " + std::string(ZTP_PLAN_EXE) +
+              " --out keep.ztp --card c.pdf d.disc)");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "ztp-plan: cannot write c.pdf: File too large; nothing written\n");
     EXPECT_EQ(read(dir / "keep.ztp"), "old");
@@ -161,9 +175,10 @@ TEST_F(Safety, AFailedOutputLeavesEveryOtherAsItWas) {
     EXPECT_EQ(temporaries(), "");
 
     const Outcome help = run("--help");
-    for (const char* piece : {"1 when an output cannot be written", "2 for a\nusage error", "130 when the search",
-                              "exponentially with the\n                 number of tracks", "at most 1 MiB",
-                              "at most 255 characters"})
+    for (const char* piece :
+         {"1 when an output cannot be written", "2 for a\nusage error", "130 when the search",
+          "exponentially with the\n                 number of tracks", "at most 1 MiB",
+          "at most 255 characters"})
         EXPECT_NE(help.out.find(piece), std::string::npos) << piece;
 }
 
@@ -176,16 +191,21 @@ TEST_F(Safety, TextOfAnyBytes) {
     for (const char* f : {"latin1.disc", "sjis.disc"}) {
         const Outcome r = run("--card c.pdf " + std::string(f));
         EXPECT_EQ(r.status, 2) << f;
-        EXPECT_NE(r.err.find(std::string(f) + (f[0] == 'l' ? ":2: not UTF-8 text (byte 0xE9 at column 9)"
-                                                           : ":1: not UTF-8 text (byte 0x83 at column 6)")),
+        EXPECT_NE(r.err.find(std::string(f) + (f[0] == 'l'
+                                                   ? ":2: not UTF-8 text (byte 0xE9 at column 9)"
+                                                   : ":1: not UTF-8 text (byte 0x83 at column 6)")),
                   std::string::npos)
             << r.err;
         EXPECT_EQ(lines(r.err), 1) << r.err;
     }
-    write("ctl.disc", "disc A\rB\x1b[31mC\tD\xc2\x85" "E\n4:00\ntrack 3:00 x\x01y\n4:0\x1b\n");
+    write("ctl.disc",
+          "disc A\rB\x1b[31mC\tD\xc2\x85"
+          "E\n4:00\ntrack 3:00 x\x01y\n4:0\x1b\n");
     Outcome r = run("ctl.disc");
     EXPECT_EQ(r.err, "ztp-plan: ctl.disc:4: not a track length M:SS or M:SS:FF '4:0\\x1b'\n");
-    write("ctl.disc", "disc A\rB\x1b[31mC\tD\xc2\x85" "E\x7f\n4:00\ntrack 3:00 x\x01y\n");
+    write("ctl.disc",
+          "disc A\rB\x1b[31mC\tD\xc2\x85"
+          "E\x7f\n4:00\ntrack 3:00 x\x01y\n");
     r = run("--card ctl.pdf ctl.disc");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("1: A B [31mC D E \r\n"), std::string::npos) << r.out;
@@ -197,12 +217,14 @@ TEST_F(Safety, TextOfAnyBytes) {
     write("jp.disc", "disc 朝のうた 〜ライブ〜 ‖−—¢£¬\n4:00\ndisc Café é 한\n3:00\n");
     r = run("jp.disc");
     ASSERT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\x92\xa9\x82\xcc\x82\xa4\x82\xbd \x81\x60\x83\x89\x83\x43\x83\x75\x81\x60 "
-                         "\x81\x61\x81\x7c\x81\x5c\x81\x91\x81\x92\x81\xca\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        r.out.find("\x92\xa9\x82\xcc\x82\xa4\x82\xbd \x81\x60\x83\x89\x83\x43\x83\x75\x81\x60 "
+                   "\x81\x61\x81\x7c\x81\x5c\x81\x91\x81\x92\x81\xca\r\n"),
+        std::string::npos);
     EXPECT_NE(r.out.find("Caf? ? ?\r\n"), std::string::npos);
-    EXPECT_EQ(r.err, "ztp-plan: note: code page 932 has no form for 'é' (U+00E9), '한' (U+D55C), "
-                     "written as \"?\" in the result file\n");
+    EXPECT_EQ(r.err,
+              "ztp-plan: note: code page 932 has no form for 'é' (U+00E9), '한' (U+D55C), "
+              "written as \"?\" in the result file\n");
 
     // Sheets without a label: Japanese with half-width katakana beside ASCII
     // and a kanji whose second byte is an ASCII letter ("連" 98 41), and code
@@ -211,7 +233,10 @@ TEST_F(Safety, TextOfAnyBytes) {
     fs::resize_file(dir / "rip.bin", 75 * 2352 * 60);
     const std::string track = "FILE \"rip.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
     write("jp.cue", "TITLE \"CD\xbc\xdd\xb8\xde\xd9 \x98\x41\x8d\xda\"\n" + track);
-    write("latin.cue", "TITLE \"Cr\xe8me Br\xfbl\xe9" "e, Don\x92t\"\n" + track);
+    write("latin.cue",
+          "TITLE \"Cr\xe8me Br\xfbl\xe9"
+          "e, Don\x92t\"\n" +
+              track);
     EXPECT_EQ(run("read jp.cue").out, "disc CDｼﾝｸﾞﾙ 連載\n1:00:00\n");
     EXPECT_EQ(run("read latin.cue").out, "disc Crème Brûlée, Don’t\n1:00:00\n");
 }
@@ -229,8 +254,10 @@ TEST_F(Safety, BoundedInput) {
     struct Case {
         std::string file, message;
     } cases[] = {
-        {"/dev/zero", "/dev/zero: a device, not a disc file (disc files are read only from regular files)"},
-        {"pipe.disc", "pipe.disc: a named pipe, not a disc file (disc files are read only from regular files)"},
+        {"/dev/zero",
+         "/dev/zero: a device, not a disc file (disc files are read only from regular files)"},
+        {"pipe.disc",
+         "pipe.disc: a named pipe, not a disc file (disc files are read only from regular files)"},
         {"folder.disc", "folder.disc: is a folder, not a disc file"},
         {"big.disc", "big.disc: larger than a disc file may be (at most 1 MiB)"},
         {"long.disc", "long.disc:3: a song title of 256 characters; a title holds at most 255"},
@@ -247,7 +274,8 @@ TEST_F(Safety, BoundedInput) {
     // Titles read from sources are cut to the same bound.
     write("rip.bin", "");
     fs::resize_file(dir / "rip.bin", 75 * 2352 * 60);
-    write("rip.cue", "TITLE \"" + std::string(300, 'z') + "\"\nFILE \"rip.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    write("rip.cue", "TITLE \"" + std::string(300, 'z') +
+                         "\"\nFILE \"rip.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
     EXPECT_EQ(run("read rip.cue").out, "disc " + std::string(255, 'z') + "\n1:00:00\n");
 }
 
@@ -263,25 +291,35 @@ TEST_F(Safety, MessagesSayWhatHappened) {
         std::string args, message;
     } cases[] = {
         {"k1.disc", "k1.disc:1: unknown line 'disk Typo' (did you mean 'disc Typo'?)"},
-        {"k2.disc", "k2.disc:1: unknown line 'DISC x' (did you mean 'disc x'? keywords are lower case)"},
-        {"k3.disc", "k3.disc:1: unknown line 'disc\\tx' (did you mean 'disc x'? one blank, not a tab, follows the keyword)"},
-        {"k4.disc", "k4.disc:2: unknown line '  track 1:00' (did you mean 'track 1:00'? a keyword starts the line)"},
-        {"k5.disc", "k5.disc:2: unknown line 'foo 1:00' (a line is 'disc TITLE', 'track M:SS TITLE', 'image PATH', 'empty', track lengths or a # comment)"},
+        {"k2.disc",
+         "k2.disc:1: unknown line 'DISC x' (did you mean 'disc x'? keywords are lower case)"},
+        {"k3.disc",
+         "k3.disc:1: unknown line 'disc\\tx' (did you mean 'disc x'? one blank, not a tab, follows "
+         "the keyword)"},
+        {"k4.disc",
+         "k4.disc:2: unknown line '  track 1:00' (did you mean 'track 1:00'? a keyword starts the "
+         "line)"},
+        {"k5.disc",
+         "k5.disc:2: unknown line 'foo 1:00' (a line is 'disc TITLE', 'track M:SS TITLE', 'image "
+         "PATH', 'empty', track lengths or a # comment)"},
         {"read 'empty folder'", "empty folder: no audio files in the folder"},
         {"read nowhere", "nowhere: no such file, folder or CD drive"},
         {"read /dev/null", "/dev/null: a device that is not a CD drive"},
         {"read -- -x.cue", "-x.cue: no such image file"},
-        {"--mode d.disc", "--mode must be equal, a or b, not 'd.disc' (is --mode missing its value?)"},
+        {"--mode d.disc",
+         "--mode must be equal, a or b, not 'd.disc' (is --mode missing its value?)"},
         {"--out d.disc", "no disc file given (--out took 'd.disc' as its value)"},
         {"--out --card c.pdf d.disc", "--out needs a value before the option '--card'"},
         {"--mode a --tape 46.5 d.disc", "--tape: '46.5' は整数ではありません"},
-        {"--date 2024/02/30 d.disc", "--date 2024/02/30: not a day of the calendar (2024/02 has 29 days)"},
+        {"--date 2024/02/30 d.disc",
+         "--date 2024/02/30: not a day of the calendar (2024/02 has 29 days)"},
         {"--date 2023/13/01 d.disc", "--date 2023/13/01: months run from 01 to 12"},
         {"--card= d.disc", "--card needs a file name (.pdf, .svg or .png, or -)"},
         {"--out= d.disc", "--out needs a file name (- for standard output)"},
         {"--paper A5 --card c.pdf d.disc", "--paper must be a4 or letter, not 'A5'"},
         {"--frob=1 d.disc", "unknown option '--frob=1' (see --help)"},
-        {"\"$(printf 'd\\033.disc')\"", "d\\x1b.disc: cannot read the disc file (No such file or directory)"},
+        {"\"$(printf 'd\\033.disc')\"",
+         "d\\x1b.disc: cannot read the disc file (No such file or directory)"},
     };
     for (const Case& c : cases) {
         const Outcome r = run(c.args);

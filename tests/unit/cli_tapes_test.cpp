@@ -36,14 +36,18 @@ std::vector<Card> cardsOf(const std::string& bytes) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("Date.", 0) == 0) cards.emplace_back(), side = nullptr;
-        else if (line.rfind(tapeHead, 0) == 0) cards.back().tape = line.substr(tapeHead.size(), line.size() - tapeHead.size() - 2);
+        else if (line.rfind(tapeHead, 0) == 0)
+            cards.back().tape = line.substr(tapeHead.size(), line.size() - tapeHead.size() - 2);
         else if (line == sideA) side = &cards.back().a;
         else if (line == sideB) side = &cards.back().b;
         else if (side && line.size() >= 16 && line[0] == '\t' && line[1] != 'T' && line[1] != '-') {
             if (line.size() >= 27 && line.substr(16, 3) == " - ")
-                side->tracks.emplace_back(std::stoi(line.substr(19, 4)), std::stoi(line.substr(1, 5)), secondsOf(line.substr(9, 7)));
+                side->tracks.emplace_back(std::stoi(line.substr(19, 4)),
+                                          std::stoi(line.substr(1, 5)),
+                                          secondsOf(line.substr(9, 7)));
             else
-                side->count = std::stoi(line.substr(1, 5)), side->total = secondsOf(line.substr(9, 7));
+                side->count = std::stoi(line.substr(1, 5)),
+                side->total = secondsOf(line.substr(9, 7));
         }
     }
     return cards;
@@ -100,15 +104,18 @@ TEST_F(TapePlans, TheFitThatReallyFits) {
     int best = -1;
     for (unsigned m = 0; m < (1u << 12); ++m) {
         Side a, b;
-        for (int i = 0; i < 12; ++i) ((m >> i & 1) ? a : b).tracks.emplace_back(1, i + 1, t[static_cast<std::size_t>(i)]);
-        if (planned(a, 2, 8) <= 1800 && planned(b, 2, 8) <= 1800) best = std::max(best, planned(a, 2, 8));
+        for (int i = 0; i < 12; ++i)
+            ((m >> i & 1) ? a : b).tracks.emplace_back(1, i + 1, t[static_cast<std::size_t>(i)]);
+        if (planned(a, 2, 8) <= 1800 && planned(b, 2, 8) <= 1800)
+            best = std::max(best, planned(a, 2, 8));
     }
     EXPECT_EQ(c.a.total, best);
     EXPECT_EQ(run("--fit --tape c60 --gap 2 --leader 8 --date 2026/12/10 album.disc").out, r.out);
     // Too short: one line, the tape that would do, nothing written.
     const Outcome shortTape = run("--fit --tape C46 --gap 2 --leader 8 --out plan.ztp album.disc");
     EXPECT_EQ(shortTape.status, 2);
-    EXPECT_NE(shortTape.err.find("the shortest tape that takes them is C"), std::string::npos) << shortTape.err;
+    EXPECT_NE(shortTape.err.find("the shortest tape that takes them is C"), std::string::npos)
+        << shortTape.err;
     EXPECT_EQ(std::count(shortTape.err.begin(), shortTape.err.end(), '\n'), 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "plan.ztp"));
     // A side's real length stands for the tape's.
@@ -120,9 +127,12 @@ TEST_F(TapePlans, TheFitThatReallyFits) {
     EXPECT_EQ(run("--mode a --tape C46 --date 2026/12/10 album.disc").out,
               run("--mode a --tape 46 --date 2026/12/10 album.disc").out);
     EXPECT_EQ(run("--tape C47 album.disc").status, 2);
-    EXPECT_NE(run("--tape C47 album.disc").err.find("C46, C54, C60, C64, C74, C90, C100, C110, C120"), std::string::npos);
-    for (const char* bad : {"--fit album.disc", "--fit --mode a --tape 60 album.disc", "--gap -1 --fit --tape 60 album.disc",
-                            "--tapes 0 --tape 60 album.disc", "--side 3:75 --fit album.disc"}) {
+    EXPECT_NE(
+        run("--tape C47 album.disc").err.find("C46, C54, C60, C64, C74, C90, C100, C110, C120"),
+        std::string::npos);
+    for (const char* bad : {"--fit album.disc", "--fit --mode a --tape 60 album.disc",
+                            "--gap -1 --fit --tape 60 album.disc", "--tapes 0 --tape 60 album.disc",
+                            "--side 3:75 --fit album.disc"}) {
         const Outcome o = run(bad);
         EXPECT_EQ(o.status, 2) << bad;
         EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << bad << ": " << o.err;
@@ -134,9 +144,11 @@ TEST_F(TapePlans, PinsAndThePlayOrder) {
     std::vector<int> t;
     write("album.disc", album(8, 1, 10, t));
     auto onSide = [](const Side& s, int track) {
-        return std::any_of(s.tracks.begin(), s.tracks.end(), [&](const auto& x) { return std::get<1>(x) == track; });
+        return std::any_of(s.tracks.begin(), s.tracks.end(),
+                           [&](const auto& x) { return std::get<1>(x) == track; });
     };
-    for (const char* mode : {"--mode equal", "--mode a --tape 46", "--mode b --tape 46", "--fit --tape C60"}) {
+    for (const char* mode :
+         {"--mode equal", "--mode a --tape 46", "--mode b --tape 46", "--fit --tape C60"}) {
         const Outcome r = run(std::string(mode) + " --pin 1.1=B --pin 1.10=a album.disc");
         ASSERT_EQ(r.status, 0) << mode << ": " << r.err;
         const Card c = cardsOf(r.out).at(0);
@@ -146,7 +158,8 @@ TEST_F(TapePlans, PinsAndThePlayOrder) {
         const Outcome k = run(std::string(mode) + " --keep-order album.disc");
         ASSERT_EQ(k.status, 0) << mode << ": " << k.err;
         const Card kc = cardsOf(k.out).at(0);
-        for (std::size_t i = 0; i < kc.a.tracks.size(); ++i) EXPECT_EQ(std::get<1>(kc.a.tracks[i]), static_cast<int>(i) + 1);
+        for (std::size_t i = 0; i < kc.a.tracks.size(); ++i)
+            EXPECT_EQ(std::get<1>(kc.a.tracks[i]), static_cast<int>(i) + 1);
         for (std::size_t i = 0; i < kc.b.tracks.size(); ++i)
             EXPECT_EQ(std::get<1>(kc.b.tracks[i]), static_cast<int>(kc.a.tracks.size() + i) + 1);
     }
@@ -160,8 +173,10 @@ TEST_F(TapePlans, PinsAndThePlayOrder) {
         if (cut < 10) a += t[static_cast<std::size_t>(cut)];
     }
     EXPECT_EQ(eq.a.count, bestCut);
-    for (const char* bad : {"--pin 1.11=A album.disc", "--pin 1.2=A --pin 1.2=B album.disc", "--pin 1.2=C album.disc",
-                            "--keep-order --pin 1.2=B --pin 1.5=A album.disc", "--tapes 2 --tape 60 --pin 1.1=A album.disc"}) {
+    for (const char* bad :
+         {"--pin 1.11=A album.disc", "--pin 1.2=A --pin 1.2=B album.disc", "--pin 1.2=C album.disc",
+          "--keep-order --pin 1.2=B --pin 1.5=A album.disc",
+          "--tapes 2 --tape 60 --pin 1.1=A album.disc"}) {
         const Outcome o = run(bad);
         EXPECT_EQ(o.status, 2) << bad;
         EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << bad << ": " << o.err;
@@ -175,7 +190,8 @@ TEST_F(TapePlans, PinsAndThePlayOrder) {
 TEST_F(TapePlans, ABoxSetOnSeveralTapes) {
     std::vector<int> t;
     write("box.disc", album(9, 3, 16, t));
-    const Outcome r = run("--tapes auto --tape C90 --gap 2 --leader 5 --out box.ztp --card box.pdf box.disc");
+    const Outcome r =
+        run("--tapes auto --tape C90 --gap 2 --leader 5 --out box.ztp --card box.pdf box.disc");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("the fewest that take these tracks"), std::string::npos) << r.err;
     std::map<std::pair<int, int>, int> seen;
@@ -205,7 +221,8 @@ TEST_F(TapePlans, ABoxSetOnSeveralTapes) {
     int next = 0;
     for (const Card& c : cardsOf(inOrder.out))
         for (const Side* s : {&c.a, &c.b})
-            for (const auto& x : s->tracks) EXPECT_EQ((std::get<0>(x) - 1) * 16 + std::get<1>(x), ++next);
+            for (const auto& x : s->tracks)
+                EXPECT_EQ((std::get<0>(x) - 1) * 16 + std::get<1>(x), ++next);
     EXPECT_EQ(next, 48);
     // One tape is the fit; too few tapes say how many are needed.
     EXPECT_EQ(run("--tapes 1 --tape C120 --date 2026/12/10 box.disc").out,

@@ -20,7 +20,8 @@ struct Outcome {
 class ZtpPlan : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("ztp-cli-"s + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+              ("ztp-cli-"s + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -37,7 +38,8 @@ protected:
         return ss.str();
     }
     Outcome run(const std::string& args, const std::string& prefix = "") {
-        const std::string cmd = prefix + std::string(ZTP_PLAN_EXE) + " " + args + " 2>" + (dir / "err").string();
+        const std::string cmd =
+            prefix + std::string(ZTP_PLAN_EXE) + " " + args + " 2>" + (dir / "err").string();
         FILE* p = popen(cmd.c_str(), "r");
         std::string out;
         char buf[4096];
@@ -62,8 +64,10 @@ TEST_F(ZtpPlan, WritesTheSplitToAFileOrStandardOutput) {
     const std::string file = read(out);
     EXPECT_EQ(file.substr(0, 17), "Date.1997/05/03 -");
     EXPECT_NE(file.find("10.00\x95\xAA\r\n"), std::string::npos);
-    EXPECT_NE(file.find("\x81\x9F\x82\x60\x96\xCA\r\n" "\tTrack -    Time -  No.: [Disk Title]\r\n\t    1 -    5:00 -    1: A\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        file.find("\x81\x9F\x82\x60\x96\xCA\r\n"
+                  "\tTrack -    Time -  No.: [Disk Title]\r\n\t    1 -    5:00 -    1: A\r\n"),
+        std::string::npos);
     Outcome toStdout = run("--date=1997/05/03 " + discs.string());
     EXPECT_EQ(toStdout.status, 0);
     EXPECT_EQ(toStdout.out, file);
@@ -74,11 +78,13 @@ TEST_F(ZtpPlan, ModesTapeFormsAndEngines) {
     // Side B first, tape 10 (T = 300): track 1 alone on side B.
     for (const char* tape : {"--tape 10", "--tape=' 10 '", "--tape '$A'"}) {
         for (const char* engine : {"", "--engine literal", "--engine fast"}) {
-            Outcome r = run("--mode b "s + tape + " " + engine + " --date 2000/01/02 " + discs.string());
+            Outcome r =
+                run("--mode b "s + tape + " " + engine + " --date 2000/01/02 " + discs.string());
             ASSERT_EQ(r.status, 0) << tape << engine << err();
             const std::size_t b = r.out.find("\x81\x9F\x82\x61\x96\xCA");
             ASSERT_NE(b, std::string::npos);
-            EXPECT_NE(r.out.find("\t    1 -    5:00 -    1: A\r\n", b), std::string::npos) << tape << engine;
+            EXPECT_NE(r.out.find("\t    1 -    5:00 -    1: A\r\n", b), std::string::npos)
+                << tape << engine;
         }
     }
     Outcome neg = run("--mode a --tape=-46 " + discs.string());
@@ -132,7 +138,9 @@ TEST_F(ZtpPlan, FailedWriteKeepsTheEarlierFile) {
     fs::create_directory(dir / "taken.ztp");
     Outcome r = run("--out " + (dir / "taken.ztp").string() + " " + good.string());
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(err().find("taken.ztp is a folder, not a file that the result file can replace"), std::string::npos) << err();
+    EXPECT_NE(err().find("taken.ztp is a folder, not a file that the result file can replace"),
+              std::string::npos)
+        << err();
     EXPECT_TRUE(fs::is_directory(dir / "taken.ztp"));
     Outcome help = run("--help");
     EXPECT_EQ(help.status, 0);
@@ -143,10 +151,13 @@ TEST_F(ZtpPlan, FailedWriteKeepsTheEarlierFile) {
 // a terminal no progress line. The literal search on 14 tracks and a long
 // tape would walk 14! orderings.
 TEST_F(ZtpPlan, CtrlCStopsTheSearchWithoutAFile) {
-    const fs::path discs = write("d.disc", "disc A\n4:05 3:58 5:30 6:12 4:44 3:21 4:12 5:02 3:47 4:29 6:12 3:33 4:58 2:15\n");
+    const fs::path discs =
+        write("d.disc",
+              "disc A\n4:05 3:58 5:30 6:12 4:44 3:21 4:12 5:02 3:47 4:29 6:12 3:33 4:58 2:15\n");
     const fs::path out = dir / "tape.ztp";
-    const Outcome r = run("--mode a --tape 600 --engine literal --out " + out.string() + " " + discs.string(),
-                          "timeout --preserve-status -s INT 1 ");
+    const Outcome r =
+        run("--mode a --tape 600 --engine literal --out " + out.string() + " " + discs.string(),
+            "timeout --preserve-status -s INT 1 ");
     EXPECT_EQ(r.status, 130) << err();
     EXPECT_EQ(err(), "ztp-plan: search cancelled (Ctrl+C); no result written\n");
     EXPECT_FALSE(fs::exists(out));

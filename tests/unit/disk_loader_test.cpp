@@ -71,7 +71,14 @@ TEST(DiskLoader, DisplayOnlyNotReadyAndEmptyDiscs) {
         int entries, diskNo;
     } cases[] = {
         {"display only", true, MCI_MODE_STOP, 14, true, {"tracks 14", "time    8:05"}, 0, 1},
-        {"display only while playing", true, MCI_MODE_PLAY, 2, true, {"tracks 2", "time    8:05"}, 0, 1},
+        {"display only while playing",
+         true,
+         MCI_MODE_PLAY,
+         2,
+         true,
+         {"tracks 2", "time    8:05"},
+         0,
+         1},
         {"not ready", false, MCI_MODE_NOT_READY, 2, false, {kNotReady}, 0, 1},
         {"door open", true, MCI_MODE_OPEN, 2, false, {kNotReady}, 0, 1},
         {"seeking", false, MCI_MODE_SEEK, 2, false, {kNotReady}, 0, 1},
@@ -86,7 +93,8 @@ TEST(DiskLoader, DisplayOnlyNotReadyAndEmptyDiscs) {
         EXPECT_EQ(l.ui.events, c.events) << c.name;
         EXPECT_EQ(l.table.selection.count(), c.entries) << c.name;
         EXPECT_EQ(l.table.DiskNo, c.diskNo) << c.name;
-        for (const std::string& call : l.mci.calls) EXPECT_EQ(call.find("STOP"), std::string::npos) << c.name;
+        for (const std::string& call : l.mci.calls)
+            EXPECT_EQ(call.find("STOP"), std::string::npos) << c.name;
     }
 }
 
@@ -95,11 +103,8 @@ TEST(DiskLoader, RefusesDiscsPastTheTableLimits) {
         int entriesBefore, diskNo, tracks;
         bool refused;
     } cases[] = {
-        {2046, 5, 2, false},
-        {2047, 5, 2, true},
-        {0, 30, 2, false},
-        {0, 31, 2, true},
-        {2048, 31, 0, true},
+        {2046, 5, 2, false}, {2047, 5, 2, true},  {0, 30, 2, false},
+        {0, 31, 2, true},    {2048, 31, 0, true},
     };
     for (const Case& c : cases) {
         Loader l;

@@ -97,9 +97,11 @@ TEST(MainLogic, FormCreateReadsDiskOne) {
     w.table().DiskNo = 7;
     w.table().selection.add("stale");
     w.logic.start();
-    EXPECT_EQ(w.view.events, (std::vector<std::string>{"tape off", "tracks 3", "time   13:33", kAsk, "selection"}));
+    EXPECT_EQ(w.view.events, (std::vector<std::string>{"tape off", "tracks 3", "time   13:33", kAsk,
+                                                       "selection"}));
     EXPECT_EQ(w.table().selection.texts(),
-              (std::vector<std::string>{"   1.    1 -    4:05", "   1.    2 -    3:58", "   1.    3 -    5:30"}));
+              (std::vector<std::string>{"   1.    1 -    4:05", "   1.    2 -    3:58",
+                                        "   1.    3 -    5:30"}));
     EXPECT_EQ(w.table().selectionTotal, totalsText(3, 245 + 238 + 330));
     EXPECT_EQ(w.table().diskTitle(1), "Title");
     EXPECT_EQ(w.table().DiskNo, 2);
@@ -127,18 +129,37 @@ TEST(MainLogic, AddDeleteAndShowButtons) {
         std::vector<std::string> events;
         int entries, diskNo;
     } steps[] = {
-        {"add the same CD again", [&] { w.logic.addDisk(); },
-         {"tracks 3", "time   13:33", kAsk, "selection"}, 6, 3},
-        {"eject, then add", [&] { w.player.click(BtnType::btEject); w.logic.addDisk(); },
-         {"tracks 2", "time   10:56", kAsk, "selection"}, 8, 4},
-        {"delete two", [&] {
+        {"add the same CD again",
+         [&] { w.logic.addDisk(); },
+         {"tracks 3", "time   13:33", kAsk, "selection"},
+         6,
+         3},
+        {"eject, then add",
+         [&] {
+             w.player.click(BtnType::btEject);
+             w.logic.addDisk();
+         },
+         {"tracks 2", "time   10:56", kAsk, "selection"},
+         8,
+         4},
+        {"delete two",
+         [&] {
              w.table().selection.setSelected(0, true);
              w.table().selection.setSelected(7, true);
              w.logic.deleteSelectedTracks();
-         }, {"selection"}, 6, 4},
+         },
+         {"selection"},
+         6,
+         4},
         {"show", [&] { w.logic.showDiskInfo(); }, {"tracks 2", "time   10:56"}, 6, 4},
-        {"eject to the empty drive, add", [&] { w.player.click(BtnType::btEject); w.logic.addDisk(); },
-         {kNotReady, "selection"}, 6, 4},
+        {"eject to the empty drive, add",
+         [&] {
+             w.player.click(BtnType::btEject);
+             w.logic.addDisk();
+         },
+         {kNotReady, "selection"},
+         6,
+         4},
         {"show with no CD", [&] { w.logic.showDiskInfo(); }, {kNotReady}, 6, 4},
     };
     for (const Step& s : steps) {
@@ -158,8 +179,9 @@ TEST(MainLogic, RefusesADiskPastTheLimit) {
     w.table().DiskNo = 31;
     w.view.events.clear();
     w.logic.addDisk();
-    EXPECT_EQ(w.view.events, (std::vector<std::string>{"tracks 3", "time   13:33",
-                                                       "message これ以上ＣＤを追加できません。", "selection"}));
+    EXPECT_EQ(w.view.events,
+              (std::vector<std::string>{"tracks 3", "time   13:33",
+                                        "message これ以上ＣＤを追加できません。", "selection"}));
     EXPECT_EQ(w.table().selection.count(), 3);
 }
 
@@ -175,7 +197,8 @@ TEST(MainLogic, PageChangeGivesTheBlockingSplit) {
     struct Case {
         SearchMode mode;
         const char* tape;
-    } cases[] = {{SearchMode::Ryoumen, "abc"}, {SearchMode::AMen, " 20 "}, {SearchMode::BMen, "20"}};
+    } cases[] = {
+        {SearchMode::Ryoumen, "abc"}, {SearchMode::AMen, " 20 "}, {SearchMode::BMen, "20"}};
     for (const Case& c : cases) {
         Window w(kDiscs);
         w.logic.start();
@@ -190,7 +213,8 @@ TEST(MainLogic, PageChangeGivesTheBlockingSplit) {
             w.view.events.clear();
             w.view.cursors.clear();
             w.logic.splitSides();
-            EXPECT_EQ(w.view.cursors, (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
+            EXPECT_EQ(w.view.cursors,
+                      (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
             // Emptied first, then the result.
             EXPECT_EQ(w.view.events, (std::vector<std::string>{"sides", "sides"}));
             EXPECT_TRUE(w.table().hasResult());
@@ -228,7 +252,8 @@ TEST(MainLogic, BadTapeTimeRaisesAfterTheCursorIsBack) {
         FAIL() << "no conversion error";
     } catch (const EConvertError& e) {
         EXPECT_STREQ(e.what(), "'4 6x' は整数ではありません");
-        EXPECT_EQ(w.view.cursors, (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
+        EXPECT_EQ(w.view.cursors,
+                  (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
     }
     EXPECT_EQ(w.view.waits, 0);
     EXPECT_EQ(w.view.events, std::vector<std::string>{"sides"});
@@ -240,9 +265,9 @@ TEST(MainLogic, CancelledSearchLeavesNothingHalfWritten) {
     // 40 tracks whose lengths are multiples of 4 s can never reach a target
     // of 30 x odd minutes exactly: the literal walk does not end by itself.
     std::string discs = "disc Long\n";
-    for (int i = 0; i < 40; ++i) discs += std::to_string((200 + 4 * i) / 60) + ":" +
-                                          (((200 + 4 * i) % 60) < 10 ? "0" : "") +
-                                          std::to_string((200 + 4 * i) % 60) + " ";
+    for (int i = 0; i < 40; ++i)
+        discs += std::to_string((200 + 4 * i) / 60) + ":" + (((200 + 4 * i) % 60) < 10 ? "0" : "") +
+                 std::to_string((200 + 4 * i) % 60) + " ";
     Window w(discs + "\n", Engine::Literal);
     w.logic.start();
     w.view.mode = SearchMode::AMen;
@@ -258,7 +283,8 @@ TEST(MainLogic, CancelledSearchLeavesNothingHalfWritten) {
     w.view.cursors.clear();
     w.logic.splitSides();
     EXPECT_FALSE(w.view.doneAtCancel);
-    EXPECT_EQ(w.view.cursors, (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
+    EXPECT_EQ(w.view.cursors,
+              (std::vector<fw::Cursor>{fw::Cursor::HourGlass, fw::Cursor::Default}));
     EXPECT_EQ(w.view.events, std::vector<std::string>{"sides"});
     EXPECT_FALSE(w.table().hasResult());
     TrackTable reset = before;
@@ -285,7 +311,9 @@ public:
     int code = 0;
     StandardFileSystem realFs;
     SaveFileSystem& real = realFs;
-    int createNew(const std::filesystem::path& p) override { return failAt == Create ? code : real.createNew(p); }
+    int createNew(const std::filesystem::path& p) override {
+        return failAt == Create ? code : real.createNew(p);
+    }
     int write(const std::string& b) override {
         int rc = real.write(b);
         return failAt == Write ? code : rc;
@@ -304,7 +332,8 @@ std::string fileBytes(const std::filesystem::path& p) {
 }
 
 std::size_t entriesIn(const std::filesystem::path& dir) {
-    return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
+    return std::distance(std::filesystem::directory_iterator(dir),
+                         std::filesystem::directory_iterator());
 }
 
 }  // namespace
@@ -343,7 +372,8 @@ TEST(MainLogic, SaveFlowDecisions) {
     w.view.pickFile = true;
     w.view.saveAs.clear();
     w.logic.saveResult();
-    EXPECT_EQ(w.view.events, (std::vector<std::string>{kQuestion, kQuestion, "dialog", kQuestion, "dialog", kNotSaved}));
+    EXPECT_EQ(w.view.events, (std::vector<std::string>{kQuestion, kQuestion, "dialog", kQuestion,
+                                                       "dialog", kNotSaved}));
     EXPECT_EQ(entriesIn(dir), 0u);
 
     // Saved: the edit page as it stands after the move, with the view's date.
@@ -353,7 +383,8 @@ TEST(MainLogic, SaveFlowDecisions) {
     EXPECT_EQ(fileBytes(target), saved);
     EXPECT_EQ(saved.substr(0, 15), "Date.1997-05-03");
     // The moved track closes side B's list.
-    const std::string line = "\t" + moved.substr(5) + " - " + moved.substr(0, 4) + ": Title\r\n\t---";
+    const std::string line =
+        "\t" + moved.substr(5) + " - " + moved.substr(0, 4) + ": Title\r\n\t---";
     EXPECT_GT(saved.find(line), saved.find("\x81\x9F\x82\x61\x96\xCA")) << saved;
     EXPECT_NE(saved.find(line), std::string::npos);
 

@@ -30,9 +30,10 @@ const std::string kHead = "\tTrack -    Time -  No.: [Disk Title]\r\n";
 const std::string kRule = "\t------------------------------------\r\n";
 const std::string kSideA = "\x81\x9F\x82\x60\x96\xCA\r\n";  // ◆Ａ面
 const std::string kSideB = "\x81\x9F\x82\x61\x96\xCA\r\n";  // ◆Ｂ面
-const std::string kTape = "\x81\x9F\x8D\xC5\x93\x4B\x83\x65\x81\x5B\x83\x76\x20\x3A\x20";  // ◆最適テープ :
-const std::string kMinutes = "\x95\xAA";  // 分
-const std::string kMade = " - ZTP for win32 \x8D\xEC\x90\xAC\r\n";  // 作成
+const std::string kTape =
+    "\x81\x9F\x8D\xC5\x93\x4B\x83\x65\x81\x5B\x83\x76\x20\x3A\x20";  // ◆最適テープ :
+const std::string kMinutes = "\x95\xAA";                             // 分
+const std::string kMade = " - ZTP for win32 \x8D\xEC\x90\xAC\r\n";   // 作成
 
 std::string readAll(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -43,14 +44,18 @@ std::string readAll(const fs::path& p) {
 
 class TempDir {
 public:
-    TempDir() : path_(fs::temp_directory_path() / ("ztp-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                                                    ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    TempDir()
+        : path_(fs::temp_directory_path() /
+                ("ztp-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
         fs::remove_all(path_);
         fs::create_directories(path_);
     }
     ~TempDir() { fs::remove_all(path_); }
     const fs::path& path() const { return path_; }
-    std::size_t entries() const { return std::distance(fs::directory_iterator(path_), fs::directory_iterator()); }
+    std::size_t entries() const {
+        return std::distance(fs::directory_iterator(path_), fs::directory_iterator());
+    }
 
 private:
     fs::path path_;
@@ -59,15 +64,12 @@ private:
 }  // namespace
 
 TEST(ResultFile, WorkedExampleByteForByte) {
-    const std::string want = "Date.1997/05/03" + kMade + "\r\n" +
-                             "\r\n" + kTape + "28.63" + kMinutes + "\r\n" +
-                             "\r\n" +
-                             kSideA + kHead +
+    const std::string want = "Date.1997/05/03" + kMade + "\r\n" + "\r\n" + kTape + "28.63" +
+                             kMinutes + "\r\n" + "\r\n" + kSideA + kHead +
                              "\t    1 -    4:05 -    1: Morning\r\n"
                              "\t    3 -    5:30 -    1: Morning\r\n"
                              "\t    2 -    4:44 -    2: Evening\r\n" +
-                             kRule + "\t    3 -   14:19\r\n" +
-                             kSideB + kHead +
+                             kRule + "\t    3 -   14:19\r\n" + kSideB + kHead +
                              "\t    2 -    3:58 -    1: Morning\r\n"
                              "\t    1 -    6:12 -    2: Evening\r\n" +
                              kRule + "\t    2 -   10:10\r\n";
@@ -78,7 +80,8 @@ TEST(ResultFile, LayoutVariants) {
     ResultSource s = workedExample();
     s.sideA = {};
     s.totalA = "    .    0 -    0:00";
-    s.sideB = {"  12.    7 -    3:05", "   1.    2 -    3:58", "  31.    1 -    1:00", "   3.    1 -    0:01"};
+    s.sideB = {"  12.    7 -    3:05", "   1.    2 -    3:58", "  31.    1 -    1:00",
+               "   3.    1 -    0:01"};
     s.titles[0] = "";       // confirmed empty
     s.titles[11] = "不明";  // cancelled prompt
     s.titles[2] = "€";      // not in code page 932
@@ -87,7 +90,8 @@ TEST(ResultFile, LayoutVariants) {
     const std::string got = resultBytes(s, Date{2026, 12, 8}, "-");
     EXPECT_EQ(got.substr(0, 16), "Date.2026-12-08 ");
     EXPECT_NE(got.find(kTape + "120,00" + kMinutes + "\r\n"), std::string::npos);
-    EXPECT_NE(got.find(kSideA + kHead + kRule + "\t    0 -    0:00\r\n" + kSideB), std::string::npos);
+    EXPECT_NE(got.find(kSideA + kHead + kRule + "\t    0 -    0:00\r\n" + kSideB),
+              std::string::npos);
     EXPECT_NE(got.find("\t    7 -    3:05 -   12: \x95\x73\x96\xBE\r\n"), std::string::npos);
     EXPECT_NE(got.find("\t    2 -    3:58 -    1: \r\n"), std::string::npos);
     EXPECT_NE(got.find("\t    1 -    1:00 -   31: \r\n"), std::string::npos);  // no disk 31 title
@@ -104,7 +108,8 @@ TEST(ResultFile, FromTheTable) {
     t.splitSides(SearchMode::AMen, "100", Engine::Fast);  // all on side B
     const std::string got = resultBytes(resultSource(t), Date{1997, 5, 3});
     EXPECT_NE(got.find(kTape + "27.10" + kMinutes), std::string::npos);
-    EXPECT_NE(got.find("\t    3 -    5:30 -    1: \x92\xA9\x82\xCC\x82\xA4\x82\xBD\r\n"), std::string::npos);
+    EXPECT_NE(got.find("\t    3 -    5:30 -    1: \x92\xA9\x82\xCC\x82\xA4\x82\xBD\r\n"),
+              std::string::npos);
 }
 
 TEST(Cp932, EncodesWithoutBestFit) {
@@ -119,7 +124,9 @@ TEST(Cp932, EncodesWithoutBestFit) {
     std::u32string unmapped;
     EXPECT_EQ(utf8ToCp932("é〜é€\xFF", &unmapped), "?\x81\x60???");
     EXPECT_EQ(unmapped, U"é€\uFFFD");
-    EXPECT_EQ(utf8ToCp932("a\xFF" "b\xE3\x81"), "a?b?");
+    EXPECT_EQ(utf8ToCp932("a\xFF"
+                          "b\xE3\x81"),
+              "a?b?");
 }
 
 TEST(WriteFileReplacing, WritesAndReplacesWhole) {
@@ -152,5 +159,6 @@ TEST(WriteFileReplacing, FailureLeavesTheEarlierFileAndNoTemporary) {
     }
     EXPECT_EQ(dir.entries(), 1u);
 
-    EXPECT_STREQ(ioError(std::make_error_code(std::errc::no_space_on_device)).what(), "ﾃﾞｨｽｸがいっぱいです");
+    EXPECT_STREQ(ioError(std::make_error_code(std::errc::no_space_on_device)).what(),
+                 "ﾃﾞｨｽｸがいっぱいです");
 }

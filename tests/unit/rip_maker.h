@@ -38,7 +38,8 @@ struct Disc {
 
 inline std::string msf(long frames) {
     char s[64];
-    std::snprintf(s, sizeof s, "%02ld:%02ld:%02ld", frames / 75 / 60, frames / 75 % 60, frames % 75);
+    std::snprintf(s, sizeof s, "%02ld:%02ld:%02ld", frames / 75 / 60, frames / 75 % 60,
+                  frames % 75);
     return s;
 }
 inline std::string length(long frames) {
@@ -63,7 +64,9 @@ enum class Data { Bin, Wav, Flac };
 
 class Maker {
 public:
-    Maker(fs::path dir, Disc disc) : dir_(std::move(dir)), disc_(std::move(disc)) { fs::create_directories(dir_); }
+    Maker(fs::path dir, Disc disc) : dir_(std::move(dir)), disc_(std::move(disc)) {
+        fs::create_directories(dir_);
+    }
 
     // A data file of the given frames.
     void data(const std::string& name, long frames, Data kind) const {
@@ -87,7 +90,8 @@ public:
             auto le = [&](std::uint32_t v, int n) {
                 for (int i = 0; i < n; ++i) head += static_cast<char>((v >> (8 * i)) & 0xFF);
             };
-            head += "RIFF", le(36 + bytes, 4), head += "WAVEfmt ", le(16, 4), le(1, 2), le(2, 2), le(44100, 4);
+            head += "RIFF", le(36 + bytes, 4), head += "WAVEfmt ", le(16, 4), le(1, 2), le(2, 2),
+                le(44100, 4);
             le(44100 * 4, 4), le(4, 2), le(16, 2), head += "data", le(bytes, 4);
         }
         std::ofstream(p, std::ios::binary) << head;
@@ -98,9 +102,12 @@ public:
     // titles are written as given (already in the sheet's encoding).
     std::string cueImage(const std::string& name, Data kind, const std::string& head,
                          const std::vector<std::string>& titles) const {
-        const std::string file = name + (kind == Data::Bin ? ".bin" : kind == Data::Wav ? ".wav" : ".flac");
+        const std::string file = name + (kind == Data::Bin   ? ".bin"
+                                         : kind == Data::Wav ? ".wav"
+                                                             : ".flac");
         long at = 0;
-        std::string s = head + "FILE \"" + file + "\" " + (kind == Data::Bin ? "BINARY" : "WAVE") + "\n";
+        std::string s =
+            head + "FILE \"" + file + "\" " + (kind == Data::Bin ? "BINARY" : "WAVE") + "\n";
         for (std::size_t i = 0; i < disc_.tracks.size(); ++i) {
             const Track& t = disc_.tracks[i];
             s += track(i, titles);
@@ -109,8 +116,10 @@ public:
             at += t.gap + t.body;
         }
         if (disc_.dataFrames && kind == Data::Bin) {
-            s += "REM SESSION 02\n  TRACK " + number(disc_.tracks.size() + 1) + " MODE1/2352\n    PREGAP 00:02:00\n"
-                 "    INDEX 01 " + msf(at) + "\n";
+            s += "REM SESSION 02\n  TRACK " + number(disc_.tracks.size() + 1) +
+                 " MODE1/2352\n    PREGAP 00:02:00\n"
+                 "    INDEX 01 " +
+                 msf(at) + "\n";
             data(file, at + disc_.dataFrames, kind);
         } else {
             data(file, at, kind);
@@ -134,8 +143,10 @@ public:
                 // The next track's gap ends this file; track 1's hidden audio starts it.
                 frames += next + (i == 0 ? ts[0].gap : 0);
                 if (i > 0) s += "FILE \"" + file + "\" " + type + "\n    INDEX 01 00:00:00\n";
-                else s += "FILE \"" + file + "\" " + type + "\n" + track(0, titles) +
-                          (ts[0].gap ? "    INDEX 00 00:00:00\n" : "") + "    INDEX 01 " + msf(ts[0].gap) + "\n";
+                else
+                    s += "FILE \"" + file + "\" " + type + "\n" + track(0, titles) +
+                         (ts[0].gap ? "    INDEX 00 00:00:00\n" : "") + "    INDEX 01 " +
+                         msf(ts[0].gap) + "\n";
                 if (i + 1 < ts.size()) {
                     s += track(i + 1, titles);
                     if (next) s += "    INDEX 00 " + msf(frames - next) + "\n";
@@ -147,7 +158,8 @@ public:
                     if (ts[i].gap) s += "    INDEX 00 00:00:00\n";
                     s += "    INDEX 01 " + msf(ts[i].gap) + "\n";
                 } else {
-                    if (gaps == Gaps::LeftOutWithPregap && ts[i].gap && i > 0) s += "    PREGAP " + msf(ts[i].gap) + "\n";
+                    if (gaps == Gaps::LeftOutWithPregap && ts[i].gap && i > 0)
+                        s += "    PREGAP " + msf(ts[i].gap) + "\n";
                     s += "    INDEX 01 00:00:00\n";
                 }
             }
@@ -162,18 +174,23 @@ public:
     enum class Toc { Image, PerTrackWav, SilenceThenFile };
     std::string toc(const std::string& name, Toc form, const std::string& cdText,
                     const std::vector<std::string>& titles) const {
-        std::string s = "CD_DA\n\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n\n  LANGUAGE 0 {\n" + cdText +
-                        "    SIZE_INFO { 1, 0, 3, 0, 3, 4, 0, 0, 0, 0, 0, 0,\n                0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,\n"
-                        "                0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0}\n    GENRE { 0,  0,  0}\n  }\n}\n";
+        std::string s =
+            "CD_DA\n\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n\n  LANGUAGE 0 {\n" + cdText +
+            "    SIZE_INFO { 1, 0, 3, 0, 3, 4, 0, 0, 0, 0, 0, 0,\n                0, 0, 0, 0, 0, "
+            "0, 0, 0, 0, 0, 0, 0,\n"
+            "                0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0}\n    GENRE { 0,  0,  0}\n  }\n}\n";
         long at = 0;
         for (std::size_t i = 0; i < disc_.tracks.size(); ++i) {
             const Track& t = disc_.tracks[i];
-            s += "\n// Track " + std::to_string(i + 1) + "\nTRACK AUDIO\nNO COPY\nNO PRE_EMPHASIS\nTWO_CHANNEL_AUDIO\n";
+            s += "\n// Track " + std::to_string(i + 1) +
+                 "\nTRACK AUDIO\nNO COPY\nNO PRE_EMPHASIS\nTWO_CHANNEL_AUDIO\n";
             if (i < titles.size())
-                s += "CD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"" + titles[i] + "\"\n    PERFORMER \"\"\n  }\n}\n";
+                s += "CD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"" + titles[i] +
+                     "\"\n    PERFORMER \"\"\n  }\n}\n";
             const std::string file = name + "-" + number(i + 1);
             if (form == Toc::Image) {
-                s += "FILE \"" + name + ".bin\" " + (at ? msf(at) : "0") + " " + msf(t.gap + t.body) + "\n";
+                s += "FILE \"" + name + ".bin\" " + (at ? msf(at) : "0") + " " +
+                     msf(t.gap + t.body) + "\n";
             } else if (form == Toc::PerTrackWav) {
                 s += "AUDIOFILE \"" + file + ".wav\" 0\n";
                 data(file + ".wav", t.gap + t.body, Data::Wav);
@@ -183,7 +200,9 @@ public:
                 s += "FILE \"" + file + ".bin\" 0\n";
                 data(file + ".bin", t.body, Data::Bin);
             }
-            if (t.gap) s += form == Toc::SilenceThenFile ? "START " + msf(t.gap) + "\n" : "START " + msf(t.gap) + "\n";
+            if (t.gap)
+                s += form == Toc::SilenceThenFile ? "START " + msf(t.gap) + "\n"
+                                                  : "START " + msf(t.gap) + "\n";
             at += t.gap + t.body;
         }
         if (form == Toc::Image) data(name + ".bin", at, Data::Bin);
@@ -192,7 +211,8 @@ public:
 
     // A cue sheet's track lines: TRACK and TITLE.
     std::string track(std::size_t i, const std::vector<std::string>& titles) const {
-        std::string s = "  TRACK " + number(i + 1) + " AUDIO\n    FLAGS DCP\n    ISRC JPXX0970000" + std::to_string(i % 10) + "\n";
+        std::string s = "  TRACK " + number(i + 1) + " AUDIO\n    FLAGS DCP\n    ISRC JPXX0970000" +
+                        std::to_string(i % 10) + "\n";
         if (i < titles.size()) s += "    TITLE \"" + titles[i] + "\"\n    SONGWRITER \"Anon\"\n";
         return s;
     }
@@ -207,8 +227,8 @@ private:
     std::string dataTrack(const std::string& file) const {
         if (!disc_.dataFrames) return {};
         data(file, disc_.dataFrames, Data::Bin);
-        return "REM SESSION 02\nFILE \"" + file + "\" BINARY\n  TRACK " + number(disc_.tracks.size() + 1) +
-               " MODE1/2352\n    INDEX 01 00:00:00\n";
+        return "REM SESSION 02\nFILE \"" + file + "\" BINARY\n  TRACK " +
+               number(disc_.tracks.size() + 1) + " MODE1/2352\n    INDEX 01 00:00:00\n";
     }
     std::string sheet(const std::string& name, const std::string& text) const {
         std::ofstream(dir_ / name, std::ios::binary) << text;

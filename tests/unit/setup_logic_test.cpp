@@ -26,7 +26,8 @@ struct FakeNames {
 
 TEST(SetupCommandLine, OnlyTheFirstArgumentCountsInAnyCase) {
     EXPECT_EQ(commandMode({}), Mode::Wizard);
-    for (const wchar_t* s : {L"-R", L"-r", L"/R", L"/r"}) EXPECT_EQ(commandMode({s}), Mode::Uninstall) << s;
+    for (const wchar_t* s : {L"-R", L"-r", L"/R", L"/r"})
+        EXPECT_EQ(commandMode({s}), Mode::Uninstall) << s;
     EXPECT_EQ(commandMode({L"/R", L"second"}), Mode::Uninstall);
     EXPECT_EQ(commandMode({L"x", L"-R"}), Mode::Quit);
     for (const wchar_t* s : {L"", L"R", L"-RX", L"--r", L"\"C:\\src\""})
@@ -37,7 +38,8 @@ TEST(SetupPaths, BackslashParentAndLastComponent) {
     EXPECT_EQ(addBackslash(L"C:\\Tools"), L"C:\\Tools\\");
     EXPECT_EQ(addBackslash(L"C:\\"), L"C:\\");
     EXPECT_EQ(addBackslash(L""), L"\\");  // no read before the text
-    EXPECT_EQ(shortcutFile(L"C:\\Users\\a\\Desktop\\"), L"C:\\Users\\a\\Desktop\\ZTP for win32.lnk");
+    EXPECT_EQ(shortcutFile(L"C:\\Users\\a\\Desktop\\"),
+              L"C:\\Users\\a\\Desktop\\ZTP for win32.lnk");
     EXPECT_EQ(shortcutFile(L"C:\\Users\\a\\Desktop"), L"C:\\Users\\a\\Desktop\\ZTP for win32.lnk");
 
     EXPECT_EQ(parentPath(L"C:\\Program Files\\ZTP"), L"C:\\Program Files");
@@ -64,8 +66,10 @@ TEST(SetupShortPaths, WalksFromTheDriveRootWithTheReportedNames) {
                   {L"C:\\Program Files\\ZTP\\abc.txt", L"abc.TXT"},
                   {L"C:\\Program Files\\ZTP\\odd name.txt", L"ODDNAME.TXT"}};
     auto f = fs.fn();
-    EXPECT_EQ(shortFilePath(L"C:\\Program Files\\ZTP\\setup.exe", f), L"C:\\PROGRA~1\\ZTP\\setup.exe");
-    EXPECT_EQ(shortFilePath(L"C:\\Program Files\\ZTP\\Read Me Now.txt", f), L"C:\\PROGRA~1\\ZTP\\README~1.TXT");
+    EXPECT_EQ(shortFilePath(L"C:\\Program Files\\ZTP\\setup.exe", f),
+              L"C:\\PROGRA~1\\ZTP\\setup.exe");
+    EXPECT_EQ(shortFilePath(L"C:\\Program Files\\ZTP\\Read Me Now.txt", f),
+              L"C:\\PROGRA~1\\ZTP\\README~1.TXT");
     // An alternate name equal but for case, or one without "~", as given.
     EXPECT_EQ(shortFileName(L"C:\\Program Files\\ZTP\\abc.txt", f), L"abc.TXT");
     EXPECT_EQ(shortFileName(L"C:\\Program Files\\ZTP\\odd name.txt", f), L"odd name.txt");
@@ -89,7 +93,8 @@ TEST(SetupShortPaths, EndsForPathsWithoutADriveRoot) {
               L"\\\\server\\share\\LONGFO~1\\setup.exe");
     EXPECT_EQ(shortFilePath(L"rel\\setup.exe", f), L"rel\\setup.exe");
     EXPECT_EQ(shortFilePath(L"setup.exe", f), L"setup.exe");
-    for (const wchar_t* odd : {L"", L"\\", L"\\\\", L"\\\\server", L"C:", L":", L"a\\", L"\\a\\b"}) {
+    for (const wchar_t* odd :
+         {L"", L"\\", L"\\\\", L"\\\\server", L"C:", L":", L"a\\", L"\\a\\b"}) {
         fs.lookups = 0;
         shortDirPath(odd, f);
         shortFilePath(odd, f);
@@ -109,8 +114,10 @@ TEST(SetupInstallFolder, RootNamedFolderOrZtpAppended) {
     EXPECT_EQ(programFilesFolder(L"C:\\WINDOWS"), L"C:\\Program Files");
     EXPECT_EQ(programFilesFolder(L"D:\\WINNT"), L"D:\\Program Files");
     EXPECT_EQ(destinations(L"C:\\ZTP"),
-              (std::vector<std::wstring>{L"C:\\ZTP\\ztp.exe", L"C:\\ZTP\\ztp.txt", L"C:\\ZTP\\setup.exe"}));
-    EXPECT_EQ(uninstallString(L"C:\\Program Files\\ZTP"), L"\"C:\\Program Files\\ZTP\\setup.exe\" -R");
+              (std::vector<std::wstring>{L"C:\\ZTP\\ztp.exe", L"C:\\ZTP\\ztp.txt",
+                                         L"C:\\ZTP\\setup.exe"}));
+    EXPECT_EQ(uninstallString(L"C:\\Program Files\\ZTP"),
+              L"\"C:\\Program Files\\ZTP\\setup.exe\" -R");
 }
 
 TEST(SetupBackdrop, BandsOfWidthBy256RowsDownToBlack) {
@@ -133,9 +140,13 @@ TEST(SetupUninstallTexts, RenameFileAndCompletionMessages) {
     EXPECT_EQ(renameFile(L"C:\\"), L"C:\\Wininit.ini");
     std::wstring path = L"C:\\Program Files\\ZTP\\setup.exe";
     EXPECT_EQ(uninstallDoneMessage(true, path),
-              L"アンインストールは完了しました。\r\n以下のファイルは Windows 再起動後に削除されます\r\n\r\n" + path);
+              L"アンインストールは完了しました。\r\n以下のファイルは Windows "
+              L"再起動後に削除されます\r\n\r\n" +
+                  path);
     EXPECT_EQ(uninstallDoneMessage(false, path),
-              L"アンインストールは完了しました。\r\nお手数をお掛けしますが以下のファイルを削除して下さい。\r\n\r\n" + path);
+              L"アンインストールは完了しました。\r\nお手数をお掛けしますが以下のファイルを削除して"
+              L"下さい。\r\n\r\n" +
+                  path);
 }
 
 }  // namespace

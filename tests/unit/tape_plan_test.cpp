@@ -29,19 +29,23 @@ std::string describe(const Case& c) {
         if (c.pins[i] != Pin::Free) s += c.pins[i] == Pin::A ? "A" : "B";
         s += " ";
     }
-    return s + "} side " + std::to_string(c.rules.side) + " gap " + std::to_string(c.rules.gap) + " leader " +
-           std::to_string(c.rules.leader);
+    return s + "} side " + std::to_string(c.rules.side) + " gap " + std::to_string(c.rules.gap) +
+           " leader " + std::to_string(c.rules.leader);
 }
 
 // Album-like lengths, few lengths, or tiny ones; a side near half the total.
 Case randomCase(std::mt19937_64& rng, int maxTracks, bool withPins) {
-    auto pick = [&](std::int64_t lo, std::int64_t hi) { return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng); };
+    auto pick = [&](std::int64_t lo, std::int64_t hi) {
+        return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+    };
     Case c;
     const int n = static_cast<int>(pick(0, maxTracks));
     const int family = static_cast<int>(pick(0, 2));
     std::int64_t total = 0;
     for (int i = 0; i < n; ++i) {
-        const std::int64_t t = family == 0 ? pick(120, 480) : family == 1 ? 60 * pick(2, 5) : pick(0, 20);
+        const std::int64_t t = family == 0   ? pick(120, 480)
+                               : family == 1 ? 60 * pick(2, 5)
+                                             : pick(0, 20);
         c.times.push_back(static_cast<std::int32_t>(t));
         total += t;
         const std::int64_t r = pick(0, 9);
@@ -69,14 +73,16 @@ bool honours(const Case& c, const std::vector<int>& a, const std::vector<int>& b
     std::sort(all.begin(), all.end());
     for (std::size_t i = 0; i < all.size(); ++i)
         if (all[i] != static_cast<int>(i)) return false;
-    return all.size() == c.times.size() && std::is_sorted(a.begin(), a.end()) && std::is_sorted(b.begin(), b.end());
+    return all.size() == c.times.size() && std::is_sorted(a.begin(), a.end()) &&
+           std::is_sorted(b.begin(), b.end());
 }
 
 // The sides of a subset mask.
 void sidesOf(const Case& c, unsigned mask, std::vector<int>& a, std::vector<int>& b) {
     a.clear();
     b.clear();
-    for (std::size_t i = 0; i < c.times.size(); ++i) (mask >> i & 1 ? a : b).push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i < c.times.size(); ++i)
+        (mask >> i & 1 ? a : b).push_back(static_cast<int>(i));
 }
 
 // The fewest sides of capacity `side` that take every track: over subsets.
@@ -107,7 +113,8 @@ TEST(TapePlan, FitSplitsAndCutsAgainstEverySplit) {
         std::vector<int> a, b;
         for (unsigned m = 0; m < (1u << n); ++m) {
             sidesOf(c, m, a, b);
-            if (honours(c, a, b) && sideLength(c, a) <= c.rules.side && sideLength(c, b) <= c.rules.side)
+            if (honours(c, a, b) && sideLength(c, a) <= c.rules.side &&
+                sideLength(c, b) <= c.rules.side)
                 bestA = std::max(bestA, sideLength(c, a));
         }
         const auto split = fitSplit(c.times, c.pins, c.rules);
@@ -157,11 +164,11 @@ TEST(TapePlan, PackingsAgainstTheFewestSides) {
     int proven = 0, limited = 0;
     for (int k = 0; k < 1500; ++k) {
         Case c = randomCase(rng, 8, false);
-        c.rules.side = c.rules.side / 2 + 30 + static_cast<std::int64_t>(rng() % 200);  // a few sides
+        c.rules.side =
+            c.rules.side / 2 + 30 + static_cast<std::int64_t>(rng() % 200);  // a few sides
         const int n = static_cast<int>(c.times.size());
         bool anyTooLong = false;
-        for (int i = 0; i < n; ++i)
-            anyTooLong = anyTooLong || sideLength(c, {i}) > c.rules.side;
+        for (int i = 0; i < n; ++i) anyTooLong = anyTooLong || sideLength(c, {i}) > c.rules.side;
         const int fewest = anyTooLong ? -1 : fewestSides(c);
         const int fewestTapes = fewest < 0 ? -1 : (fewest + 1) / 2;
         for (int maxTapes : {0, 1, 2, 3}) {
@@ -189,7 +196,8 @@ TEST(TapePlan, PackingsAgainstTheFewestSides) {
             EXPECT_EQ(static_cast<int>(all.size()), n);
             EXPECT_TRUE(std::adjacent_find(all.begin(), all.end()) == all.end());
             if (maxTapes == 0) {
-                EXPECT_TRUE(p.fewest) << describe(c);  // small inputs: the exact search settles them
+                EXPECT_TRUE(p.fewest)
+                    << describe(c);  // small inputs: the exact search settles them
                 EXPECT_EQ(static_cast<int>(p.sides.size()) / 2, fewestTapes) << describe(c);
                 ++proven;
             } else {
@@ -230,7 +238,8 @@ TEST(TapePlan, PerfectPackingsAreFound) {
     int heuristicsMissed = 0;
     for (int k = 0; k < 300; ++k) {
         const int sides = 3 + static_cast<int>(rng() % 4);
-        SideRules rules{static_cast<std::int64_t>(600 + rng() % 600), static_cast<std::int64_t>(rng() % 3), 0};
+        SideRules rules{static_cast<std::int64_t>(600 + rng() % 600),
+                        static_cast<std::int64_t>(rng() % 3), 0};
         const std::int64_t cap = capacity(rules);
         Times times;
         for (int s = 0; s < sides; ++s) {
@@ -281,7 +290,8 @@ TEST(TapePlan, LongListsOnLongTapesAgainstAPlainTable) {
         Times times;
         std::int64_t total = 0;
         for (int i = 0; i < 2048; ++i) {
-            const std::int32_t t = static_cast<std::int32_t>(mult * (1 + static_cast<int>(rng() % (2000 / mult))));
+            const std::int32_t t =
+                static_cast<std::int32_t>(mult * (1 + static_cast<int>(rng() % (2000 / mult))));
             times.push_back(t);
             total += t;
         }

@@ -9,7 +9,9 @@ TEST(BlankControls, EveryControlCodeBecomesOneBlank) {
         const std::string in = std::string("a") + char(c) + "b";
         EXPECT_EQ(blankControls(in), "a b") << "C0 " << c;
     }
-    EXPECT_EQ(blankControls("a\x7f" "b"), "a b");
+    EXPECT_EQ(blankControls("a\x7f"
+                            "b"),
+              "a b");
     for (int c = 0x80; c <= 0x9F; ++c) {
         const std::string in = std::string("a\xC2") + char(c) + "b";
         EXPECT_EQ(blankControls(in), "a b") << "C1 " << c;
@@ -21,13 +23,13 @@ TEST(BlankControls, EveryControlCodeBecomesOneBlank) {
 TEST(BlankControls, KeepsEverythingElseByteForByte) {
     const std::string kept[] = {
         "",
-        " !~",                          // the printable ASCII edges
-        "\xC2\xA0\xC2\xBF\xC3\x80",     // U+00A0, U+00BF, U+00C0
+        " !~",                       // the printable ASCII edges
+        "\xC2\xA0\xC2\xBF\xC3\x80",  // U+00A0, U+00BF, U+00C0
         "朝のうた ﾊﾞｰｼﾞｮﾝ情報",
-        "\xE2\x80\xA8",                 // U+2028 is not a C1 code
-        "\xC2",                         // a lead byte at the end
-        "\xC2\x41",                     // a lead byte before ASCII
-        "\x80\x9F\xC0\x80",             // stray continuation bytes, overlong NUL
+        "\xE2\x80\xA8",      // U+2028 is not a C1 code
+        "\xC2",              // a lead byte at the end
+        "\xC2\x41",          // a lead byte before ASCII
+        "\x80\x9F\xC0\x80",  // stray continuation bytes, overlong NUL
     };
     for (const std::string& s : kept) EXPECT_EQ(blankControls(s), s) << s;
     EXPECT_EQ(blankControls("\xC2\x7f"), "\xC2 ");

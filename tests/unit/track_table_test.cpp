@@ -83,15 +83,18 @@ TEST(TrackTable, LimitsRefuseAWholeDisk) {
     std::vector<std::uint32_t> disc(255, packMsf(1, 0));
     for (int d = 0; d < 8; ++d) ASSERT_EQ(t.addDisk(disc, "x"), AddRefusal::None);  // 2040 tracks
     EXPECT_EQ(t.checkAddDisk(9), AddRefusal::TooManyTracks);
-    EXPECT_EQ(t.addDisk(std::vector<std::uint32_t>(9, packMsf(1, 0)), "y"), AddRefusal::TooManyTracks);
+    EXPECT_EQ(t.addDisk(std::vector<std::uint32_t>(9, packMsf(1, 0)), "y"),
+              AddRefusal::TooManyTracks);
     EXPECT_EQ(t.selection.count(), 2040);
     EXPECT_EQ(t.DiskNo, 9);
-    EXPECT_EQ(t.addDisk(std::vector<std::uint32_t>(8, packMsf(1, 0)), "z"), AddRefusal::None);  // exactly 2048
+    EXPECT_EQ(t.addDisk(std::vector<std::uint32_t>(8, packMsf(1, 0)), "z"),
+              AddRefusal::None);  // exactly 2048
     EXPECT_EQ(t.selection.count(), 2048);
     EXPECT_EQ(t.TrackTime[2047], 60);
 
     TrackTable u;
-    for (int d = 1; d <= 30; ++d) ASSERT_EQ(u.addDisk(lengths({60}), "d" + std::to_string(d)), AddRefusal::None);
+    for (int d = 1; d <= 30; ++d)
+        ASSERT_EQ(u.addDisk(lengths({60}), "d" + std::to_string(d)), AddRefusal::None);
     EXPECT_EQ(u.diskTitle(30), "d30");
     EXPECT_EQ(u.addDisk(lengths({60}), "31"), AddRefusal::TooManyDisks);
     EXPECT_EQ(u.DiskNo, 31);

@@ -12,20 +12,24 @@ using B = BtnType;
 
 namespace {
 
-DWORD tmsf(unsigned t, unsigned m, unsigned s, unsigned f = 0) { return t | m << 8 | s << 16 | f << 24; }
+DWORD tmsf(unsigned t, unsigned m, unsigned s, unsigned f = 0) {
+    return t | m << 8 | s << 16 | f << 24;
+}
 
 struct Rig {
     explicit Rig(const std::string& text)
-        : file(text),
-          changer(file.path(), [this] { return now; },
-                  [this](DWORD_PTR cb, UINT flags, MCIDEVICEID id) {
-                      notes.push_back(std::to_string(cb) + ":" + std::to_string(flags) + ":" + std::to_string(id));
-                  }),
+        : file(text), changer(
+                          file.path(), [this] { return now; },
+                          [this](DWORD_PTR cb, UINT flags, MCIDEVICEID id) {
+                              notes.push_back(std::to_string(cb) + ":" + std::to_string(flags) +
+                                              ":" + std::to_string(id));
+                          }),
           player(changer) {}
     DWORD position() {
         MCI_STATUS_PARMS p{};
         p.dwItem = MCI_STATUS_POSITION;
-        EXPECT_EQ(changer.sendCommand(player.deviceId(), MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM, &p), 0u);
+        EXPECT_EQ(
+            changer.sendCommand(player.deviceId(), MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM, &p), 0u);
         return static_cast<DWORD>(p.dwReturn);
     }
 
@@ -73,14 +77,18 @@ TEST(VirtualChanger, BadDiscFileFailsTheOpenWithItsMessage) {
     std::filesystem::remove(folder.path());
     std::filesystem::create_directory(folder.path());
     const std::string missing = bad.path() + ".missing";
-    for (const std::string& path : {bad.path(), missing, big.path(), latin1.path(), folder.path()}) {
+    for (const std::string& path :
+         {bad.path(), missing, big.path(), latin1.path(), folder.path()}) {
         const std::string want = discFileError(path);
         ASSERT_NE(want, "read");
         EXPECT_EQ(openError(path), want);
     }
-    EXPECT_NE(discFileError(big.path()).find(": larger than a disc file may be (at most 1 MiB)"), std::string::npos);
-    EXPECT_NE(discFileError(latin1.path()).find(":1: not UTF-8 text (byte 0xE9 at column 9)"), std::string::npos);
-    EXPECT_NE(discFileError(folder.path()).find(": is a folder, not a disc file"), std::string::npos);
+    EXPECT_NE(discFileError(big.path()).find(": larger than a disc file may be (at most 1 MiB)"),
+              std::string::npos);
+    EXPECT_NE(discFileError(latin1.path()).find(":1: not UTF-8 text (byte 0xE9 at column 9)"),
+              std::string::npos);
+    EXPECT_NE(discFileError(folder.path()).find(": is a folder, not a disc file"),
+              std::string::npos);
     std::filesystem::remove(folder.path());
 }
 
