@@ -7,6 +7,10 @@
 // A family on which the fast engine passes kFastNodeCap nodes is reported as
 // an error with the time to the cap.
 // Set ZTP_BENCH_LITERAL_STEPS to change the literal budget (0 = skip literal).
+//
+// The families named Plan_... time the plans for real tapes instead (the
+// fit, cuts in play order, the mode's search with pins, gaps and leader,
+// sets of tapes), the whole plan ztp-plan makes from the tracks.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -19,6 +23,7 @@
 
 #include "bench_util.h"
 #include "split_search.h"
+#include "tape_plan.h"
 
 namespace {
 
@@ -250,10 +255,105 @@ void registerAll() {
     });
 }
 
+// A plan for real tapes, timed whole; `plan` returns the tracks it put on
+// side A of the first tape (or -1 when there is no plan), shown as "on_A".
+void registerPlan(const std::string& name, std::function<Times()> make,
+                  std::function<std::int64_t(const Times&)> plan) {
+    benchmark::RegisterBenchmark(("Plan_" + name).c_str(), [make, plan](benchmark::State& state) {
+        const Times t = make();
+        std::int64_t last = 0;
+        for (auto _ : state) {
+            last = plan(t);
+            benchmark::DoNotOptimize(last);
+        }
+        state.counters["tracks"] = static_cast<double>(t.size());
+        state.counters["on_A"] = static_cast<double>(last);
+    })->Unit(benchmark::kMillisecond);
+}
+
+using ztp::tape::Pin;
+using ztp::tape::SideRules;
+
+std::int64_t onA(const std::optional<ztp::tape::Split>& s) {
+    return s ? static_cast<std::int64_t>(s->a.size()) : -1;
+}
+std::int64_t onA(const ztp::tape::Packing& p) {
+    return p.sides.empty() ? -1 : static_cast<std::int64_t>(p.sides[0].size());
+}
+
+// Every fifth track pinned, to side A and B in turn.
+std::vector<Pin> everyFifth(std::size_t n) {
+    std::vector<Pin> pins(n, Pin::Free);
+    for (std::size_t i = 0; i < n; i += 5) pins[i] = i % 10 == 0 ? Pin::A : Pin::B;
+    return pins;
+}
+
+void registerPlans() {
+    const SideRules c60{1800, 2, 8}, c90{2700, 4, 8};
+    // Albums: one tape, the fit, in order, with pins.
+    for (std::uint64_t seed : {1, 2, 3}) {
+        const std::string s = "/seed:" + std::to_string(seed);
+        auto album = [seed] { return randomTimes(12, 150, 330, 300 + seed); };
+        registerPlan("Album12_Fit_C60" + s, album,
+                     [c60](const Times& t) { return onA(ztp::tape::fitSplit(t, {}, c60)); });
+        registerPlan("Album12_FitPinned_C60" + s, album, [c60](const Times& t) {
+            return onA(ztp::tape::fitSplit(t, everyFifth(t.size()), c60));
+        });
+        registerPlan("Album12_KeepOrder_C60" + s, album, [c60](const Times& t) {
+            return ztp::tape::fitCut(t, {}, c60).value_or(-1);
+        });
+        auto album40 = [seed] { return randomTimes(40, 120, 480, 200 + seed); };
+        // A side just long enough for half the tracks with their gaps.
+        registerPlan("Album40_Fit_JustLongEnough" + s, album40, [](const Times& t) {
+            return onA(ztp::tape::fitSplit(t, {}, SideRules{(total(t) + 80) / 2 + 60, 2, 8}));
+        });
+        registerPlan("Album40_Tapes_C60" + s, album40,
+                     [c60](const Times& t) { return onA(ztp::tape::packSides(t, c60, 0, false)); });
+        // The mode's search with pins and gaps: side A first on a C90.
+        registerPlan("Album40_PinnedSearch_C90" + s, album40, [c90](const Times& t) {
+            const auto ps = ztp::tape::pinnedSearch(t, everyFifth(t.size()), c90,
+                                                    c90.side - c90.leader + c90.gap, Pin::A);
+            return static_cast<std::int64_t>(ztp::fastSearch(ps.times, ps.target).best.size());
+        });
+    }
+    // 2048 tracks: a side near half their total (the fit's core), sets of
+    // tapes of album tracks, of few lengths, of long tracks, in order, and
+    // the mode's search with pins.
+    auto random2048 = [] { return randomTimes(2048, 1, 15359, 500); };
+    registerPlan("Random2048_Fit_HalfTotal", random2048, [](const Times& t) {
+        return onA(ztp::tape::fitSplit(t, {}, SideRules{total(t) / 2 + 50, 0, 0}));
+    });
+    registerPlan("Random2048_FitPinned_HalfTotal", random2048, [](const Times& t) {
+        return onA(ztp::tape::fitSplit(t, everyFifth(t.size()), SideRules{total(t) / 2 + 50, 0, 0}));
+    });
+    auto album2048 = [] { return randomTimes(2048, 120, 480, 501); };
+    registerPlan("Album2048_Tapes_C90", album2048,
+                 [c90](const Times& t) { return onA(ztp::tape::packSides(t, c90, 0, false)); });
+    registerPlan("Album2048_TapesInOrder_C90", album2048,
+                 [c90](const Times& t) { return onA(ztp::tape::packSides(t, c90, 0, true)); });
+    registerPlan("Album2048_Tapes120_C90", album2048,
+                 [c90](const Times& t) { return onA(ztp::tape::packSides(t, c90, 120, false)); });
+    registerPlan("Album2048_KeepOrder_Equal", album2048, [](const Times& t) {
+        return ztp::tape::closestCut(t, {}, SideRules{0, 2, 8}, ztp::tape::equalTarget(t, {0, 2, 8}), false)
+            .value_or(-1);
+    });
+    registerPlan("Album2048_PinnedSearch_Equal", album2048, [](const Times& t) {
+        const SideRules rules{0, 2, 8};
+        const auto ps = ztp::tape::pinnedSearch(t, everyFifth(t.size()), rules, ztp::tape::equalTarget(t, rules),
+                                                Pin::A);
+        return static_cast<std::int64_t>(ztp::fastSearch(ps.times, ps.target).best.size());
+    });
+    registerPlan("Few2048_Tapes_C60", [] { return pickTimes(2048, {180, 200, 240, 300}, 502); },
+                 [](const Times& t) { return onA(ztp::tape::packSides(t, SideRules{1800, 1, 0}, 0, false)); });
+    registerPlan("Long2048_Tapes_Side34555s", [] { return randomTimes(2048, 14000, 15359, 503); },
+                 [](const Times& t) { return onA(ztp::tape::packSides(t, SideRules{34555, 0, 0}, 0, false)); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     registerAll();
+    registerPlans();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

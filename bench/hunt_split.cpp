@@ -1,6 +1,7 @@
 // hunt_split: searches for inputs on which the fast split engine is slow.
 //
 // Usage: hunt_split [--seconds S] [--seed N] [--out DIR] [--top K] [--limit S]
+//                   [--plans]
 //
 // Draws inputs within the program's limits (at most 2048 tracks on at most 30
 // discs of at most 255 tracks and 255:59 each) from families that have been
@@ -16,6 +17,11 @@
 // Prints the slowest inputs with their times and writes each as a disc file
 // DIR/hunt-SEED-RANK.disc (default DIR: .) whose first line is the ztp-plan
 // command that plans it.
+//
+// With --plans it hunts the plans for real tapes instead, timed whole as
+// ztp-plan makes them: the fit (with pins, or in play order), the three
+// modes with pins, gaps, leader or in play order, and sets of tapes (the
+// fewest, at most N, in play order), on the same families.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -29,6 +35,7 @@
 
 #include "bench_util.h"
 #include "split_search.h"
+#include "tape_plan.h"
 
 namespace {
 
@@ -41,13 +48,21 @@ constexpr int kDiscTracks = 255;
 constexpr std::int64_t kDiscSeconds = 255 * 60 + 59;
 constexpr double kSteadyAbove = 0.05;  // seconds: faster searches are timed once
 
-enum class Mode { Equal, A, B };
+bool plansMode = false;  // --plans: the inputs are plans for real tapes
+
+enum class Mode { Equal, A, B, Fit, Tapes };
+using ztp::tape::Pin;
 
 struct Input {
     Times times;
     Mode mode = Mode::Equal;
-    int tape = 0;  // minutes, modes A and B
+    int tape = 0;  // minutes, modes A and B, the fit and sets of tapes
     std::string family;
+    // The plans for real tapes (--plans).
+    int gap = 0, leader = 0;
+    bool keepOrder = false;
+    int tapes = 0;          // Mode::Tapes: at most so many (0: the fewest)
+    std::vector<Pin> pins;  // by track; empty: none
 };
 
 struct Found {
@@ -62,6 +77,8 @@ using ztp::bench::total;
 std::int64_t target(const Input& in) {
     return in.mode == Mode::Equal ? total(in.times) / 2 : static_cast<std::int64_t>(in.tape) * 30;
 }
+
+void choosePlan(Rng& rng, Input& in);
 
 // Splits the tracks into discs within the limits; false if they need more
 // than 30 discs.
@@ -108,6 +125,34 @@ void chooseMode(Rng& rng, Input& in) {
     }
     in.tape = std::clamp(in.tape, 1, 9999);
     in.mode = pick(rng, 0, 1) ? Mode::A : Mode::B;
+}
+
+// A plan for real tapes over the input's tracks and tape.
+void choosePlan(Rng& rng, Input& in) {
+    const std::int64_t sum = total(in.times);
+    if (in.mode == Mode::Equal && pick(rng, 0, 1)) in.tape = static_cast<int>(sum / 60 + pick(rng, -2, 3));
+    in.tape = std::clamp(in.tape, 1, 9999);
+    switch (pick(rng, 0, 4)) {
+        case 0: in.mode = Mode::Fit; break;
+        case 1: in.mode = Mode::Tapes; break;
+        default: break;  // the mode, with what follows
+    }
+    in.gap = pick(rng, 0, 2) == 0 ? 0 : static_cast<int>(pick(rng, 0, 8));
+    in.leader = pick(rng, 0, 2) == 0 ? 0 : static_cast<int>(pick(rng, 0, 10));
+    in.keepOrder = pick(rng, 0, 3) == 0;
+    in.tapes = in.mode == Mode::Tapes && pick(rng, 0, 2) == 0
+                   ? static_cast<int>(pick(rng, 1, std::max<std::int64_t>(1, sum / (in.tape * 60 + 1) + 2)))
+                   : 0;
+    in.pins.clear();
+    if (in.mode != Mode::Tapes && pick(rng, 0, 1)) {
+        in.pins.assign(in.times.size(), Pin::Free);
+        const std::int64_t every = pick(rng, 2, 50);
+        for (std::size_t i = 0; i < in.pins.size(); ++i)
+            if (static_cast<std::int64_t>(i) % every == 0) in.pins[i] = pick(rng, 0, 1) ? Pin::A : Pin::B;
+        if (in.keepOrder)  // pins a cut can honour: side A's before side B's
+            for (std::size_t i = 0; i < in.pins.size(); ++i)
+                if (in.pins[i] != Pin::Free) in.pins[i] = 2 * i < in.pins.size() ? Pin::A : Pin::B;
+    }
 }
 
 Input randomInput(Rng& rng) {
@@ -193,6 +238,7 @@ Input randomInput(Rng& rng) {
     }
     fit(in.times);
     chooseMode(rng, in);
+    if (plansMode) choosePlan(rng, in);
     return in;
 }
 
@@ -228,11 +274,15 @@ Input mutate(Rng& rng, const Input& from) {
                 std::sort(t.begin() + static_cast<std::ptrdiff_t>(std::min(i, j)),
                           t.begin() + static_cast<std::ptrdiff_t>(std::max(i, j)));
                 break;
-            default: chooseMode(rng, in); break;
+            default:
+                chooseMode(rng, in);
+                if (plansMode) choosePlan(rng, in);
+                break;
         }
     }
     fit(t);
     if (t.empty()) t.push_back(1);
+    if (!in.pins.empty()) in.pins.resize(t.size(), Pin::Free);
     return in;
 }
 
@@ -242,10 +292,45 @@ double cpuNow() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
+// The whole plan ztp-plan makes for an input of --plans, as its value (the
+// tracks on side A of the first tape, -1 for none).
+std::int64_t runPlan(const Input& in, const ztp::SearchControl& control, bool& stopped) {
+    const ztp::tape::SideRules rules{static_cast<std::int64_t>(in.tape) * 30, in.gap, in.leader};
+    stopped = false;
+    if (in.mode == Mode::Tapes) {
+        const ztp::tape::Packing p = ztp::tape::packSides(in.times, rules, in.tapes, in.keepOrder);
+        return p.sides.empty() ? -1 : static_cast<std::int64_t>(p.sides[0].size());
+    }
+    if (in.mode == Mode::Fit) {
+        if (in.keepOrder) return ztp::tape::fitCut(in.times, in.pins, rules).value_or(-1);
+        const auto s = ztp::tape::fitSplit(in.times, in.pins, rules);
+        return s ? static_cast<std::int64_t>(s->a.size()) : -1;
+    }
+    const std::int64_t w = in.mode == Mode::Equal ? ztp::tape::equalTarget(in.times, rules)
+                                                  : rules.side - rules.leader + rules.gap;
+    if (in.keepOrder) return ztp::tape::closestCut(in.times, in.pins, rules, w, in.mode == Mode::B).value_or(-1);
+    const auto ps = ztp::tape::pinnedSearch(in.times, in.pins, rules, w, in.mode == Mode::B ? Pin::B : Pin::A);
+    const ztp::SearchResult r = ztp::fastSearch(ps.times, ps.target, control);
+    stopped = !r.finished();
+    return static_cast<std::int64_t>(r.best.size());
+}
+
 // CPU seconds of one search; cancelled after `limit` seconds of wall time.
 Found timeSearch(const Input& in, double limit) {
     Found f;
     f.input = in;
+    if (plansMode) {
+        ztp::bench::CancelAfter watchdog{std::chrono::duration<double>(limit)};
+        ztp::SearchControl control;
+        control.cancel = watchdog.flag();
+        const double start = cpuNow();
+        bool stopped = false;
+        f.diff = runPlan(in, control, stopped);
+        f.capped = stopped;
+        f.seconds = cpuNow() - start;
+        if (f.capped) f.seconds = std::max(f.seconds, limit);
+        return f;
+    }
     {
         ztp::bench::CancelAfter watchdog{std::chrono::duration<double>(limit)};
         ztp::SearchControl control;
@@ -276,12 +361,40 @@ std::string mss(std::int32_t s) {
     return buf;
 }
 
-const char* modeName(Mode m) { return m == Mode::Equal ? "equal" : m == Mode::A ? "a" : "b"; }
+const char* modeName(Mode m) {
+    switch (m) {
+        case Mode::Equal: return "equal";
+        case Mode::A: return "a";
+        case Mode::B: return "b";
+        case Mode::Fit: return "fit";
+        default: return "tapes";
+    }
+}
+
+// The disc and track numbers of each track as writeDiscFile lays the discs out.
+std::vector<std::pair<int, int>> numbering(const Times& t) {
+    std::vector<Times> discs;
+    std::vector<std::pair<int, int>> out;
+    if (!discsOf(t, discs)) return out;
+    for (std::size_t d = 0; d < discs.size(); ++d)
+        for (std::size_t k = 0; k < discs[d].size(); ++k) out.emplace_back(int(d) + 1, int(k) + 1);
+    return out;
+}
 
 std::string command(const Input& in, const std::string& file) {
-    std::string c = "ztp-plan --mode ";
-    c += modeName(in.mode);
+    std::string c = "ztp-plan";
+    if (in.mode == Mode::Fit) c += " --fit";
+    else if (in.mode == Mode::Tapes) c += " --tapes " + (in.tapes ? std::to_string(in.tapes) : std::string("auto"));
+    else c += std::string(" --mode ") + modeName(in.mode);
     if (in.mode != Mode::Equal) c += " --tape " + std::to_string(in.tape);
+    if (in.gap) c += " --gap " + std::to_string(in.gap);
+    if (in.leader) c += " --leader " + std::to_string(in.leader);
+    if (in.keepOrder) c += " --keep-order";
+    const auto numbers = numbering(in.times);
+    for (std::size_t i = 0; i < in.pins.size() && i < numbers.size(); ++i)
+        if (in.pins[i] != Pin::Free)
+            c += " --pin " + std::to_string(numbers[i].first) + "." + std::to_string(numbers[i].second) +
+                 (in.pins[i] == Pin::A ? "=A" : "=B");
     return c + " " + file;
 }
 
@@ -291,10 +404,10 @@ std::string describe(const Found& f) {
     d.erase(std::unique(d.begin(), d.end()), d.end());
     char buf[160];
     std::snprintf(buf, sizeof buf,
-                  "%8.3f s%s  %-9s n=%4zu distinct=%4zu mode=%-5s T=%lld diff=%lld", f.seconds,
+                  "%8.3f s%s  %-9s n=%4zu distinct=%4zu mode=%-5s T=%lld %s=%lld", f.seconds,
                   f.capped ? "+" : " ", f.input.family.c_str(), f.input.times.size(), d.size(),
                   modeName(f.input.mode), static_cast<long long>(target(f.input)),
-                  static_cast<long long>(f.diff));
+                  plansMode ? "on_A" : "diff", static_cast<long long>(f.diff));
     std::string s = buf;
     if (d.size() <= 8) {
         s += " lengths={";
@@ -326,17 +439,22 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 1;
     std::string dir = ".";
     std::size_t top = 10;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--seconds") seconds = std::atof(argv[i + 1]);
-        else if (a == "--seed") seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (a == "--out") dir = argv[i + 1];
-        else if (a == "--top") top = static_cast<std::size_t>(std::atoi(argv[i + 1]));
-        else if (a == "--limit") limit = std::atof(argv[i + 1]);
+        if (a == "--plans") {
+            plansMode = true;
+            continue;
+        }
+        const char* value = i + 1 < argc ? argv[++i] : nullptr;
+        if (value && a == "--seconds") seconds = std::atof(value);
+        else if (value && a == "--seed") seed = std::strtoull(value, nullptr, 10);
+        else if (value && a == "--out") dir = value;
+        else if (value && a == "--top") top = static_cast<std::size_t>(std::atoi(value));
+        else if (value && a == "--limit") limit = std::atof(value);
         else {
-            std::fprintf(
-                stderr,
-                "usage: hunt_split [--seconds S] [--seed N] [--out DIR] [--top K] [--limit S]\n");
+            std::fprintf(stderr,
+                         "usage: hunt_split [--seconds S] [--seed N] [--out DIR] [--top K] "
+                         "[--limit S] [--plans]\n");
             return 2;
         }
     }
