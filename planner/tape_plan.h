@@ -84,8 +84,8 @@ struct Packing {
 // says how many sides at least a packing needs (above 2 * maxTapes: none
 // exists). `budget` bounds the exact searches that settle what the
 // heuristics leave open (tracks looked at, over all of them; the default is
-// some 0.1 s).
+// some 0.15 s at most).
 Packing packSides(const std::vector<std::int32_t>& times, const SideRules& rules, int maxTapes,
-                  bool keepOrder, std::int64_t budget = 100'000'000);
+                  bool keepOrder, std::int64_t budget = 30'000'000);
 
 }  // namespace ztp::tape
