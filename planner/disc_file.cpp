@@ -123,6 +123,19 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
                                 std::to_string(kMaxTitleLength));
         return title;
     };
+    // One track of the last disc, its length in `token`.
+    auto addTrack = [&](const std::string& token, const std::string& offending, std::string title) {
+        std::uint32_t packed;
+        if (!parseLength(token, packed))
+            throw fail("not a track length M:SS or M:SS:FF", offending);
+        Disc& d = discs.back();
+        if (static_cast<int>(d.tracks.size()) >= kMaxDiscTracks)
+            throw fail("more than 255 tracks on one disc", token);
+        discFrames += framesOf(packed);
+        if (discFrames > kMaxDiscFrames) throw fail("disc longer than 255:59:74", token);
+        d.tracks.push_back(packed);
+        d.trackTitles.push_back(std::move(title));
+    };
     while (std::getline(in, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -169,17 +182,9 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             while (end < line.size() && !isBlank(line[end])) ++end;
             const std::string token =
                 line.substr(std::min(i, line.size()), end - std::min(i, line.size()));
-            std::uint32_t packed;
-            if (!parseLength(token, packed))
-                throw fail("not a track length M:SS or M:SS:FF", token.empty() ? line : token);
-            Disc& d = discs.back();
-            if (static_cast<int>(d.tracks.size()) >= kMaxDiscTracks)
-                throw fail("more than 255 tracks on one disc", token);
-            discFrames += framesOf(packed);
-            if (discFrames > kMaxDiscFrames) throw fail("disc longer than 255:59:74", token);
-            d.tracks.push_back(packed);
-            d.trackTitles.push_back(boundTitle(
-                titleOf(end < line.size() ? line.substr(end + 1) : std::string()), "a song title"));
+            addTrack(token, token.empty() ? line : token,
+                     boundTitle(titleOf(end < line.size() ? line.substr(end + 1) : std::string()),
+                                "a song title"));
             continue;
         }
         if (line == "empty" || (line.compare(0, 5, "empty") == 0 &&
@@ -203,16 +208,7 @@ std::vector<Disc> parseDiscText(const std::string& textIn, const std::string& fi
             std::size_t end = i;
             while (end < line.size() && !isBlank(line[end])) ++end;
             const std::string token = line.substr(i, end - i);
-            std::uint32_t packed;
-            if (!parseLength(token, packed))
-                throw fail("not a track length M:SS or M:SS:FF", token);
-            Disc& d = discs.back();
-            if (static_cast<int>(d.tracks.size()) >= kMaxDiscTracks)
-                throw fail("more than 255 tracks on one disc", token);
-            discFrames += framesOf(packed);
-            if (discFrames > kMaxDiscFrames) throw fail("disc longer than 255:59:74", token);
-            d.tracks.push_back(packed);
-            d.trackTitles.emplace_back();
+            addTrack(token, token, std::string());
             i = end;
             while (i < line.size() && isBlank(line[i])) ++i;
         }

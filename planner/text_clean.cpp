@@ -8,6 +8,19 @@ namespace {
 
 // The code point at s[i] and its byte count, or -1 (and 1) for a malformed byte.
 long decode(std::string_view s, std::size_t i, std::size_t& bytes) {
+    const long cp = decodeUtf8(s, i, bytes);
+    if (cp < 0) bytes = 1;
+    return cp;
+}
+
+bool escaped(long cp) {
+    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || cp == 0x200E ||
+           cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+}
+
+}  // namespace
+
+long decodeUtf8(std::string_view s, std::size_t i, std::size_t& bytes) {
     const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char c = at(i);
     bytes = 1;
@@ -26,23 +39,16 @@ long decode(std::string_view s, std::size_t i, std::size_t& bytes) {
         extra = 3;
         cp = c & 0x07;
         min = 0x10000;
-    } else return -1;
-    if (i + extra >= s.size()) return -1;
-    for (std::size_t k = 1; k <= extra; ++k) {
-        if ((at(i + k) & 0xC0) != 0x80) return -1;
+    } else {
+        return -1;
+    }
+    for (std::size_t k = 1; k <= extra; ++k, ++bytes) {
+        if (i + k >= s.size() || (at(i + k) & 0xC0) != 0x80) return -1;
         cp = (cp << 6) | (at(i + k) & 0x3F);
     }
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
-    bytes = extra + 1;
     return cp;
 }
-
-bool escaped(long cp) {
-    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || cp == 0x200E ||
-           cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
-}
-
-}  // namespace
 
 std::string blankControls(std::string_view utf8) {
     std::string out;

@@ -24,6 +24,11 @@ std::size_t titleLength(std::string_view utf8);
 // The text cut to at most max UTF-16 units, at a character boundary.
 std::string cutTitle(std::string_view utf8, std::size_t max = kMaxTitleLength);
 
+// The code point of the UTF-8 sequence at s[i] and its length in bytes; -1
+// for a malformed one, whose length is then that of the longest start of a
+// well-formed sequence it has (at least one byte).
+long decodeUtf8(std::string_view s, std::size_t i, std::size_t& bytes);
+
 // The offset of the first byte that is not part of well-formed UTF-8
 // (overlong forms, surrogates and code points past U+10FFFF included), or
 // npos when the whole text is well formed.
