@@ -22,6 +22,7 @@ asan: deps
 # FUZZ_MINUTES in all, then their corpora under valgrind (tools/fuzz.sh).
 FUZZ_MINUTES ?= 20
 fuzz: native
+	@tools/ensure-deps.sh fuzz
 	CXX=clang++ CC=clang cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZTP_SANITIZE=ON -DZTP_FUZZ=ON >/dev/null
 	cmake --build $(BUILD)/fuzz -j $(JOBS) --target fuzz_cue fuzz_toc fuzz_playlist fuzz_audio
 	tools/fuzz.sh $(BUILD) $(FUZZ_MINUTES)

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs what the build needs, only when missing. Usage: ensure-deps.sh native|windows
+# Installs what the build needs, only when missing.
+# Usage: ensure-deps.sh native|windows|fuzz
 set -eu
 want=(g++ cmake make googletest libgtest-dev libbenchmark-dev python3
       pkg-config libcdio-dev libsndfile1-dev libtag1-dev libcairo2-dev
-      libpango1.0-dev fonts-ipafont fonts-noto-cjk poppler-utils clang libclang-rt-14-dev valgrind)
+      libpango1.0-dev fonts-ipafont fonts-noto-cjk poppler-utils)
+if [ "${1:-native}" = fuzz ]; then
+  want+=(clang libclang-rt-14-dev valgrind)
+fi
 if [ "${1:-native}" = windows ]; then
   want+=(g++-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb xauth xdotool imagemagick
          fonts-ipafont fonts-liberation locales)
